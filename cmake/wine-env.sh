@@ -1,0 +1,42 @@
+# Sourced by the Wine wrappers: one 32-bit prefix under build/, a Japanese locale (ANSI code page 932), quiet Wine.
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+export WINEPREFIX="${VELMORA_WINEPREFIX:-$root/build/wineprefix}"
+export WINEARCH=win32
+export WINEDEBUG=-all
+export LC_ALL=ja_JP.UTF-8
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+
+# Xvfb on a display nobody uses; Xvfb picks it itself and tells us through -displayfd.
+start_xvfb() {
+    local out
+    out=$(mktemp)
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$out" >/dev/null 2>&1 &
+    XVFB_PID=$!
+    for _ in $(seq 100); do
+        [ -s "$out" ] && break
+        sleep 0.1
+    done
+    export DISPLAY=":$(tr -d '\n' <"$out")"
+    rm -f "$out"
+}
+
+stop_xvfb() {
+    [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null && wait "$XVFB_PID" 2>/dev/null
+    XVFB_PID=
+}
+
+# Creates the prefix once (under a lock, tests may start in parallel) and maps the Japanese UI fonts to IPA Gothic.
+prepare_prefix() {
+    mkdir -p "$(dirname "$WINEPREFIX")"
+    (
+        flock 9
+        if [ ! -f "$WINEPREFIX/.velmora-ready" ]; then
+            wineboot -i >/dev/null 2>&1
+            # regedit reads version-5 files as UTF-16, which keeps the Japanese font names intact.
+            iconv -f UTF-8 -t UTF-16 "$root/cmake/wine-fonts.reg" >"$WINEPREFIX/fonts.reg"
+            wine regedit /S "$(winepath -w "$WINEPREFIX/fonts.reg")" >/dev/null 2>&1
+            wineserver -w
+            touch "$WINEPREFIX/.velmora-ready"
+        fi
+    ) 9>"$WINEPREFIX.lock"
+}
