@@ -1,0 +1,63 @@
+#include "core/Bubble.h"
+
+#include <algorithm>
+#include <cstdint>
+
+namespace velmora {
+namespace {
+
+int MulDivRounded(int value, int numerator, int denominator) {
+    const int64_t product = static_cast<int64_t>(value) * numerator;
+    const int64_t half = denominator / 2;
+    return static_cast<int>(product >= 0 ? (product + half) / denominator : (product - half) / denominator);
+}
+
+Bounds FromTwips(int left, int top, int width, int height, int dpi) {
+    return {TwipsToPixelsAt(left, dpi), TwipsToPixelsAt(top, dpi), TwipsToPixelsAt(width, dpi),
+            TwipsToPixelsAt(height, dpi)};
+}
+
+// Keeps [start, start + length) inside [low, high) when it can, moving it as little as possible.
+int Fit(int start, int length, int low, int high) {
+    return std::max(low, std::min(start, high - length));
+}
+
+}  // namespace
+
+int TwipsToPixelsAt(int twips, int dpi) {
+    return MulDivRounded(twips, dpi, 1440);
+}
+
+int ScaleFrom96At(int pixels96, int dpi) {
+    return MulDivRounded(pixels96, dpi, 96);
+}
+
+BubbleLayout BubbleLayoutAt(int dpi) {
+    return {
+        {TwipsToPixelsAt(4515, dpi), TwipsToPixelsAt(1410, dpi)},
+        FromTwips(240, 60, 855, 255, dpi),
+        FromTwips(240, 320, 4095, 855, dpi),
+        FromTwips(3840, 60, 615, 255, dpi),
+    };
+}
+
+BubbleRegion BubbleRegionAt(Size client, int dpi) {
+    const int w = client.width;
+    const int h = client.height;
+    const int tailLeft = ScaleFrom96At(20, dpi);
+    const int tailTop = h - ScaleFrom96At(21, dpi);
+    return {
+        {0, 0, w, h - ScaleFrom96At(20, dpi)},
+        ScaleFrom96At(15, dpi),
+        {{{tailLeft, tailTop}, {ScaleFrom96At(40, dpi), tailTop}, {tailLeft, h}}},
+    };
+}
+
+Point PlaceBubble(Point cursor, Size window, Rect workArea, int dpi) {
+    const int left = cursor.x - TwipsToPixelsAt(280, dpi);
+    const int top = cursor.y - TwipsToPixelsAt(1300, dpi);
+    return {Fit(left, window.width, workArea.left, workArea.right),
+            Fit(top, window.height, workArea.top, workArea.bottom)};
+}
+
+}  // namespace velmora

@@ -1,0 +1,72 @@
+// Geometry of the result popup: its size and controls (designed in twips), its speech-bubble shape (designed in
+// 96-dpi pixels) and its place next to the mouse pointer, all in real pixels at a given DPI.
+#pragma once
+#include <array>
+
+namespace velmora {
+
+struct Point {
+    int x = 0;
+    int y = 0;
+    friend bool operator==(const Point&, const Point&) = default;
+};
+
+struct Size {
+    int width = 0;
+    int height = 0;
+    friend bool operator==(const Size&, const Size&) = default;
+};
+
+// Right and bottom are exclusive, as in a Win32 RECT.
+struct Rect {
+    int left = 0;
+    int top = 0;
+    int right = 0;
+    int bottom = 0;
+    friend bool operator==(const Rect&, const Rect&) = default;
+};
+
+// A control's place in its parent's client area, as CreateWindowEx and MoveWindow take it.
+struct Bounds {
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+    friend bool operator==(const Bounds&, const Bounds&) = default;
+};
+
+// Rounded to the nearest pixel, halves away from zero, as MulDiv does.
+[[nodiscard]] int TwipsToPixelsAt(int twips, int dpi);
+[[nodiscard]] int ScaleFrom96At(int pixels96, int dpi);
+
+struct BubbleLayout {
+    Size client;
+    Bounds label3;  // the title "翻訳結果"
+    Bounds text1;   // the translation
+    Bounds label1;  // "Close"
+};
+
+[[nodiscard]] BubbleLayout BubbleLayoutAt(int dpi);
+
+// The window region, built in this order:
+//   1. start from an empty region;
+//   2. CreateRoundRectRgn(body, corner, corner), combined with RGN_OR;
+//   3. CreatePolygonRgn(tail, 3, ALTERNATE), combined with RGN_XOR.
+// The tail's top edge lies on the body's bottom row (at 96 dpi; a row or two at higher DPIs), so the XOR cuts
+// that overlap out: a thin see-through seam between bubble and tail that has always been part of the look.
+struct BubbleRegion {
+    Rect body;
+    int corner = 0;
+    std::array<Point, 3> tail;
+};
+
+// `client` is the window's real client size (GetClientRect); the pixel constants scale with dpi / 96.
+[[nodiscard]] BubbleRegion BubbleRegionAt(Size client, int dpi);
+
+// The window's top-left corner for the mouse pointer at `cursor`: about 87 x 19 pixels (at 96 dpi) above and left
+// of it, which puts the tail's tip at the pointer. Kept when the whole window fits in `workArea` (the work area of
+// the monitor under the pointer); otherwise moved just enough to fit, and aligned to the work area's top or left
+// when it is too big for it.
+[[nodiscard]] Point PlaceBubble(Point cursor, Size window, Rect workArea, int dpi);
+
+}  // namespace velmora

@@ -1,0 +1,124 @@
+#include "core/Bubble.h"
+
+#include <gtest/gtest.h>
+
+namespace velmora {
+namespace {
+
+constexpr int kDpis[] = {96, 120, 144, 192};
+
+TEST(BubbleGeometry, UnitConversionRoundsToNearest) {
+    const struct {
+        int value, dpi, twipsPixels, scaled;
+    } cases[] = {
+        {15, 96, 1, 15},         {7, 96, 0, 7},          {8, 96, 1, 8},          {320, 96, 21, 320},
+        {-1300, 96, -87, -1300}, {-7, 96, 0, -7},        {-8, 96, -1, -8},       {21, 144, 2, 32},
+        {20, 120, 2, 25},        {1410, 120, 118, 1763}, {4515, 144, 452, 6773}, {0, 192, 0, 0},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(TwipsToPixelsAt(c.value, c.dpi), c.twipsPixels) << c.value << " at " << c.dpi;
+        EXPECT_EQ(ScaleFrom96At(c.value, c.dpi), c.scaled) << c.value << " at " << c.dpi;
+    }
+}
+
+TEST(BubbleGeometry, DesignSizesAt96Dpi) {
+    const BubbleLayout layout = BubbleLayoutAt(96);
+    EXPECT_EQ(layout.client, (Size{301, 94}));
+    EXPECT_EQ(layout.label3, (Bounds{16, 4, 57, 17}));
+    EXPECT_EQ(layout.text1, (Bounds{16, 21, 273, 57}));
+    EXPECT_EQ(layout.label1, (Bounds{256, 4, 41, 17}));
+}
+
+// Rounding at any DPI must not push a control out of the window or onto its neighbour.
+TEST(BubbleGeometry, ControlsStayApartInsideTheWindowAtEveryDpi) {
+    for (int dpi : kDpis) {
+        const BubbleLayout layout = BubbleLayoutAt(dpi);
+        for (const Bounds& b : {layout.label3, layout.text1, layout.label1}) {
+            EXPECT_GT(b.x, 0) << dpi;
+            EXPECT_LE(b.x + b.width, layout.client.width) << dpi;
+            EXPECT_LE(b.y + b.height, layout.client.height) << dpi;
+        }
+        EXPECT_LE(layout.label3.x + layout.label3.width, layout.label1.x) << dpi;
+        EXPECT_LE(layout.label1.y + layout.label1.height, layout.text1.y + 1) << dpi;
+    }
+}
+
+TEST(BubbleGeometry, RegionShapesPerDpi) {
+    const struct {
+        int dpi;
+        Size client;
+        BubbleRegion region;
+    } cases[] = {
+        {96, {301, 94}, {{0, 0, 301, 74}, 15, {{{20, 73}, {40, 73}, {20, 94}}}}},
+        {120, {376, 118}, {{0, 0, 376, 93}, 19, {{{25, 92}, {50, 92}, {25, 118}}}}},
+        {144, {452, 141}, {{0, 0, 452, 111}, 23, {{{30, 109}, {60, 109}, {30, 141}}}}},
+        {192, {602, 188}, {{0, 0, 602, 148}, 30, {{{40, 146}, {80, 146}, {40, 188}}}}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(BubbleLayoutAt(c.dpi).client, c.client) << c.dpi;
+        const BubbleRegion r = BubbleRegionAt(c.client, c.dpi);
+        EXPECT_EQ(r.body, c.region.body) << c.dpi;
+        EXPECT_EQ(r.corner, c.region.corner) << c.dpi;
+        EXPECT_EQ(r.tail, c.region.tail) << c.dpi;
+    }
+}
+
+TEST(BubbleGeometry, RegionFollowsTheRealClientSize) {
+    const BubbleRegion r = BubbleRegionAt({320, 100}, 96);
+    EXPECT_EQ(r.body, (Rect{0, 0, 320, 80}));
+    EXPECT_EQ(r.tail[2], (Point{20, 100}));
+}
+
+TEST(BubblePlacement, KeepsThePositionOrMovesJustEnoughToFit) {
+    const Rect screen{0, 0, 1280, 1024};
+    const Rect left{-1920, 0, 0, 1080};
+    const Rect above{0, -1024, 1280, 0};
+    const Rect right{1280, 0, 2560, 1024};
+    const struct {
+        const char* what;
+        Point cursor;
+        Rect workArea;
+        int dpi;
+        Point expected;
+    } cases[] = {
+        {"middle", {500, 500}, screen, 96, {481, 413}},
+        {"exact fit top-left", {19, 87}, screen, 96, {0, 0}},
+        {"top-left corner", {0, 0}, screen, 96, {0, 0}},
+        {"near top", {640, 30}, screen, 96, {621, 0}},
+        {"bottom-right corner", {1279, 1023}, screen, 96, {979, 930}},
+        {"above a taskbar", {640, 983}, {0, 0, 1280, 984}, 96, {621, 890}},
+        {"left monitor, right edge", {-5, 500}, left, 96, {-301, 413}},
+        {"left monitor, middle", {-900, 500}, left, 96, {-919, 413}},
+        {"upper monitor, bottom", {600, -10}, above, 96, {581, -97}},
+        {"upper monitor, top", {600, -1020}, above, 96, {581, -1024}},
+        {"right monitor, corner", {1285, 50}, right, 96, {1280, 0}},
+        {"120 dpi", {1000, 1000}, {0, 0, 1600, 1200}, 120, {977, 892}},
+        {"144 dpi", {1000, 1000}, {0, 0, 3840, 2160}, 144, {972, 870}},
+        {"192 dpi", {1000, 1000}, {0, 0, 3840, 2160}, 192, {963, 827}},
+        {"192 dpi corner", {3839, 2159}, {0, 0, 3840, 2160}, 192, {3238, 1972}},
+        {"work area too small", {100, 100}, {0, 0, 200, 50}, 96, {0, 0}},
+    };
+    for (const auto& c : cases) {
+        const Size size = BubbleLayoutAt(c.dpi).client;
+        EXPECT_EQ(PlaceBubble(c.cursor, size, c.workArea, c.dpi), c.expected) << c.what;
+    }
+}
+
+// Left in place, the tail's tip points at the mouse pointer: its last pixel is just below and right of it.
+TEST(BubblePlacement, TailTipMeetsThePointerAtEveryDpi) {
+    const Point cursor{2000, 1000};
+    for (int dpi : kDpis) {
+        const Size size = BubbleLayoutAt(dpi).client;
+        const Point place = PlaceBubble(cursor, size, {0, 0, 4000, 3000}, dpi);
+        const Point tip = BubbleRegionAt(size, dpi).tail[2];
+        const int dx = place.x + tip.x - cursor.x;
+        const int dy = place.y + tip.y - 1 - cursor.y;
+        EXPECT_GE(dx, 0) << dpi;
+        EXPECT_LE(dx, ScaleFrom96At(3, dpi)) << dpi;
+        EXPECT_GE(dy, 0) << dpi;
+        EXPECT_LE(dy, ScaleFrom96At(8, dpi)) << dpi;
+    }
+}
+
+}  // namespace
+}  // namespace velmora
