@@ -1,6 +1,47 @@
 // velmora.exe: one translation request per run, taken from the command line.
 #include <windows.h>
 
+#include <optional>
+#include <string>
+
+#include "common/Text.h"
+#include "win/Failure.h"
+#include "win/Form1.h"
+
+namespace {
+
+std::optional<std::u16string> Environment(const wchar_t* name) {
+    wchar_t buffer[512];
+    const DWORD n = GetEnvironmentVariableW(name, buffer, 512);
+    if (n == 0 || n >= 512) {
+        return std::nullopt;
+    }
+    return common::ToU16(std::wstring_view(buffer, n));
+}
+
+}  // namespace
+
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-    return 0;
+    velmora::ClientOptions options;
+    options.requestLimitMs = 60000;
+    options.hosts = velmora::HostsWithOverrides(Environment(L"VELMORA_EXCITE_HOST"),
+                                                Environment(L"VELMORA_INFOSEEK_HOST"));
+    options.reportFailure = [](const std::wstring& text) { velmora::ReportFailureAndExit(text); };
+    options.endProgram = [](UINT code) { ExitProcess(code); };
+
+    velmora::Form1 form1(std::move(options));
+    if (!form1.Create()) {
+        return 1;
+    }
+    // The argument text is taken from the raw command line: the C runtime's splitting would drop quotes
+    // and fold blanks of the selected text.
+    const std::u16string commandLine = common::ToU16(GetCommandLineW());
+    form1.Form_Load(common::ToWide(velmora::ArgumentText(commandLine)));
+
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    return static_cast<int>(msg.wParam);
 }

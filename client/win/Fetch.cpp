@@ -1,0 +1,212 @@
+#include "win/Fetch.h"
+
+#include <wininet.h>
+
+#include <utility>
+
+#include "common/Handles.h"
+#include "common/Text.h"
+#include "core/PageText.h"
+
+namespace velmora {
+namespace {
+
+constexpr size_t kBodyCap = 8u << 20;  // result pages are a few KiB; anything this big is not one
+constexpr int kMaxRedirects = 10;
+
+struct Job {
+    std::wstring url;
+    DWORD limitMs = 0;
+    ULONGLONG deadline = 0;
+    FetchResult result;
+    HWND notify = nullptr;
+    UINT message = 0;
+};
+
+FetchResult Fail(std::wstring sentence, DWORD error = 0) {
+    FetchResult r;
+    r.error = std::move(sentence);
+    if (error) {
+        r.error += L"\n" + common::SystemErrorText(error);
+    }
+    return r;
+}
+
+DWORD TimeLeft(ULONGLONG deadline) {
+    const ULONGLONG now = GetTickCount64();
+    return now >= deadline ? 1 : static_cast<DWORD>(deadline - now);
+}
+
+void SetTimeouts(HINTERNET h, ULONGLONG deadline) {
+    DWORD left = TimeLeft(deadline);
+    for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT,
+                         INTERNET_OPTION_RECEIVE_TIMEOUT}) {
+        InternetSetOptionW(h, option, &left, sizeof left);
+    }
+}
+
+std::wstring QueryText(HINTERNET request, DWORD info) {
+    wchar_t buffer[2048];
+    DWORD size = sizeof buffer;
+    DWORD index = 0;
+    return HttpQueryInfoW(request, info, buffer, &size, &index) ? std::wstring(buffer, size / sizeof(wchar_t))
+                                                                : std::wstring();
+}
+
+std::wstring Decode(const std::string& body, const std::wstring& contentType) {
+    unsigned codePage = PageCodePage(common::ToUtf8(contentType), body);
+    if (!IsValidCodePage(codePage)) {
+        codePage = IsValidUtf8(body) ? CP_UTF8 : kCodePageShiftJis;
+    }
+    return common::FromCodePage(body, codePage);
+}
+
+// Reads the whole body; a body cut short of its Content-Length counts as a failed transfer, since WinINet
+// under Wine reports such a connection as a normal end.
+FetchResult ReadBody(HINTERNET request, ULONGLONG deadline) {
+    const std::wstring lengthText = QueryText(request, HTTP_QUERY_CONTENT_LENGTH);
+    std::string body;
+    char buffer[16384];
+    for (;;) {
+        if (GetTickCount64() >= deadline) {
+            return Fail(L"");  // the caller words the time-out
+        }
+        SetTimeouts(request, deadline);
+        DWORD n = 0;
+        if (!InternetReadFile(request, buffer, sizeof buffer, &n)) {
+            return Fail(L"翻訳ページを最後まで受け取れませんでした。", GetLastError());
+        }
+        if (n == 0) {
+            break;
+        }
+        body.append(buffer, n);
+        if (body.size() > kBodyCap) {
+            return Fail(L"翻訳ページが大きすぎます。");
+        }
+    }
+    if (!lengthText.empty() && std::to_wstring(body.size()) != lengthText) {
+        return Fail(L"翻訳ページを最後まで受け取れませんでした（" + std::to_wstring(body.size()) + L" / " +
+                    lengthText + L" バイト）。");
+    }
+    FetchResult r;
+    r.ok = true;
+    r.text = Decode(body, QueryText(request, HTTP_QUERY_CONTENT_TYPE));
+    return r;
+}
+
+FetchResult Transfer(const std::wstring& url, ULONGLONG deadline) {
+    common::UniqueInternet session(InternetOpenW(L"Velmora/1.0", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+    if (!session) {
+        return Fail(L"インターネットの機能を使えませんでした。", GetLastError());
+    }
+    DWORD retries = 1;
+    InternetSetOptionW(session.get(), INTERNET_OPTION_CONNECT_RETRIES, &retries, sizeof retries);
+    std::string current = WireUrl(common::ToU16(url));
+    // Redirects are followed here rather than by WinINet, which under Wine follows a loop without end.
+    for (int hop = 0; hop <= kMaxRedirects; ++hop) {
+        const auto target = ParseHttpUrl(current);
+        if (!target) {
+            return Fail(L"翻訳サービスのアドレスが正しくありません。");
+        }
+        SetTimeouts(session.get(), deadline);
+        common::UniqueInternet connection(InternetConnectW(session.get(), common::FromUtf8(target->host).c_str(),
+                                                           target->port, nullptr, nullptr, INTERNET_SERVICE_HTTP,
+                                                           0, 0));
+        if (!connection) {
+            return Fail(L"翻訳サービスに接続できませんでした。", GetLastError());
+        }
+        const DWORD flags = INTERNET_FLAG_NO_AUTO_REDIRECT | INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE |
+                            INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_NO_UI | INTERNET_FLAG_PRAGMA_NOCACHE |
+                            (target->secure ? INTERNET_FLAG_SECURE : 0);
+        const wchar_t* accept[] = {L"text/html", L"*/*", nullptr};
+        common::UniqueInternet request(HttpOpenRequestW(connection.get(), L"GET",
+                                                        common::FromUtf8(target->target).c_str(), nullptr,
+                                                        nullptr, accept, flags, 0));
+        if (!request) {
+            return Fail(L"翻訳サービスに接続できませんでした。", GetLastError());
+        }
+        SetTimeouts(request.get(), deadline);
+        if (!HttpSendRequestW(request.get(), nullptr, 0, nullptr, 0)) {
+            return Fail(L"翻訳サービスに接続できませんでした。", GetLastError());
+        }
+        DWORD status = 0;
+        DWORD size = sizeof status;
+        if (!HttpQueryInfoW(request.get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size,
+                            nullptr)) {
+            return Fail(L"翻訳サービスの応答が読めませんでした。", GetLastError());
+        }
+        if (status == 301 || status == 302 || status == 303 || status == 307 || status == 308) {
+            const auto next = ResolveLocation(*target, common::ToUtf8(QueryText(request.get(), HTTP_QUERY_LOCATION)));
+            if (!next) {
+                return Fail(L"翻訳サービスの転送先が読めませんでした（HTTP " + std::to_wstring(status) + L"）。");
+            }
+            current = WireUrl(common::ToU16(common::FromUtf8(*next)));
+            continue;
+        }
+        if (status < 200 || status > 299) {
+            return Fail(L"翻訳サービスがエラーを返しました（HTTP " + std::to_wstring(status) + L"）。");
+        }
+        return ReadBody(request.get(), deadline);
+    }
+    return Fail(L"翻訳サービスの転送が多すぎます。");
+}
+
+DWORD WINAPI Worker(void* param) {
+    // The worker owns one reference; the waiting side may have given up on it already.
+    std::unique_ptr<std::shared_ptr<Job>> owned(static_cast<std::shared_ptr<Job>*>(param));
+    Job& job = **owned;
+    job.result = Transfer(job.url, job.deadline);
+    // A WinINet time-out near the deadline is the deadline's doing; say so rather than "cannot connect".
+    if (!job.result.ok && GetTickCount64() >= job.deadline) {
+        job.result = Fail(TimeoutText(job.limitMs));
+    }
+    if (job.notify && GetTickCount64() < job.deadline) {
+        auto* result = new FetchResult(std::move(job.result));
+        if (!PostMessageW(job.notify, job.message, 0, reinterpret_cast<LPARAM>(result))) {
+            delete result;
+        }
+    }
+    return 0;
+}
+
+common::UniqueHandle StartWorker(const std::shared_ptr<Job>& job) {
+    auto* ref = new std::shared_ptr<Job>(job);
+    HANDLE thread = CreateThread(nullptr, 0, Worker, ref, 0, nullptr);
+    if (!thread) {
+        delete ref;
+    }
+    return common::UniqueHandle(thread);
+}
+
+}  // namespace
+
+std::wstring TimeoutText(DWORD limitMs) {
+    return L"翻訳サービスが " + std::to_wstring((limitMs + 999) / 1000) + L" 秒以内に応答しませんでした。";
+}
+
+FetchResult FetchPage(const std::wstring& url, DWORD limitMs) {
+    auto job = std::make_shared<Job>();
+    job->url = url;
+    job->limitMs = limitMs;
+    job->deadline = GetTickCount64() + limitMs;
+    common::UniqueHandle thread = StartWorker(job);
+    if (!thread) {
+        return Fail(L"翻訳の処理を開始できませんでした。", GetLastError());
+    }
+    if (WaitForSingleObject(thread.get(), limitMs) != WAIT_OBJECT_0) {
+        return Fail(TimeoutText(limitMs));
+    }
+    return std::move(job->result);
+}
+
+bool StartFetch(const std::wstring& url, DWORD limitMs, HWND window, UINT message) {
+    auto job = std::make_shared<Job>();
+    job->url = url;
+    job->limitMs = limitMs;
+    job->deadline = GetTickCount64() + limitMs;
+    job->notify = window;
+    job->message = message;
+    return static_cast<bool>(StartWorker(job));
+}
+
+}  // namespace velmora

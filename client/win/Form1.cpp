@@ -1,0 +1,105 @@
+#include "win/Form1.h"
+
+#include "common/Text.h"
+#include "core/UrlEncode.h"
+#include "win/Fetch.h"
+#include "win/Form2.h"
+
+namespace velmora {
+
+Form1::Form1(ClientOptions options) : options_(std::move(options)) {}
+
+Form1::~Form1() = default;
+
+bool Form1::Create() {
+    // A tool window that is never made visible: no taskbar button, nothing on screen.
+    return common::Window::Create(L"VelmoraForm1", L"1", WS_POPUP, WS_EX_TOOLWINDOW, 0, 0, 0, 0, nullptr);
+}
+
+void Form1::Form_Load(const std::wstring& argumentText) {
+    Text5 = argumentText;
+    if (Text5.empty()) {
+        MessageBoxW(nullptr, L"引数が指定されてません、きちんとインストールしてください。", L"警告", MB_OK | MB_ICONSTOP);
+        EndProgram();
+        return;
+    }
+    if (Text5 == L"EJhnA" || Text5 == L"JEhnA") {
+        MessageBoxW(nullptr, L"範囲を選択してください", L"注意", MB_OK | MB_ICONEXCLAMATION);
+        EndProgram();
+        return;
+    }
+    RequestCode = Text5.substr(0, 5);
+    RequestText = Text5.size() > 5 ? Text5.substr(5) : std::wstring();
+
+    const RequestKind* kind = FindRequest(common::ToU16(RequestCode));
+    if (!kind) {
+        // Nothing was asked for, and no window exists that could end the client later.
+        EndProgram();
+        return;
+    }
+    if (kind->encodeText) {
+        RequestText = common::ToWide(UrlEncodeUtf8(common::ToU16(RequestText)));
+    }
+    Text2 = common::ToWide(BuildRequestUrl(*kind, common::ToU16(RequestText), options_.hosts));
+    if (kind->service == Service::Excite) {
+        ExciteRequest();
+    } else {
+        WebBrowser1_Navigate(Text2);
+        BrowserRequest = kind->browserRequest;
+    }
+}
+
+void Form1::ExciteRequest() {
+    FetchResult page = FetchPage(Text2, options_.requestLimitMs);
+    if (!page.ok) {
+        ReportFailure(page.error);
+        return;
+    }
+    Text1 = std::move(page.text);
+    ExtractAndHandOff(kExciteMarkers);
+}
+
+void Form1::WebBrowser1_Navigate(const std::wstring&) {
+    // The infoseek page is loaded by the browser facility, which is not part of this build yet.
+}
+
+void Form1::WebBrowser1_DocumentComplete() {}
+
+void Form1::Label3_Click() {
+    WebBrowser1_DocumentComplete();
+}
+
+void Form1::ExtractAndHandOff(const Markers& markers) {
+    const auto result = ExtractBetweenMarkers(common::ToU16(Text1), markers);
+    if (!result) {
+        ReportFailure(L"翻訳結果をページから取り出せませんでした。翻訳サービスのページが変わった可能性があります。");
+        return;
+    }
+    Text3 = common::ToWide(*result);
+    Command3_Click();
+}
+
+void Form1::Command3_Click() {
+    if (!form2_) {
+        form2_ = std::make_unique<Form2>(*this);
+    }
+    form2_->Show();
+}
+
+void Form1::ReportFailure(const std::wstring& text) {
+    if (options_.reportFailure) {
+        options_.reportFailure(text);
+    }
+}
+
+void Form1::EndProgram(UINT exitCode) {
+    if (options_.endProgram) {
+        options_.endProgram(exitCode);
+    }
+}
+
+LRESULT Form1::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    return common::Window::HandleMessage(msg, wp, lp);
+}
+
+}  // namespace velmora

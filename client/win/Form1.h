@@ -1,0 +1,66 @@
+// Form1: the hidden worker window. It takes the request from the command line, runs it and hands the result
+// to the popup. It is never shown and has no taskbar button.
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "common/Window.h"
+#include "core/Extract.h"
+#include "core/Request.h"
+
+namespace velmora {
+
+class Form2;
+
+struct ClientOptions {
+    DWORD requestLimitMs = 60000;
+    ServiceHosts hosts;
+    // How the client reports a failed request and how it ends; the program shows a box and exits, tests
+    // record the call instead.
+    std::function<void(const std::wstring&)> reportFailure;
+    std::function<void(UINT exitCode)> endProgram;
+};
+
+class Form1 : public common::Window {
+public:
+    explicit Form1(ClientOptions options);
+    ~Form1() override;
+
+    [[nodiscard]] bool Create();
+    void Form_Load(const std::wstring& argumentText);
+    void Command3_Click();
+    void Label3_Click();
+
+    // Ends the whole client at once (the popup's Close label and the menu's close item come here).
+    void EndProgram(UINT exitCode = 0);
+    [[nodiscard]] Form2* Popup() const { return form2_.get(); }
+
+    // The request's working values, as the other windows read them.
+    std::wstring Text5;            // the command line's argument text, as received
+    std::wstring Text2;            // the request URL
+    std::wstring Text1;            // the page that came back
+    std::wstring Text3 = L"0\r\n";  // the translated text, raw as cut out of the page
+    std::wstring RequestCode;
+    std::wstring RequestText;
+    int32_t BrowserRequest = 0;
+
+protected:
+    LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+
+private:
+    void ExciteRequest();
+    void WebBrowser1_Navigate(const std::wstring& url);
+    void WebBrowser1_DocumentComplete();
+    // Cuts the result out of Text1 and hands it to the popup; a page without the markers is a failed request.
+    void ExtractAndHandOff(const Markers& markers);
+    void ReportFailure(const std::wstring& text);
+
+    ClientOptions options_;
+    std::unique_ptr<Form2> form2_;
+};
+
+}  // namespace velmora

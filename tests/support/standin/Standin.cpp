@@ -1,0 +1,227 @@
+#include "standin/Standin.h"
+
+#include <winsock2.h>
+#include <ws2tcpip.h>
+#include <windows.h>
+
+#include <chrono>
+
+#include "standin/Pages.h"
+
+namespace standin {
+namespace {
+
+constexpr uintptr_t kNoSocket = ~uintptr_t{0};
+
+struct WinsockInit {
+    WinsockInit() {
+        WSADATA data;
+        WSAStartup(MAKEWORD(2, 2), &data);
+    }
+};
+
+bool SendAll(SOCKET s, const std::string& bytes) {
+    size_t sent = 0;
+    while (sent < bytes.size()) {
+        const int n = send(s, bytes.data() + sent, static_cast<int>(std::min<size_t>(bytes.size() - sent, 65536)), 0);
+        if (n <= 0) {
+            return false;
+        }
+        sent += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+std::string ReadRequestHead(SOCKET s) {
+    std::string head;
+    char buffer[4096];
+    while (head.find("\r\n\r\n") == std::string::npos && head.size() < 65536) {
+        const int n = recv(s, buffer, sizeof buffer, 0);
+        if (n <= 0) {
+            break;
+        }
+        head.append(buffer, static_cast<size_t>(n));
+    }
+    return head;
+}
+
+std::string ToShiftJis(const std::string& utf8) {
+    const int wn = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    std::wstring wide(static_cast<size_t>(wn), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), wn);
+    const int n = WideCharToMultiByte(932, 0, wide.data(), wn, nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(932, 0, wide.data(), wn, out.data(), n, nullptr, nullptr);
+    return out;
+}
+
+std::string Response(const std::string& status, const std::string& contentType, const std::string& body,
+                     const std::string& extraHeaders = {}) {
+    return "HTTP/1.1 " + status + "\r\nContent-Type: " + contentType + "\r\nContent-Length: " +
+           std::to_string(body.size()) + "\r\nConnection: close\r\n" + extraHeaders + "\r\n" + body;
+}
+
+}  // namespace
+
+std::wstring Server::HostW() const {
+    const std::string host = Host();
+    return std::wstring(host.begin(), host.end());
+}
+
+bool Server::Start(Fault fault, uint16_t port) {
+    static WinsockInit winsock;
+    fault_ = fault;
+    stopping_ = false;
+    SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    if (s == INVALID_SOCKET) {
+        return false;
+    }
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    addr.sin_port = htons(port);
+    int len = sizeof addr;
+    if (bind(s, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
+        getsockname(s, reinterpret_cast<sockaddr*>(&addr), &len) != 0) {
+        closesocket(s);
+        return false;
+    }
+    port_ = ntohs(addr.sin_port);
+    if (fault == Fault::Refused) {
+        // The port was free a moment ago and nobody listens on it now: connections are refused.
+        closesocket(s);
+        return true;
+    }
+    if (listen(s, 64) != 0) {
+        closesocket(s);
+        return false;
+    }
+    listener_ = s;
+    acceptor_ = std::thread([this] { AcceptLoop(); });
+    return true;
+}
+
+void Server::Stop() {
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
+        if (listener_ != kNoSocket) {
+            closesocket(listener_);
+            listener_ = kNoSocket;
+        }
+        // Wakes workers blocked in recv or send, so that Stop never waits on a client.
+        for (uintptr_t s : open_) {
+            shutdown(s, SD_BOTH);
+        }
+    }
+    stopped_.notify_all();
+    if (acceptor_.joinable()) {
+        acceptor_.join();
+    }
+    std::vector<std::thread> workers;
+    {
+        std::lock_guard lock(mutex_);
+        workers.swap(workers_);
+    }
+    for (auto& w : workers) {
+        w.join();
+    }
+}
+
+std::vector<std::string> Server::RequestLines() const {
+    std::lock_guard lock(mutex_);
+    return requests_;
+}
+
+bool Server::Pause(int milliseconds) {
+    std::unique_lock lock(mutex_);
+    return !stopped_.wait_for(lock, std::chrono::milliseconds(milliseconds), [this] { return stopping_.load(); });
+}
+
+void Server::AcceptLoop() {
+    for (;;) {
+        SOCKET c = accept(listener_, nullptr, nullptr);
+        std::lock_guard lock(mutex_);
+        if (c == INVALID_SOCKET || stopping_) {
+            if (c != INVALID_SOCKET) {
+                closesocket(c);
+            }
+            return;
+        }
+        open_.push_back(c);
+        workers_.emplace_back([this, c] { Serve(c); });
+    }
+}
+
+void Server::Serve(uintptr_t socket) {
+    const SOCKET s = socket;
+    const std::string head = ReadRequestHead(s);
+    const std::string line = head.substr(0, head.find("\r\n"));
+    {
+        std::lock_guard lock(mutex_);
+        requests_.push_back(line);
+    }
+    const size_t sp1 = line.find(' ');
+    const std::string target = line.substr(sp1 + 1, line.rfind(' ') - sp1 - 1);
+    const bool excite = target.rfind("/world/text/", 0) == 0;
+    const bool infoseek = target.rfind("/amitext/indexUTF8.jsp", 0) == 0;
+    const std::string source = FormDecode(QueryValue(target, excite ? "before" : "sourceText"));
+    const Fault fault = fault_;
+    const Charset charset = charset_;
+
+    PageShape shape = PageShape::Normal;
+    if (fault == Fault::NoMarkers) shape = PageShape::NoMarkers;
+    if (fault == Fault::OneEndTag) shape = PageShape::OneEndTag;
+    if (fault == Fault::ResultFirst) shape = PageShape::ResultFirst;
+    std::string body = excite ? ExcitePage(source, TranslationOf(source), shape)
+                              : InfoseekPage(source, TranslationOf(source), shape);
+    std::string type = "text/html; charset=UTF-8";
+    if (charset != Charset::Utf8Header) {
+        if (charset == Charset::ShiftJisMetaOnly) {
+            body.insert(body.find("<head>") + 6, "\n<meta http-equiv=\"Content-Type\" content=\"text/html; charset=Shift_JIS\">");
+        }
+        body = ToShiftJis(body);
+        type = charset == Charset::ShiftJisHeader ? "text/html; charset=Shift_JIS" : "text/html";
+    }
+    if (fault == Fault::Huge) {
+        body.insert(body.find("<body>") + 6, std::string(16u << 20, ' '));
+    }
+
+    std::string reply = Response("200 OK", type, body);
+    const bool redirectOnce = fault == Fault::Redirect && target.find("&moved=1") == std::string::npos;
+    if (!excite && !infoseek) {
+        reply = Response("404 Not Found", "text/html", "<html><body>Not Found</body></html>");
+    } else if (fault == Fault::Http500) {
+        reply = Response("500 Internal Server Error", "text/html",
+                         "<html><body><h1>500 Internal Server Error</h1></body></html>");
+    } else if (redirectOnce || fault == Fault::RedirectLoop) {
+        reply = Response("302 Found", "text/html", "", "Location: " + target + "&moved=1\r\n");
+    }
+
+    if (fault == Fault::Hang) {
+        while (Pause(1000)) {
+        }
+    } else if (fault == Fault::Drip) {
+        for (size_t i = 0; i < reply.size() && Pause(1000); ++i) {
+            if (!SendAll(s, reply.substr(i, 1))) break;
+        }
+    } else if (fault == Fault::Reset || fault == Fault::Truncated) {
+        SendAll(s, reply.substr(0, reply.size() - body.size() / 2));
+        Pause(200);
+        if (fault == Fault::Reset) {
+            linger hard{1, 0};  // closing with a zero linger sends a reset instead of a FIN
+            setsockopt(s, SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&hard), sizeof hard);
+        }
+    } else {
+        SendAll(s, reply);
+        shutdown(s, SD_SEND);
+        char drain[256];
+        while (recv(s, drain, sizeof drain, 0) > 0) {
+        }
+    }
+    std::lock_guard lock(mutex_);
+    std::erase(open_, socket);
+    closesocket(s);
+}
+
+}  // namespace standin

@@ -1,0 +1,76 @@
+// The stand-in translation service: answers the Excite and infoseek paths on 127.0.0.1 with pages in the
+// services' layout, and can be told to fail in the ways a real network fails. Used by tests and by the demo.
+#pragma once
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace standin {
+
+enum class Fault {
+    None,
+    Refused,       // nothing listens on the port
+    Hang,          // reads the request and never answers
+    Drip,          // a valid answer, one byte per second
+    Reset,         // half the body, then a TCP reset
+    Truncated,     // fewer body bytes than Content-Length, then a clean close
+    Http500,       // an error page
+    NoMarkers,     // a page without the translation's markers
+    OneEndTag,     // a page with only one end tag
+    ResultFirst,   // the result area before the source area
+    Huge,          // a 16 MiB page
+    Redirect,      // one redirect to the same page, then the answer
+    RedirectLoop,  // redirects without end
+};
+
+enum class Charset {
+    Utf8Header,        // charset=UTF-8 in Content-Type
+    ShiftJisHeader,    // Shift_JIS bytes, charset in Content-Type
+    ShiftJisMetaOnly,  // Shift_JIS bytes, charset only in a <meta> element
+    ShiftJisUndeclared,
+};
+
+
+
+class Server {
+public:
+    Server() = default;
+    Server(const Server&) = delete;
+    Server& operator=(const Server&) = delete;
+    ~Server() { Stop(); }
+
+    // Listens on 127.0.0.1 at the given port (0: any free one).
+    bool Start(Fault fault = Fault::None, uint16_t port = 0);
+    void Stop();
+    void SetFault(Fault fault) { fault_ = fault; }
+    void SetCharset(Charset charset) { charset_ = charset; }
+
+    [[nodiscard]] uint16_t Port() const { return port_; }
+    [[nodiscard]] std::string Host() const { return "127.0.0.1:" + std::to_string(port_); }
+    [[nodiscard]] std::wstring HostW() const;
+    // The request lines seen so far ("GET /world/text/?... HTTP/1.1"), oldest first.
+    [[nodiscard]] std::vector<std::string> RequestLines() const;
+
+private:
+    void AcceptLoop();
+    void Serve(uintptr_t socket);
+    bool Pause(int milliseconds);  // false once the server stops
+
+    std::atomic<Fault> fault_{Fault::None};
+    std::atomic<Charset> charset_{Charset::Utf8Header};
+    std::atomic<bool> stopping_{false};
+    uintptr_t listener_ = ~uintptr_t{0};
+    uint16_t port_ = 0;
+    std::thread acceptor_;
+    mutable std::mutex mutex_;
+    std::condition_variable stopped_;
+    std::vector<std::thread> workers_;
+    std::vector<uintptr_t> open_;
+    std::vector<std::string> requests_;
+};
+
+}  // namespace standin
