@@ -1,0 +1,84 @@
+#include "core/Request.h"
+
+#include <gtest/gtest.h>
+
+namespace velmora {
+namespace {
+
+const ServiceHosts kHosts{u"ex.test", u"is.test:8080", u"CID"};
+constexpr std::u16string_view kQ = u"&lang=JA&toolbar=yes&c_id=CID&translate=";
+
+std::u16string Url(std::u16string_view code, const std::u16string& text) {
+    const RequestKind* kind = FindRequest(code);
+    return kind ? BuildRequestUrl(*kind, text, kHosts) : u"(no code)";
+}
+
+TEST(RequestUrl, EveryCodeBuildsItsServiceUrl) {
+    struct Case {
+        std::u16string_view code;
+        std::u16string text;
+        std::u16string url;
+    };
+    const std::u16string is = u"http://is.test:8080/amitext/indexUTF8.jsp?langpair=";
+    const Case cases[] = {
+        {u"JEhnA", u"日本語", u"http://ex.test/world/text/?wb_lp=JAEN&before=日本語"},
+        {u"EJhnA", u"", u"http://ex.test/world/text/?wb_lp=ENJA&before="},
+        {u"EJhnA", u" ", u"http://ex.test/world/text/?wb_lp=ENJA&before= "},
+        // Query delimiters in raw text are escaped; "%" stays so the scripts' "%0D" marks keep their meaning.
+        {u"EJhnA", u"Tom & Jerry", u"http://ex.test/world/text/?wb_lp=ENJA&before=Tom %26 Jerry"},
+        {u"EJhnA", u"C# + C++", u"http://ex.test/world/text/?wb_lp=ENJA&before=C%23 %2B C%2B%2B"},
+        {u"EJhnA", u"a%0Db 100%", u"http://ex.test/world/text/?wb_lp=ENJA&before=a%0Db 100%"},
+        {u"EJhnA", u"line\r\nnext", u"http://ex.test/world/text/?wb_lp=ENJA&before=line\r\nnext"},
+        {u"EJIFA", u"", is + u"1,2&sourceText=" + std::u16string(kQ)},
+        {u"EJIFA", u"a & b", is + u"1,2&sourceText=a %26 b" + std::u16string(kQ)},
+        {u"KJIFA", u"한국어", is + u"9,2&sourceText=한국어" + std::u16string(kQ)},
+        // The encoded codes escape everything themselves; nothing is escaped twice.
+        {u"JEIFA", u"\u3042", is + u"2,1&sourceText=%E3%81%82" + std::u16string(kQ)},
+        {u"JKIFA", u"a&b %0D", is + u"2,9&sourceText=a%26b+%250D" + std::u16string(kQ)},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Url(c.code, c.text), c.url);
+    }
+}
+
+TEST(RequestCodes, MatchExactlyAndCarryTheBrowserNumber) {
+    const std::pair<std::u16string_view, int> known[] = {{u"JEhnA", 0}, {u"EJhnA", 0}, {u"EJIFA", 1},
+                                                         {u"JEIFA", 2}, {u"KJIFA", 3}, {u"JKIFA", 4}};
+    for (const auto& [code, number] : known) {
+        ASSERT_NE(FindRequest(code), nullptr);
+        EXPECT_EQ(FindRequest(code)->browserRequest, number);
+    }
+    for (std::u16string_view unknown : {u"ejhna", u"EJhn", u"", u"EJHNA", u"EJhnA "}) {
+        EXPECT_EQ(FindRequest(unknown), nullptr);
+    }
+}
+
+TEST(RequestHosts, OverridesReplaceTheBuiltInHosts) {
+    const ServiceHosts builtIn = HostsWithOverrides(std::nullopt, std::nullopt);
+    EXPECT_FALSE(builtIn.excite.empty());
+    EXPECT_FALSE(builtIn.infoseek.empty());
+    const ServiceHosts both = HostsWithOverrides(u"127.0.0.1:1", u"127.0.0.1:2");
+    EXPECT_EQ(both.excite, u"127.0.0.1:1");
+    EXPECT_EQ(both.infoseek, u"127.0.0.1:2");
+    EXPECT_EQ(HostsWithOverrides(u"", std::nullopt).excite, builtIn.excite);
+}
+
+TEST(CommandLine, ArgumentTextFollowsTheProgramPathAndItsBlanks) {
+    const std::pair<std::u16string_view, std::u16string_view> cases[] = {
+        {u"\"C:\\Program Files\\Velmora\\velmora.exe\" EJhnAHello", u"EJhnAHello"},
+        {u"C:\\Velmora\\velmora.exe EJhnAHello", u"EJhnAHello"},
+        {u"velmora.exe    EJhnA  two  blanks ", u"EJhnA  two  blanks "},
+        {u"\"C:\\a b\\velmora.exe\"\tEJhnA\"quoted\"\r\nline", u"EJhnA\"quoted\"\r\nline"},
+        {u"\"C:\\a b\\velmora.exe\"", u""},
+        {u"velmora.exe", u""},
+        {u"velmora.exe ", u""},
+        {u"\"unclosed path EJhnA", u""},
+        {u"", u""},
+    };
+    for (const auto& [line, argument] : cases) {
+        EXPECT_EQ(ArgumentText(line), argument);
+    }
+}
+
+}  // namespace
+}  // namespace velmora
