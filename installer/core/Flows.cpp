@@ -1,0 +1,98 @@
+#include "core/Flows.h"
+
+namespace installer {
+
+InstallerFlows::InstallerFlows(MenuRegistry& registry,
+                               FileSystem& files,
+                               Dialogs& dialogs,
+                               EntryButtons& buttons,
+                               std::u16string sourceFolder)
+    : registry_(registry),
+      files_(files),
+      dialogs_(dialogs),
+      buttons_(buttons),
+      clientSource_(JoinPath(sourceFolder, kClientFileName)),
+      controlSource_(JoinPath(sourceFolder, kControlFileName)) {}
+
+void InstallerFlows::FormLoad() {
+    if (files_.FindInFolder(kInstallFolder, u"velmora", u".exe")) {
+        const ClientFile source{files_.FileSize(clientSource_), files_.FileVersionOf(clientSource_)};
+        const ClientFile installed{files_.FileSize(kInstalledClient), files_.FileVersionOf(kInstalledClient)};
+        if (ShouldUpdateClient(source, installed)) {
+            dialogs_.Show(ClientUpdateNotice());
+            files_.CopyFileOver(clientSource_, kInstalledClient);
+        }
+    } else {
+        dialogs_.Show(ClientInstallNotice());
+        DeployClient();
+    }
+    for (std::size_t entry = 0; entry < kEntryCount; ++entry) {
+        RefreshEntryButtons(entry);
+    }
+}
+
+void InstallerFlows::DeployClient() {
+    files_.CreateFolder(kInstallFolder);
+    files_.CopyFileOver(clientSource_, kInstalledClient);
+    for (std::u16string_view target : kControlTargets) {
+        files_.CopyFileOver(controlSource_, target);
+    }
+}
+
+void InstallerFlows::RefreshEntryButtons(std::size_t entry) {
+    buttons_.SetEntryButtons(entry, registry_.MenuExtEntryExists(kEntries[entry].caption));
+}
+
+void InstallerFlows::InstallCommand(std::size_t entry) {
+    const MenuEntry& e = kEntries[entry];
+    const std::u16string script = ScriptPath(e);
+    DeployClient();
+    files_.WriteMenuScript(script, e.requestCode);
+    if (dialogs_.Show(InstallConfirmation(e)) == Answer::Yes) {
+        if (!files_.IsOrdinaryFile(script)) {
+            dialogs_.Show(ScriptFileMissing(e));
+        } else if (registry_.AddMenuExtEntry(e.caption, script)) {
+            dialogs_.Show(EntryRegistered(e));
+        } else {
+            dialogs_.Show(RegistrationFailed(e));
+        }
+    }
+    RefreshEntryButtons(entry);
+}
+
+// The registry key goes first and the files only once it is gone, so that a registered entry never names a
+// deleted script. Whether the client is still needed is asked of the registry itself, not of the buttons.
+void InstallerFlows::UninstallCommand(std::size_t entry) {
+    const MenuEntry& e = kEntries[entry];
+    if (dialogs_.Show(UninstallConfirmation(e)) == Answer::Yes) {
+        if (!registry_.MenuExtEntryExists(e.caption)) {
+            dialogs_.Show(EntryNotRegistered(e));
+        } else if (!registry_.DeleteMenuExtEntry(e.caption)) {
+            dialogs_.Show(RemovalFailed(e));
+        } else {
+            files_.DeleteFile(ScriptPath(e));
+            if (!AnyOtherEntryRegistered(entry)) {
+                RemoveClient();
+            }
+            dialogs_.Show(EntryRemoved(e));
+        }
+    }
+    RefreshEntryButtons(entry);
+}
+
+bool InstallerFlows::AnyOtherEntryRegistered(std::size_t entry) {
+    for (std::size_t other = 0; other < kEntryCount; ++other) {
+        if (other != entry && registry_.MenuExtEntryExists(kEntries[other].caption)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// A settings file or anything else left in the folder keeps it, silently; so does a running client.
+void InstallerFlows::RemoveClient() {
+    files_.DeleteFile(kInstalledClient);
+    files_.RemoveFolder(kInstallFolder);
+}
+
+}  // namespace installer

@@ -1,0 +1,93 @@
+// What the installer does: the start-up deployment and the install and uninstall commands of the four entries.
+// Written against small interfaces so that the Win32 program and the tests supply their own registry, files,
+// dialogs and buttons.
+#pragma once
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "core/Entries.h"
+#include "core/Messages.h"
+#include "core/Update.h"
+
+namespace installer {
+
+// The browser's menu entries in the current user's registry; any failure answers false.
+class MenuRegistry {
+  public:
+    virtual ~MenuRegistry() = default;
+    [[nodiscard]] virtual bool AddMenuExtEntry(std::u16string_view caption, std::u16string_view scriptPath) = 0;
+    [[nodiscard]] virtual bool DeleteMenuExtEntry(std::u16string_view caption) = 0;
+    [[nodiscard]] virtual bool MenuExtEntryExists(std::u16string_view caption) = 0;
+};
+
+// File operations. The ones without a result never stop a command: a failure is passed over, and what it left
+// behind is found later by looking (IsOrdinaryFile) or not at all.
+class FileSystem {
+  public:
+    virtual ~FileSystem() = default;
+    // Looks for name + extension in that one folder only.
+    [[nodiscard]] virtual bool FindInFolder(std::u16string_view folder,
+                                            std::u16string_view name,
+                                            std::u16string_view extension) = 0;
+    // An existing file that is not a folder, not hidden and not a system file.
+    [[nodiscard]] virtual bool IsOrdinaryFile(std::u16string_view path) = 0;
+    [[nodiscard]] virtual std::optional<std::uint64_t> FileSize(std::u16string_view path) = 0;
+    [[nodiscard]] virtual std::optional<FileVersion> FileVersionOf(std::u16string_view path) = 0;
+    // Creates only the last level; the parent must exist.
+    virtual void CreateFolder(std::u16string_view path) = 0;
+    virtual void CopyFileOver(std::u16string_view from, std::u16string_view to) = 0;
+    virtual void DeleteFile(std::u16string_view path) = 0;
+    // Removes the folder only when it is empty.
+    virtual void RemoveFolder(std::u16string_view path) = 0;
+    virtual void WriteMenuScript(std::u16string_view path, std::u16string_view requestCode) = 0;
+};
+
+enum class Answer { Ok, Yes, No };
+
+class Dialogs {
+  public:
+    virtual ~Dialogs() = default;
+    virtual Answer Show(const Message& message) = 0;
+};
+
+// The window's pair of buttons per entry.
+class EntryButtons {
+  public:
+    virtual ~EntryButtons() = default;
+    // registered: install disabled, uninstall enabled; otherwise the reverse.
+    virtual void SetEntryButtons(std::size_t entry, bool registered) = 0;
+};
+
+class InstallerFlows {
+  public:
+    InstallerFlows(MenuRegistry& registry,
+                   FileSystem& files,
+                   Dialogs& dialogs,
+                   EntryButtons& buttons,
+                   std::u16string sourceFolder);
+
+    // Start-up, before the window shows: install or update the client, then set all four pairs of buttons.
+    void FormLoad();
+    // Creates the install folder and copies the client and the transfer control; every failure is passed over.
+    void DeployClient();
+    // Sets the entry's pair of buttons from the registry.
+    void RefreshEntryButtons(std::size_t entry);
+    // entry: 0 to 3, the rows of kEntries.
+    void InstallCommand(std::size_t entry);
+    void UninstallCommand(std::size_t entry);
+
+  private:
+    [[nodiscard]] bool AnyOtherEntryRegistered(std::size_t entry);
+    void RemoveClient();
+
+    MenuRegistry& registry_;
+    FileSystem& files_;
+    Dialogs& dialogs_;
+    EntryButtons& buttons_;
+    std::u16string clientSource_;
+    std::u16string controlSource_;
+};
+
+}  // namespace installer

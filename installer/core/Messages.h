@@ -1,0 +1,39 @@
+// The texts, titles and styles of every message box the installer shows.
+#pragma once
+#include <string>
+
+#include "core/Entries.h"
+
+namespace installer {
+
+enum class BoxStyle {
+    Ok,         // OK, no icon
+    OkWarning,  // OK with the exclamation mark
+    YesNo,      // Yes and No, no icon
+};
+
+struct Message {
+    std::u16string text;
+    std::u16string title;  // empty: the box shows the program's own title
+    BoxStyle style = BoxStyle::Ok;
+
+    friend bool operator==(const Message&, const Message&) = default;
+};
+
+// Start-up.
+[[nodiscard]] Message ClientInstallNotice();
+[[nodiscard]] Message ClientUpdateNotice();
+
+// Install command.
+[[nodiscard]] Message InstallConfirmation(const MenuEntry& entry);
+[[nodiscard]] Message ScriptFileMissing(const MenuEntry& entry);
+[[nodiscard]] Message EntryRegistered(const MenuEntry& entry);
+[[nodiscard]] Message RegistrationFailed(const MenuEntry& entry);
+
+// Uninstall command.
+[[nodiscard]] Message UninstallConfirmation(const MenuEntry& entry);
+[[nodiscard]] Message EntryNotRegistered(const MenuEntry& entry);
+[[nodiscard]] Message EntryRemoved(const MenuEntry& entry);
+[[nodiscard]] Message RemovalFailed(const MenuEntry& entry);
+
+}  // namespace installer
