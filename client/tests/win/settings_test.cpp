@@ -1,0 +1,240 @@
+// velmora.ini on a real (Wine) file system: creation, repair, damage, saves, held files and many processes at once.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "common/Handles.h"
+#include "win/ColorSettings.h"
+
+namespace velmora {
+namespace {
+
+const std::string kDefault = "&H00C0FFFF\r\n&H0\r\n";
+
+std::string ReadBytes(const std::wstring& path) {
+    common::UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, 0));
+    std::string bytes(4096, '\0');
+    DWORD read = 0;
+    if (!file || !ReadFile(file.get(), bytes.data(), 4096, &read, nullptr)) {
+        return "<missing>";
+    }
+    bytes.resize(read);
+    return bytes;
+}
+
+void WriteBytes(const std::wstring& path, const std::string& bytes) {
+    common::UniqueFile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    DWORD written = 0;
+    ASSERT_TRUE(file && WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr));
+}
+
+std::vector<std::wstring> FilesIn(const std::wstring& folder) {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &data);
+    for (bool more = find != INVALID_HANDLE_VALUE; more; more = FindNextFileW(find, &data)) {
+        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            names.push_back(data.cFileName);
+        }
+    }
+    if (find != INVALID_HANDLE_VALUE) {
+        FindClose(find);
+    }
+    return names;
+}
+
+// A scratch install folder per test, removed afterwards.
+class ColorSettingsTest : public testing::Test {
+  protected:
+    void SetUp() override {
+        wchar_t temp[MAX_PATH];
+        GetTempPathW(MAX_PATH, temp);
+        folder_ = std::wstring(temp) + L"velmora-settings-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                  std::to_wstring(++count_);
+        ASSERT_TRUE(CreateDirectoryW(folder_.c_str(), nullptr));
+        path_ = folder_ + L"\\velmora.ini";
+    }
+    void TearDown() override {
+        for (const auto& name : FilesIn(folder_)) {
+            DeleteFileW((folder_ + L"\\" + name).c_str());
+        }
+        RemoveDirectoryW(folder_.c_str());
+    }
+    // After any operation the folder holds the settings file and nothing else: no temp file is left behind.
+    void ExpectOnlyTheSettingsFile() { EXPECT_EQ(FilesIn(folder_), std::vector<std::wstring>{L"velmora.ini"}); }
+
+    static inline int count_ = 0;
+    std::wstring folder_;
+    std::wstring path_;
+};
+
+TEST_F(ColorSettingsTest, MissingFileIsCreatedWithTheDefaultBytes) {
+    EXPECT_EQ(LoadColorSettings(folder_), std::nullopt);
+    EXPECT_EQ(ReadBytes(path_), kDefault);
+    ExpectOnlyTheSettingsFile();
+    EXPECT_EQ(LoadColorSettings(folder_), (ColorPair{0x00C0FFFF, 0}));
+}
+
+TEST_F(ColorSettingsTest, ReadsValidFilesAndRewritesDamagedOnes) {
+    const struct {
+        std::string content;
+        std::optional<ColorPair> colors;
+        bool rewritten;
+    } cases[] = {
+        {"&HFF\r\n&HFFFFFF\r\n&H0\r\n", ColorPair{0xFF, 0xFFFFFF}, false},
+        {"12648447\r\n0\r\n", ColorPair{0x00C0FFFF, 0}, false},
+        {"&hff00\n 255 ", ColorPair{0xFF00, 0xFF}, false},
+        {"H00C0FFFF\r\n&HFF\r\n", ColorPair{0x00C0FFFF, 0}, true},
+        {"h00c0ffff\r\n&H0\r\n", std::nullopt, true},
+        {"", std::nullopt, true},
+        {"&HFF\r\n", std::nullopt, true},
+        {"&HFF\r\nRed\r\n", std::nullopt, true},
+        {"&HFF\r\n&H1000000\r\n", std::nullopt, true},
+        {std::string("\0\xFF\xFE\r\n\x81\x40", 7), std::nullopt, true},
+        {std::string(100000, '7'), std::nullopt, true},
+    };
+    for (const auto& c : cases) {
+        WriteBytes(path_, c.content);
+        EXPECT_EQ(LoadColorSettings(folder_), c.colors) << c.content.substr(0, 20);
+        EXPECT_EQ(ReadBytes(path_), c.rewritten ? kDefault : c.content.substr(0, 4096)) << c.content.substr(0, 20);
+        ExpectOnlyTheSettingsFile();
+    }
+}
+
+TEST_F(ColorSettingsTest, NoInstallFolderKeepsDesignColoursAndSaveFails) {
+    const std::wstring gone = folder_ + L"\\absent";
+    EXPECT_EQ(LoadColorSettings(gone), std::nullopt);
+    EXPECT_EQ(GetFileAttributesW(gone.c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_FALSE(SaveColorSettings("&HFF", "&H0", gone));
+    EXPECT_TRUE(FilesIn(folder_).empty());
+}
+
+TEST_F(ColorSettingsTest, SaveWritesExactlyTheTwoLines) {
+    WriteBytes(path_, "&H123456\r\n&H654321\r\nsomething longer that was here before\r\n");
+    EXPECT_TRUE(SaveColorSettings("&HFFFF00", "&H0", folder_));
+    EXPECT_EQ(ReadBytes(path_), "&HFFFF00\r\n&H0\r\n");
+    ExpectOnlyTheSettingsFile();
+    EXPECT_EQ(LoadColorSettings(folder_), (ColorPair{0xFFFF00, 0}));
+}
+
+TEST_F(ColorSettingsTest, SaveRefusesTextsThatAreNotColours) {
+    WriteBytes(path_, kDefault);
+    for (auto [background, text] : {std::pair{"Red", "&H0"}, {"&HFF\r\n&H0", "&H0"}, {"&H1000000", "&H0"}}) {
+        SetLastError(0xdeadbeef);
+        EXPECT_FALSE(SaveColorSettings(background, text, folder_)) << background;
+        EXPECT_NE(GetLastError(), 0xdeadbeefu);
+    }
+    EXPECT_EQ(ReadBytes(path_), kDefault);
+    ExpectOnlyTheSettingsFile();
+}
+
+// Another process holding the file without sharing for a moment: both operations wait it out instead of failing
+// (a failed read must not turn the user's colours back into the defaults).
+TEST_F(ColorSettingsTest, BriefHoldsAreWaitedOut) {
+    WriteBytes(path_, "&HFF\r\n&HFFFFFF\r\n");
+    for (int round = 0; round < 2; ++round) {
+        common::UniqueFile held(CreateFileW(path_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(held);
+        std::thread release([&] {
+            Sleep(300);
+            held.reset();
+        });
+        if (round == 0) {
+            EXPECT_EQ(LoadColorSettings(folder_), (ColorPair{0xFF, 0xFFFFFF}));
+        } else {
+            EXPECT_TRUE(SaveColorSettings("&HFF00", "&H0", folder_));
+        }
+        release.join();
+    }
+    EXPECT_EQ(ReadBytes(path_), "&HFF00\r\n&H0\r\n");
+    ExpectOnlyTheSettingsFile();
+}
+
+TEST_F(ColorSettingsTest, SaveGivesUpOnALongHoldAndLeavesTheOldFile) {
+    WriteBytes(path_, kDefault);
+    common::UniqueFile held(CreateFileW(path_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(held);
+    const ULONGLONG start = GetTickCount64();
+    EXPECT_FALSE(SaveColorSettings("&HFF", "&HFF", folder_));
+    EXPECT_LT(GetTickCount64() - start, 5000u);
+    held.reset();
+    EXPECT_EQ(ReadBytes(path_), kDefault);
+    ExpectOnlyTheSettingsFile();
+}
+
+std::wstring WorkerPath() {
+    wchar_t self[MAX_PATH];
+    const std::wstring path(self, GetModuleFileNameW(nullptr, self, MAX_PATH));
+    return path.substr(0, path.rfind(L'\\') + 1) + L"settings_worker.exe";
+}
+
+// 20 processes loading and 5 saving at once: none fails, every read is one whole file of the colour table (the
+// worker checks each round), and no temp file survives.
+TEST_F(ColorSettingsTest, ManyProcessesLoadAndSaveAtOnce) {
+    WriteBytes(path_, kDefault);
+    const std::wstring worker = WorkerPath();
+    std::vector<common::UniqueHandle> processes;
+    std::vector<common::UniqueHandle> threads;
+    for (int i = 0; i < 25; ++i) {
+        std::wstring command =
+            L"\"" + worker + L"\" " + (i < 20 ? L"load" : L"save") + L" \"" + folder_ + L"\" 40 " + std::to_wstring(i);
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION info{};
+        ASSERT_TRUE(CreateProcessW(worker.c_str(), command.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
+                                   nullptr, &startup, &info));
+        processes.emplace_back(info.hProcess);
+        threads.emplace_back(info.hThread);
+    }
+    for (const auto& thread : threads) {
+        ResumeThread(thread.get());
+    }
+    const ULONGLONG deadline = GetTickCount64() + 120000;
+    for (size_t i = 0; i < processes.size(); ++i) {
+        const ULONGLONG now = GetTickCount64();
+        const DWORD wait = WaitForSingleObject(processes[i].get(), now < deadline ? DWORD(deadline - now) : 0);
+        DWORD code = 0;
+        GetExitCodeProcess(processes[i].get(), &code);
+        if (wait != WAIT_OBJECT_0) {
+            TerminateProcess(processes[i].get(), 99);
+        }
+        EXPECT_EQ(wait, WAIT_OBJECT_0) << "worker " << i;
+        EXPECT_EQ(code, 0u) << "worker " << i;
+    }
+    bool whole = false;
+    for (const auto& entry : kColorNames) {
+        whole = whole || ReadBytes(path_) == FormatSettingsText(entry.background, entry.text);
+    }
+    EXPECT_TRUE(whole) << ReadBytes(path_);
+    ExpectOnlyTheSettingsFile();
+}
+
+// The real install folder, the one place where the literal path matters; whatever was there is put back.
+TEST(ColorSettingsFixedPath, DefaultFolderIsTheInstallFolder) {
+    const std::wstring path = L"C:\\Program Files\\Velmora\\velmora.ini";
+    const bool madeFolder = CreateDirectoryW(L"C:\\Program Files\\Velmora", nullptr);
+    const std::string before = ReadBytes(path);
+    ASSERT_TRUE(SaveColorSettings("&HFF", "&HFFFFFF"));
+    EXPECT_EQ(ReadBytes(path), "&HFF\r\n&HFFFFFF\r\n");
+    EXPECT_EQ(LoadColorSettings(), (ColorPair{0xFF, 0xFFFFFF}));
+    if (before == "<missing>") {
+        DeleteFileW(path.c_str());
+    } else {
+        WriteBytes(path, before);
+    }
+    if (madeFolder) {
+        RemoveDirectoryW(L"C:\\Program Files\\Velmora");
+    }
+}
+
+}  // namespace
+}  // namespace velmora
+
+int wmain(int argc, wchar_t** argv) {
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
