@@ -1,0 +1,141 @@
+// The real velmora.exe, started with exact command lines, against the stand-in service.
+#include <gtest/gtest.h>
+
+#include "standin/Standin.h"
+#include "win/Automation.h"
+
+namespace {
+
+using automation::Launch;
+using automation::Process;
+
+std::wstring Client() {
+    return L"\"" + automation::WindowsPath(VELMORA_CLIENT_EXE) + L"\"";
+}
+
+Process Start(const std::wstring& argumentText, const standin::Server* server = nullptr) {
+    automation::EnvironmentOverrides env;
+    if (server) {
+        env = {{L"VELMORA_EXCITE_HOST", server->HostW()}, {L"VELMORA_INFOSEEK_HOST", server->HostW()}};
+    }
+    auto process = Launch(argumentText.empty() ? Client() : Client() + L" " + argumentText, env);
+    EXPECT_TRUE(process.has_value());
+    return process ? std::move(*process) : Process();
+}
+
+// Answers the one message box the client shows and checks its icon and that the client then ends.
+automation::MessageBoxInfo AnswerBox(const Process& client, DWORD expectedExit, const wchar_t* icon) {
+    auto box = automation::WaitForMessageBox(client.Pid(), 20000);
+    EXPECT_TRUE(box.has_value());
+    if (!box) {
+        return {};
+    }
+    EXPECT_EQ(box->buttons, std::vector<std::wstring>{L"OK"});
+    EXPECT_TRUE(automation::ShowsIcon(box->iconControl, LoadIconW(nullptr, icon)));
+    const wchar_t* other = icon == IDI_HAND ? IDI_EXCLAMATION : IDI_HAND;
+    EXPECT_FALSE(automation::ShowsIcon(box->iconControl, LoadIconW(nullptr, other)));
+    automation::PressButton(box->hwnd, IDOK);
+    DWORD code = 0;
+    EXPECT_TRUE(client.WaitExit(10000, &code));
+    EXPECT_EQ(code, expectedExit);
+    return *box;
+}
+
+std::wstring PopupText(const Process& client) {
+    HWND popup = automation::WaitForWindow(client.Pid(), L"VelmoraForm2", L"Form2", 20000);
+    if (!popup) {
+        return L"(no popup)";
+    }
+    for (HWND child : automation::Children(popup)) {
+        if (automation::ClassName(child) == L"Edit") {
+            return automation::WindowText(child);
+        }
+    }
+    return L"(no text box)";
+}
+
+TEST(ClientStartUp, WarnsAboutAMissingArgumentAndEnds) {
+    Process client = Start(L"");
+    const auto box = AnswerBox(client, 0, IDI_HAND);
+    EXPECT_EQ(box.title, L"警告");
+    EXPECT_EQ(box.text, L"引数が指定されてません、きちんとインストールしてください。");
+}
+
+TEST(ClientStartUp, AsksForASelectionWhenAnExciteCodeComesAlone) {
+    for (const wchar_t* code : {L"EJhnA", L"JEhnA"}) {
+        Process client = Start(code);
+        const auto box = AnswerBox(client, 0, IDI_EXCLAMATION);
+        EXPECT_EQ(box.title, L"注意") << code;
+        EXPECT_EQ(box.text, L"範囲を選択してください") << code;
+    }
+}
+
+TEST(ClientStartUp, EndsAtOnceWithoutAWindowForAnUnknownCode) {
+    Process client = Start(L"ejhna x");
+    bool sawWindow = false;
+    const bool ended = automation::WaitUntil(
+        [&] {
+            sawWindow = sawWindow || !automation::TopLevelWindows(client.Pid(), true).empty();
+            return !client.Running();
+        },
+        10000);
+    EXPECT_TRUE(ended);
+    EXPECT_FALSE(sawWindow);
+}
+
+TEST(ExciteRequest, SendsTheTextAndShowsTheTranslation) {
+    standin::Server server;
+    ASSERT_TRUE(server.Start());
+    Process client = Start(L"EJhnA Hello world", &server);
+    EXPECT_EQ(PopupText(client), L"こんにちは、世界");
+    ASSERT_EQ(server.RequestLines().size(), 1u);
+    EXPECT_EQ(server.RequestLines()[0], "GET /world/text/?wb_lp=ENJA&before=%20Hello%20world HTTP/1.1");
+}
+
+TEST(ExciteRequest, KeepsQueryDelimitersInsideTheText) {
+    standin::Server server;
+    ASSERT_TRUE(server.Start());
+    Process client = Start(L"EJhnATom & Jerry #1 + 100%0D", &server);
+    EXPECT_EQ(PopupText(client), L"【訳】Tom &amp; Jerry #1 + 100\r");
+    ASSERT_EQ(server.RequestLines().size(), 1u);
+    EXPECT_EQ(server.RequestLines()[0],
+              "GET /world/text/?wb_lp=ENJA&before=Tom%20%26%20Jerry%20%231%20%2B%20100%0D HTTP/1.1");
+}
+
+TEST(ExciteRequest, DecodesShiftJisPagesAndJapaneseText) {
+    standin::Server server;
+    ASSERT_TRUE(server.Start());
+    for (auto charset : {standin::Charset::ShiftJisHeader, standin::Charset::ShiftJisMetaOnly,
+                         standin::Charset::ShiftJisUndeclared}) {
+        server.SetCharset(charset);
+        Process client = Start(L"JEhnAありがとう", &server);
+        EXPECT_EQ(PopupText(client), L"Thank you") << static_cast<int>(charset);
+    }
+    EXPECT_EQ(server.RequestLines().back(),
+              "GET /world/text/?wb_lp=JAEN&before=%E3%81%82%E3%82%8A%E3%81%8C%E3%81%A8%E3%81%86 HTTP/1.1");
+}
+
+TEST(ExciteRequest, ReportsEveryQuickFailureInOneStopBox) {
+    const std::pair<standin::Fault, const wchar_t*> faults[] = {
+        {standin::Fault::Refused, L"接続できませんでした"},
+        {standin::Fault::Http500, L"HTTP 500"},
+        {standin::Fault::NoMarkers, L"取り出せませんでした"},
+        {standin::Fault::OneEndTag, L"取り出せませんでした"},
+    };
+    for (const auto& [fault, words] : faults) {
+        standin::Server server;
+        ASSERT_TRUE(server.Start(fault));
+        Process client = Start(L"EJhnAHello world", &server);
+        const auto box = AnswerBox(client, 1, IDI_HAND);
+        EXPECT_EQ(box.title, L"Velmora");
+        EXPECT_NE(box.text.find(words), std::wstring::npos) << box.text.size();
+        EXPECT_TRUE(automation::TopLevelWindows(client.Pid(), true).empty());
+    }
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
