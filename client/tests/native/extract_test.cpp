@@ -15,8 +15,7 @@ TEST(Extraction, CutsTheResultAreaOfTheExcitePage) {
         std::optional<std::u16string> result;
     };
     const Case cases[] = {
-        {"normal", u"<p>" + kBefore + u"\n" + kAfter + u"訳文\r\n2行目</textarea></p>",
-         u"訳文\r\n2行目"},
+        {"normal", u"<p>" + kBefore + u"\n" + kAfter + u"訳文\r\n2行目</textarea></p>", u"訳文\r\n2行目"},
         {"empty result", kBefore + kAfter + u"</textarea>", u""},
         {"references stay raw", kBefore + kAfter + u"Tom &amp; Jerry &lt;3</textarea>", u"Tom &amp; Jerry &lt;3"},
         {"no end tag at all", kAfter + u"text", std::nullopt},

@@ -8,7 +8,8 @@ namespace {
 TEST(PageCodePage, HeaderThenMetaThenUtf8ThenShiftJis) {
     const std::string sjis = "\x82\xa0\x82\xa2";  // "あい" in Shift_JIS, not valid UTF-8
     const std::string utf8 = "\xe3\x81\x82";
-    const std::string metaSjis = "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=Shift_JIS\">";
+    const std::string metaSjis =
+        "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=Shift_JIS\">";
     struct Case {
         std::string contentType;
         std::string body;
@@ -24,9 +25,9 @@ TEST(PageCodePage, HeaderThenMetaThenUtf8ThenShiftJis) {
         {"text/html", utf8, 65001},
         {"", sjis, 932},
         {"", "plain ascii", 65001},
-        {"", std::string("\xe3\x81", 2), 932},    // cut UTF-8 sequence
-        {"", "\xc0\xaf", 932},                     // overlong form
-        {"", "\xed\xa0\x80", 932},                 // encoded surrogate
+        {"", std::string("\xe3\x81", 2), 932},  // cut UTF-8 sequence
+        {"", "\xc0\xaf", 932},                  // overlong form
+        {"", "\xed\xa0\x80", 932},              // encoded surrogate
         {"", "\xf0\x9f\x98\x80", 65001},
     };
     for (const auto& c : cases) {
