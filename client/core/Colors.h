@@ -22,7 +22,7 @@ struct ColorName {
     std::string_view text;
 };
 
-// In the order the settings window lists them. "Blue" is cyan, as it always was.
+// In the order the settings window lists them. "Blue" is cyan (green and blue at full), as users know it.
 inline constexpr std::array<ColorName, 6> kColorNames = {{
     {u"Default", "&H00C0FFFF", "&H0"},
     {u"Black", "&H0", "&H0"},
@@ -48,7 +48,7 @@ inline constexpr std::array<ColorName, 6> kColorNames = {{
 // a colour with a zero top byte, gives nullopt.
 [[nodiscard]] std::optional<ColorPair> ParseSettingsText(std::string_view bytes);
 
-// An early release wrote the default background without its "&"; such a file is replaced with the default one.
+// A first line of the default background without its "&" is a known bad file; it is replaced with the default one.
 [[nodiscard]] bool NeedsSettingsRepair(std::string_view bytes);
 
 }  // namespace velmora
