@@ -70,7 +70,7 @@ void InstallerFlows::UninstallCommand(std::size_t entry) {
         } else if (!registry_.DeleteMenuExtEntry(e.caption)) {
             dialogs_.Show(RemovalFailed(e));
         } else {
-            files_.DeleteFile(ScriptPath(e));
+            files_.RemoveFile(ScriptPath(e));
             if (!AnyOtherEntryRegistered(entry)) {
                 RemoveClient();
             }
@@ -91,7 +91,7 @@ bool InstallerFlows::AnyOtherEntryRegistered(std::size_t entry) {
 
 // A settings file or anything else left in the folder keeps it, silently; so does a running client.
 void InstallerFlows::RemoveClient() {
-    files_.DeleteFile(kInstalledClient);
+    files_.RemoveFile(kInstalledClient);
     files_.RemoveFolder(kInstallFolder);
 }
 

@@ -38,7 +38,7 @@ class FileSystem {
     // Creates only the last level; the parent must exist.
     virtual void CreateFolder(std::u16string_view path) = 0;
     virtual void CopyFileOver(std::u16string_view from, std::u16string_view to) = 0;
-    virtual void DeleteFile(std::u16string_view path) = 0;
+    virtual void RemoveFile(std::u16string_view path) = 0;
     // Removes the folder only when it is empty.
     virtual void RemoveFolder(std::u16string_view path) = 0;
     virtual void WriteMenuScript(std::u16string_view path, std::u16string_view requestCode) = 0;

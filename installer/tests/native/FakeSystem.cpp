@@ -86,7 +86,7 @@ void FakeSystem::CopyFileOver(std::u16string_view from, std::u16string_view to) 
     }
 }
 
-void FakeSystem::DeleteFile(std::u16string_view path) {
+void FakeSystem::RemoveFile(std::u16string_view path) {
     log.push_back("delete " + Narrow(path));
     if (!locked.count(std::u16string(path))) {
         files.erase(std::u16string(path));

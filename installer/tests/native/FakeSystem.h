@@ -53,7 +53,7 @@ class FakeSystem : public MenuRegistry, public FileSystem, public Dialogs, publi
     std::optional<FileVersion> FileVersionOf(std::u16string_view path) override;
     void CreateFolder(std::u16string_view path) override;
     void CopyFileOver(std::u16string_view from, std::u16string_view to) override;
-    void DeleteFile(std::u16string_view path) override;
+    void RemoveFile(std::u16string_view path) override;
     void RemoveFolder(std::u16string_view path) override;
     void WriteMenuScript(std::u16string_view path, std::u16string_view requestCode) override;
 

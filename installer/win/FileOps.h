@@ -1,0 +1,28 @@
+// File operations of the installer. Each reports whether it worked; the commands decide to pass failures over.
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "core/Update.h"
+
+namespace installer {
+
+// An existing file that is neither a folder nor hidden nor a system file.
+[[nodiscard]] bool IsOrdinaryFile(const std::wstring& path);
+[[nodiscard]] std::optional<std::uint64_t> FileSizeOf(const std::wstring& path);
+// The file version of the VERSIONINFO resource; empty for a file without one.
+[[nodiscard]] std::optional<FileVersion> FileVersionOf(const std::wstring& path);
+// Looks for name + extension in that one folder only, as SearchPath does with a path of its own.
+[[nodiscard]] bool FindInFolder(const std::wstring& folder, const std::wstring& name, const std::wstring& extension);
+// The folder of the running program, without a trailing backslash.
+[[nodiscard]] std::wstring ProgramFolder();
+
+[[nodiscard]] bool CreateFolder(const std::wstring& path);
+[[nodiscard]] bool CopyFileOver(const std::wstring& from, const std::wstring& to);
+[[nodiscard]] bool DeleteFileAt(const std::wstring& path);
+[[nodiscard]] bool RemoveEmptyFolder(const std::wstring& path);
+
+}  // namespace installer

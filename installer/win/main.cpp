@@ -1,0 +1,26 @@
+// Install.exe: places the client in its folder and adds or removes the browser's right-click menu entries.
+#include <commctrl.h>
+#include <windows.h>
+
+#include "win/Form1.h"
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&controls);
+
+    installer::Form1 form;
+    if (!form.Create()) {
+        return 1;
+    }
+    form.Form_Load();
+    form.Show(showCommand);
+
+    MSG msg{};
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        if (!form.hwnd() || !IsDialogMessageW(form.hwnd(), &msg)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+    }
+    return static_cast<int>(msg.wParam);
+}
