@@ -1,6 +1,7 @@
 // Install.exe: places the client in its folder and adds or removes the browser's right-click menu entries.
-#include <commctrl.h>
 #include <windows.h>
+// commctrl.h needs the types of windows.h first.
+#include <commctrl.h>
 
 #include "win/Form1.h"
 
