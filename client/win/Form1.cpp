@@ -98,6 +98,10 @@ void Form1::EndProgram(UINT exitCode) {
     }
 }
 
+void Form1::ShowPopupMenu(HWND) {
+    // The settings window and its menu are not part of this build yet.
+}
+
 LRESULT Form1::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     return common::Window::HandleMessage(msg, wp, lp);
 }

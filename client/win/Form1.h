@@ -37,6 +37,8 @@ public:
 
     // Ends the whole client at once (the popup's Close label and the menu's close item come here).
     void EndProgram(UINT exitCode = 0);
+    // The popup's right-click menu, which belongs to the settings window.
+    void ShowPopupMenu(HWND popup);
     [[nodiscard]] Form2* Popup() const { return form2_.get(); }
 
     // The request's working values, as the other windows read them.

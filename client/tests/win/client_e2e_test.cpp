@@ -96,7 +96,8 @@ TEST(ExciteRequest, KeepsQueryDelimitersInsideTheText) {
     standin::Server server;
     ASSERT_TRUE(server.Start());
     Process client = Start(L"EJhnATom & Jerry #1 + 100%0D", &server);
-    EXPECT_EQ(PopupText(client), L"【訳】Tom &amp; Jerry #1 + 100\r");
+    // The popup shows the page's "&amp;" as "&", and the line break as CR LF.
+    EXPECT_EQ(PopupText(client), L"【訳】Tom & Jerry #1 + 100\r\n");
     ASSERT_EQ(server.RequestLines().size(), 1u);
     EXPECT_EQ(server.RequestLines()[0],
               "GET /world/text/?wb_lp=ENJA&before=Tom%20%26%20Jerry%20%231%20%2B%20100%0D HTTP/1.1");
