@@ -23,5 +23,17 @@ trap stop_xvfb EXIT
 run ctest --preset windows
 stop_xvfb
 
+# A bounded fuzz run of the HTML parser (VELMORA_FUZZ_SECONDS, 30 by default); a crash fails the run.
+fuzz_html() {
+    local fuzzer=build/native/client/tests/fuzz/html_fuzzer
+    [ -x "$fuzzer" ] || { echo "html_fuzzer was not built (clang++ with libFuzzer missing)"; return 1; }
+    mkdir -p build/fuzz/corpus build/fuzz/artifacts
+    "$fuzzer" -max_total_time="${VELMORA_FUZZ_SECONDS:-30}" -timeout=10 -rss_limit_mb=2048 -max_len=16384 \
+        -dict=client/tests/fuzz/html.dict -artifact_prefix=build/fuzz/artifacts/ \
+        build/fuzz/corpus client/tests/fuzz/corpus >build/fuzz/log.txt 2>&1 || { tail -40 build/fuzz/log.txt; return 1; }
+    tail -1 build/fuzz/log.txt
+}
+run fuzz_html
+
 if [ $status = 0 ]; then echo "all tests passed"; else echo "SOME TESTS FAILED"; fi
 exit $status
