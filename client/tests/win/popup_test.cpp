@@ -1,0 +1,281 @@
+// The popup of the real velmora.exe: colours from the settings file, shape, z-order, place and mouse handling.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "standin/Standin.h"
+#include "win/Automation.h"
+
+namespace {
+
+using automation::Process;
+
+const std::wstring kFolder = L"C:\\Program Files\\Velmora";
+const std::wstring kIni = kFolder + L"\\velmora.ini";
+const std::string kDefault = "&H00C0FFFF\r\n&H0\r\n";
+
+std::string ReadIni() {
+    std::ifstream in(std::filesystem::path(kIni), std::ios::binary);
+    return in ? std::string(std::istreambuf_iterator<char>(in), {}) : std::string("(missing)");
+}
+
+void WriteIni(const std::string& bytes) {
+    std::ofstream(std::filesystem::path(kIni), std::ios::binary | std::ios::trunc) << bytes;
+}
+
+COLORREF ScreenPixel(HWND window, int x, int y) {
+    POINT p{x, y};
+    ClientToScreen(window, &p);
+    HDC screen = GetDC(nullptr);
+    const COLORREF c = GetPixel(screen, p.x, p.y);
+    ReleaseDC(nullptr, screen);
+    return c;
+}
+
+// Counts the pixels of a child control's area that have exactly this colour.
+int CountColor(HWND control, COLORREF color) {
+    RECT r{};
+    GetWindowRect(control, &r);
+    HDC screen = GetDC(nullptr);
+    int n = 0;
+    for (int y = r.top; y < r.bottom; ++y) {
+        for (int x = r.left; x < r.right; ++x) {
+            n += GetPixel(screen, x, y) == color;
+        }
+    }
+    ReleaseDC(nullptr, screen);
+    return n;
+}
+
+HWND Child(HWND popup, const wchar_t* cls, const wchar_t* text = nullptr) {
+    for (HWND child : automation::Children(popup)) {
+        if (automation::ClassName(child) == cls && (!text || automation::WindowText(child) == text)) {
+            return child;
+        }
+    }
+    return nullptr;
+}
+
+class Popup : public testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        server_ = new standin::Server;
+        ASSERT_TRUE(server_->Start());
+    }
+    static void TearDownTestSuite() { delete server_; }
+
+    void SetUp() override {
+        CreateDirectoryW(kFolder.c_str(), nullptr);
+        std::ifstream in(std::filesystem::path(kIni), std::ios::binary);
+        if (in) {
+            saved_ = std::string(std::istreambuf_iterator<char>(in), {});
+        }
+        DeleteFileW(kIni.c_str());
+    }
+    void TearDown() override {
+        if (saved_) {
+            WriteIni(*saved_);
+        } else {
+            DeleteFileW(kIni.c_str());
+        }
+    }
+
+    // Starts the client with the pointer at `cursor` and waits for its popup to be painted.
+    HWND Open(POINT cursor = {600, 500}, const std::wstring& argument = L"EJhnAHello world") {
+        SetCursorPos(cursor.x, cursor.y);
+        auto process = automation::Launch(
+            L"\"" + automation::WindowsPath(VELMORA_CLIENT_EXE) + L"\" " + argument,
+            {{L"VELMORA_EXCITE_HOST", server_->HostW()}});
+        EXPECT_TRUE(process);
+        if (!process) {
+            return nullptr;
+        }
+        client_ = std::move(*process);
+        HWND popup = automation::WaitForWindow(client_.Pid(), L"VelmoraForm2", L"Form2", 20000);
+        Sleep(400);
+        return popup;
+    }
+
+    static standin::Server* server_;
+    std::optional<std::string> saved_;
+    Process client_;
+};
+standin::Server* Popup::server_ = nullptr;
+
+TEST_F(Popup, CreatesAMissingSettingsFileAndKeepsTheDesignColours) {
+    HWND popup = Open();
+    ASSERT_TRUE(popup);
+    EXPECT_EQ(ReadIni(), kDefault);
+    EXPECT_EQ(ScreenPixel(popup, 8, 40), RGB(255, 255, 192));
+    EXPECT_EQ(automation::WindowText(Child(popup, L"Edit")), L"こんにちは、世界");
+}
+
+TEST_F(Popup, ShowsTheColoursOfTheFileOrRepairsIt) {
+    struct Case {
+        std::string file;
+        COLORREF background;
+        COLORREF text;
+        std::string fileAfter;
+    };
+    const std::string redWhite = "&HFF\r\n&HFFFFFF\r\n&H0\r\n";
+    const Case cases[] = {
+        {redWhite, RGB(255, 0, 0), RGB(255, 255, 255), redWhite},
+        {"255\n16777215\n", RGB(255, 0, 0), RGB(255, 255, 255), "255\n16777215\n"},
+        {"H00C0FFFF\r\n&HFF0000\r\n", RGB(255, 255, 192), RGB(0, 0, 0), kDefault},
+        // A damaged file no longer ends the client: design colours, and the file is made whole again.
+        {"garbage\r\n", RGB(255, 255, 192), RGB(0, 0, 0), kDefault},
+    };
+    for (const auto& c : cases) {
+        WriteIni(c.file);
+        HWND popup = Open();
+        ASSERT_TRUE(popup);
+        EXPECT_EQ(ScreenPixel(popup, 8, 40), c.background) << c.file;
+        HWND text1 = Child(popup, L"Edit");
+        EXPECT_GT(CountColor(text1, c.text), 10) << c.file;
+        EXPECT_GT(CountColor(text1, c.background), 1000) << c.file;
+        EXPECT_EQ(ReadIni(), c.fileAfter);
+        client_ = Process();
+    }
+}
+
+TEST_F(Popup, HasTheBubbleShapeAndStaysOnTop) {
+    HWND popup = Open();
+    ASSERT_TRUE(popup);
+    RECT client{};
+    GetClientRect(popup, &client);
+    EXPECT_EQ(client.right, 301);
+    EXPECT_EQ(client.bottom, 94);
+    HRGN region = CreateRectRgn(0, 0, 0, 0);
+    ASSERT_NE(GetWindowRgn(popup, region), ERROR);
+    // A rounded-rectangle region leaves out its last row and column, so the body ends at row 72 and the tail's
+    // top row (73) does not overlap it: the XOR keeps the whole tail.
+    const std::pair<POINT, bool> points[] = {
+        {{150, 40}, true}, {{21, 92}, true},   {{25, 80}, true},  {{0, 0}, false},  {{300, 0}, false},
+        {{300, 93}, false}, {{100, 85}, false}, {{30, 73}, true}, {{30, 72}, true}, {{45, 73}, false},
+        {{20, 93}, true},  {{21, 93}, false},  {{150, 72}, true}, {{299, 40}, true}, {{300, 40}, false},
+    };
+    for (const auto& [p, inside] : points) {
+        EXPECT_EQ(PtInRegion(region, p.x, p.y) != 0, inside) << p.x << "," << p.y;
+    }
+    DeleteObject(region);
+    EXPECT_TRUE(GetWindowLongW(popup, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    EXPECT_FALSE(GetWindowLongW(popup, GWL_STYLE) & WS_CAPTION);
+}
+
+// Sets the system DPI that new processes start with, and puts the old value back at the end.
+class SystemDpi {
+public:
+    explicit SystemDpi(DWORD dpi) {
+        DWORD size = sizeof old_;
+        had_ = RegGetValueW(HKEY_CURRENT_USER, kKey, L"LogPixels", RRF_RT_REG_DWORD, nullptr, &old_, &size) ==
+               ERROR_SUCCESS;
+        RegSetKeyValueW(HKEY_CURRENT_USER, kKey, L"LogPixels", REG_DWORD, &dpi, sizeof dpi);
+    }
+    ~SystemDpi() {
+        if (had_) {
+            RegSetKeyValueW(HKEY_CURRENT_USER, kKey, L"LogPixels", REG_DWORD, &old_, sizeof old_);
+        } else {
+            RegDeleteKeyValueW(HKEY_CURRENT_USER, kKey, L"LogPixels");
+        }
+    }
+
+private:
+    static constexpr const wchar_t* kKey = L"Control Panel\\Desktop";
+    DWORD old_ = 96;
+    bool had_ = false;
+};
+
+TEST_F(Popup, ScalesWithTheDpi) {
+    struct Case {
+        DWORD dpi;
+        SIZE client;
+        POINT tailInside;
+        POINT outsideRight;
+    };
+    const Case cases[] = {
+        {120, {376, 118}, {27, 114}, {376 - 1, 10}},
+        {144, {452, 141}, {32, 137}, {452 - 1, 10}},
+        {192, {602, 188}, {42, 183}, {602 - 1, 10}},
+    };
+    for (const auto& c : cases) {
+        SystemDpi dpi(c.dpi);
+        HWND popup = Open();
+        ASSERT_TRUE(popup);
+        RECT client{};
+        GetClientRect(popup, &client);
+        EXPECT_EQ(client.right, c.client.cx) << c.dpi;
+        EXPECT_EQ(client.bottom, c.client.cy) << c.dpi;
+        HRGN region = CreateRectRgn(0, 0, 0, 0);
+        EXPECT_NE(GetWindowRgn(popup, region), ERROR);
+        EXPECT_TRUE(PtInRegion(region, c.tailInside.x, c.tailInside.y)) << c.dpi;
+        EXPECT_FALSE(PtInRegion(region, c.outsideRight.x, c.outsideRight.y)) << c.dpi;
+        EXPECT_FALSE(PtInRegion(region, 0, 0)) << c.dpi;
+        DeleteObject(region);
+        client_ = Process();
+    }
+}
+
+TEST_F(Popup, OpensAtThePointerAndStaysOnTheScreen) {
+    const std::pair<POINT, POINT> cases[] = {
+        {{600, 500}, {581, 413}},  // tail tip at the pointer
+        {{0, 0}, {0, 0}},          // would be off the top-left corner: moved just inside
+        {{1279, 1023}, {979, 930}},
+    };
+    for (const auto& [cursor, topLeft] : cases) {
+        HWND popup = Open(cursor);
+        ASSERT_TRUE(popup);
+        RECT r{};
+        GetWindowRect(popup, &r);
+        EXPECT_EQ(r.left, topLeft.x) << cursor.x << "," << cursor.y;
+        EXPECT_EQ(r.top, topLeft.y) << cursor.x << "," << cursor.y;
+        client_ = Process();
+    }
+}
+
+TEST_F(Popup, DragsByItsBackgroundAndTitle) {
+    HWND popup = Open({600, 500});
+    ASSERT_TRUE(popup);
+    RECT before{};
+    GetWindowRect(popup, &before);
+    automation::Drag({before.left + 8, before.top + 40}, {before.left + 108, before.top + 90});
+    RECT after{};
+    EXPECT_TRUE(automation::WaitUntil([&] { return GetWindowRect(popup, &after) && after.left != before.left; }, 3000));
+    EXPECT_EQ(after.left - before.left, 100);
+    EXPECT_EQ(after.top - before.top, 50);
+
+    RECT title{};
+    GetWindowRect(Child(popup, L"Static", L"翻訳結果"), &title);
+    automation::Drag({title.left + 5, title.top + 5}, {title.left - 45, title.top + 35});
+    RECT moved{};
+    EXPECT_TRUE(automation::WaitUntil([&] { return GetWindowRect(popup, &moved) && moved.left != after.left; }, 3000));
+    EXPECT_EQ(moved.left - after.left, -50);
+    EXPECT_EQ(moved.top - after.top, 30);
+}
+
+TEST_F(Popup, CloseTurnsBlackWhilePressedAndEndsTheClientOnAClick) {
+    HWND popup = Open();
+    ASSERT_TRUE(popup);
+    HWND close = Child(popup, L"Static", L"Close");
+    ASSERT_TRUE(close);
+    EXPECT_GT(CountColor(close, RGB(128, 128, 128)), 5);
+    RECT r{};
+    GetWindowRect(close, &r);
+    const POINT at{r.left + 10, r.top + 8};
+    // A right press darkens it too, but only a left click closes.
+    automation::ClickAt(at, true);
+    EXPECT_TRUE(client_.Running());
+    EXPECT_GT(CountColor(close, RGB(128, 128, 128)), 5);
+    automation::ClickAt(at);
+    DWORD code = 1;
+    EXPECT_TRUE(client_.WaitExit(5000, &code));
+    EXPECT_EQ(code, 0u);
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
