@@ -1,0 +1,213 @@
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "InstallerDriver.h"
+#include "WinTestSupport.h"
+#include "common/Dpi.h"
+#include "win/Module1.h"
+
+namespace testsupport {
+namespace {
+
+const std::wstring kConfirmInstall = L"Velmora のｲﾝｽﾄｰﾙ";
+const std::wstring kConfirmUninstall = L"Velmora のｱﾝｲﾝｽﾄｰﾙ";
+const std::string kFakeControl = "fake transfer control";
+
+class SharedState : public ::testing::Environment {
+  public:
+    void SetUp() override { SaveSharedState(); }
+    void TearDown() override { RestoreSharedState(); }
+};
+const auto* const kSharedState = ::testing::AddGlobalTestEnvironment(new SharedState);
+
+// Each test starts with no installation and a folder holding the installer, a client and the control file.
+class InstallExeTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ClearInstallation();
+        for (const std::wstring& copy : kControlCopies) {
+            DeleteFileW(copy.c_str());
+        }
+        stage_ = ScratchFolder(L"stage");
+        ASSERT_TRUE(
+            CopyFileW(automation::WindowsPath(INSTALL_EXE).c_str(), (stage_ + L"\\Install.exe").c_str(), FALSE));
+        Stage(CLIENT_EXE);
+        ASSERT_TRUE(WriteBytes(stage_ + L"\\MSINET.OCX", kFakeControl));
+    }
+    void TearDown() override { RemoveTree(stage_); }
+
+    void Stage(const char* client) {
+        ASSERT_TRUE(CopyFileW(automation::WindowsPath(client).c_str(), (stage_ + L"\\velmora.exe").c_str(), FALSE));
+    }
+    void Install(const char* client) {
+        CreateDirectoryW(kInstallFolder.c_str(), nullptr);
+        ASSERT_TRUE(CopyFileW(automation::WindowsPath(client).c_str(), kInstalledClient.c_str(), FALSE));
+    }
+    [[nodiscard]] std::optional<std::string> Installed() const { return ReadBytes(kInstalledClient); }
+    [[nodiscard]] std::optional<std::string> Bytes(const char* client) const {
+        return ReadBytes(automation::WindowsPath(client));
+    }
+
+    std::wstring stage_;
+};
+
+TEST_F(InstallExeTest, FirstStartThenEntryOneInstalledAndUninstalled) {
+    InstallerRun run(stage_);
+    ASSERT_NO_FATAL_FAILURE(run.Answer(L"Velmora", L"本体をインストールします", Box::Ok, IDOK));
+    ASSERT_TRUE(run.WaitForForm());
+    EXPECT_EQ(Installed(), Bytes(CLIENT_EXE));
+    for (const std::wstring& copy : kControlCopies) {
+        EXPECT_EQ(ReadBytes(copy), kFakeControl) << copy;
+    }
+    for (int entry = 0; entry < 4; ++entry) {
+        EXPECT_EQ(run.Registered(entry), false) << entry;
+    }
+
+    run.Click(1);
+    const std::wstring caption = kCaptions[0];
+    run.Answer(kConfirmInstall, L"IE の右ｸﾘｯｸﾒﾆｭｰに「" + caption + L"」を追加しますか。", Box::YesNo, IDYES);
+    run.Answer(L"ｲﾝｽﾄｰﾙ成功", caption + L" のｲﾝｽﾄｰﾙに成功しました。IE を再起動して下さい。", Box::Ok, IDOK);
+    EXPECT_TRUE(automation::WaitUntil([&] { return run.Registered(0) == true; }, kWaitMs));
+    EXPECT_TRUE(installer::MenuExtEntryExists(HKEY_CURRENT_USER, caption));
+    wchar_t script[MAX_PATH] = {};
+    DWORD size = sizeof script;
+    EXPECT_EQ(RegGetValueW(HKEY_CURRENT_USER, (std::wstring(installer::kMenuExtKey) + L"\\" + caption).c_str(), nullptr,
+                           RRF_RT_REG_SZ, nullptr, script, &size),
+              ERROR_SUCCESS);
+    EXPECT_STREQ(script, L"C:\\Program Files\\Velmora\\E_J.html");
+    const auto bytes = ReadBytes(script);
+    ASSERT_TRUE(bytes);
+    EXPECT_NE(bytes->find("& \" EJhnA\" & url , 1\r\n</SCRIPT>\r\n"), std::string::npos);
+
+    run.Click(2);
+    run.Answer(kConfirmUninstall, L"IE の右ｸﾘｯｸﾒﾆｭｰから「" + caption + L"」を削除しますか。", Box::YesNo, IDYES);
+    run.Answer(L"ｱﾝｲﾝｽﾄｰﾙ成功", caption + L" のｱﾝｲﾝｽﾄｰﾙに成功しました。IE を再起動して下さい。", Box::Ok, IDOK);
+    EXPECT_TRUE(automation::WaitUntil([&] { return run.Registered(0) == false; }, kWaitMs));
+    EXPECT_FALSE(MenuKeyExists(0));
+    // The last entry took the client and its folder with it.
+    EXPECT_EQ(GetFileAttributesW(kInstallFolder.c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_TRUE(run.Close());
+}
+
+TEST_F(InstallExeTest, InstallAnsweredNoWritesTheScriptButRegistersNothing) {
+    Install(CLIENT_EXE);
+    InstallerRun run(stage_);
+    ASSERT_TRUE(run.WaitForForm());
+    run.Click(3);
+    run.Answer(kConfirmInstall, L"IE の右ｸﾘｯｸﾒﾆｭｰに「" + kCaptions[1] + L"」を追加しますか。", Box::YesNo, IDNO);
+    EXPECT_TRUE(run.NoBoxFor(1500));
+    EXPECT_FALSE(MenuKeyExists(1));
+    EXPECT_TRUE(ReadBytes(kInstallFolder + L"\\J_E.html"));
+    EXPECT_EQ(run.Registered(1), false);
+    EXPECT_TRUE(run.Close());
+}
+
+// The second start finds the same client: nothing to say. The window shows the registry, not the script files.
+TEST_F(InstallExeTest, ButtonsFollowTheRegistryAndTheClientStaysWhileAnEntryIsLeft) {
+    Install(CLIENT_EXE);
+    for (int entry : {1, 3}) {
+        const std::wstring script = kInstallFolder + L"\\entry" + std::to_wstring(entry) + L".html";
+        ASSERT_TRUE(WriteBytes(script, "x"));
+        ASSERT_TRUE(installer::AddMenuExtEntry(HKEY_CURRENT_USER, kCaptions[entry], script));
+    }
+    DeleteFileW((kInstallFolder + L"\\entry3.html").c_str());
+    InstallerRun run(stage_);
+    ASSERT_TRUE(run.WaitForForm());
+    EXPECT_TRUE(run.NoBoxFor(500));
+    for (int entry = 0; entry < 4; ++entry) {
+        EXPECT_EQ(run.Registered(entry), entry == 1 || entry == 3) << entry;
+    }
+
+    run.Click(8);
+    run.Answer(kConfirmUninstall, L"IE の右ｸﾘｯｸﾒﾆｭｰから「" + kCaptions[3] + L"」を削除しますか。", Box::YesNo, IDYES);
+    run.Answer(L"ｱﾝｲﾝｽﾄｰﾙ成功", kCaptions[3] + L" のｱﾝｲﾝｽﾄｰﾙに成功しました。IE を再起動して下さい。", Box::Ok, IDOK);
+    EXPECT_TRUE(automation::WaitUntil([&] { return run.Registered(3) == false; }, kWaitMs));
+    EXPECT_EQ(Installed(), Bytes(CLIENT_EXE));
+
+    // Removed behind the window's back: the uninstall reports it and touches no file.
+    DeleteMenuKey(1);
+    run.Click(4);
+    run.Answer(kConfirmUninstall, L"IE の右ｸﾘｯｸﾒﾆｭｰから「" + kCaptions[1] + L"」を削除しますか。", Box::YesNo, IDYES);
+    run.Answer(L"ｱﾝｲﾝｽﾄｰﾙ失敗", L"「" + kCaptions[1] + L"」ｷｰが存在しません。", Box::OkWarning, IDOK);
+    EXPECT_TRUE(automation::WaitUntil([&] { return run.Registered(1) == false; }, kWaitMs));
+    EXPECT_TRUE(ReadBytes(kInstallFolder + L"\\entry1.html"));
+    EXPECT_TRUE(Installed());
+    EXPECT_TRUE(run.Close());
+}
+
+TEST_F(InstallExeTest, UpdateTakesOnlyANewerVersion) {
+    Install(STUB_OLD_CLIENT);  // older and larger
+    Stage(STUB_NEW_CLIENT);
+    {
+        InstallerRun run(stage_);
+        ASSERT_NO_FATAL_FAILURE(run.Answer(L"Velmora", L"本体をアップデートします", Box::Ok, IDOK));
+        ASSERT_TRUE(run.WaitForForm());
+        EXPECT_EQ(Installed(), Bytes(STUB_NEW_CLIENT));
+        EXPECT_TRUE(run.Close());
+    }
+    Stage(STUB_OLD_CLIENT);
+    InstallerRun run(stage_);
+    ASSERT_TRUE(run.WaitForForm());
+    EXPECT_TRUE(run.NoBoxFor(500));
+    EXPECT_EQ(Installed(), Bytes(STUB_NEW_CLIENT));
+    EXPECT_TRUE(run.Close());
+}
+
+TEST_F(InstallExeTest, InstalledClientWithoutOneBesideTheInstallerStillOpensTheWindow) {
+    Install(CLIENT_EXE);
+    DeleteFileW((stage_ + L"\\velmora.exe").c_str());
+    InstallerRun run(stage_);
+    ASSERT_TRUE(run.WaitForForm());
+    EXPECT_TRUE(run.NoBoxFor(500));
+    EXPECT_EQ(Installed(), Bytes(CLIENT_EXE));
+    EXPECT_TRUE(run.Close());
+}
+
+TEST_F(InstallExeTest, WindowLayoutAtTheRealDpi) {
+    Install(CLIENT_EXE);
+    InstallerRun run(stage_);
+    ASSERT_TRUE(run.WaitForForm());
+    HWND form = run.Form();
+    const UINT dpi = common::DpiOf(form);
+    const auto px = [dpi](int twips) { return common::TwipsToPixels(twips, dpi); };
+    RECT client{};
+    GetClientRect(form, &client);
+    EXPECT_EQ(client.right, px(3060));
+    EXPECT_EQ(client.bottom, px(5355));
+    const LONG style = GetWindowLongW(form, GWL_STYLE);
+    EXPECT_EQ(style & (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX), 0);
+    EXPECT_TRUE(style & WS_SYSMENU);
+
+    const wchar_t* frames[] = {L"選択範囲を英日翻訳(Excite)", L"選択範囲を日英翻訳(Excite)",
+                               L"選択範囲を英日翻訳(infoseek)", L"選択範囲を日英翻訳(infoseek)"};
+    std::vector<HWND> groups;
+    for (HWND child : automation::Children(form)) {
+        if ((GetWindowLongW(child, GWL_STYLE) & BS_TYPEMASK) == BS_GROUPBOX &&
+            automation::ClassName(child) == L"Button") {
+            groups.push_back(child);
+        }
+    }
+    ASSERT_EQ(groups.size(), 4u);
+    const int tops[] = {120, 1440, 2760, 4080};
+    for (int entry = 0; entry < 4; ++entry) {
+        EXPECT_EQ(automation::WindowText(groups[entry]), frames[entry]);
+        RECT frame{};
+        GetWindowRect(groups[entry], &frame);
+        MapWindowPoints(nullptr, form, reinterpret_cast<POINT*>(&frame), 2);
+        EXPECT_EQ(frame.top, px(tops[entry]));
+        EXPECT_EQ(frame.right - frame.left, px(3015));
+        for (int command : {2 * entry + 1, 2 * entry + 2}) {
+            RECT button{};
+            GetWindowRect(run.Command(command), &button);
+            MapWindowPoints(nullptr, form, reinterpret_cast<POINT*>(&button), 2);
+            EXPECT_EQ(button.top, px(tops[entry] + 720)) << command;
+            EXPECT_EQ(automation::WindowText(run.Command(command)),
+                      command % 2 ? L"インストール" : L"アンインストール");
+        }
+    }
+    EXPECT_TRUE(run.Close());
+}
+
+}  // namespace
+}  // namespace testsupport
