@@ -1,7 +1,5 @@
 #include "core/Request.h"
 
-#include "core/UrlEncode.h"
-
 namespace velmora {
 namespace {
 
@@ -59,7 +57,8 @@ std::u16string BuildRequestUrl(const RequestKind& kind, const std::u16string& te
     const bool excite = kind.service == Service::Excite;
     std::u16string url = u"http://" + (excite ? hosts.excite : hosts.infoseek);
     url += kind.pathAndQuery;
-    url += kind.encodeText ? UrlEncodeUtf8(text) : ProtectQueryDelimiters(text);
+    // The encoding codes' text arrives encoded already (the start-up replaces it first).
+    url += kind.encodeText ? text : ProtectQueryDelimiters(text);
     if (!excite) {
         url += u"&lang=JA&toolbar=yes&c_id=" + hosts.clientId + u"&translate=";
     }

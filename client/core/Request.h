@@ -29,8 +29,9 @@ struct ServiceHosts {
 [[nodiscard]] ServiceHosts HostsWithOverrides(const std::optional<std::u16string>& excite,
                                               const std::optional<std::u16string>& infoseek);
 
-// The request URL of a code. Text that goes in unencoded has "&", "#" and "+" escaped, since they would cut the
-// query or change the text; everything else, "%" included, stays as received.
+// The request URL of a code. For the codes that encode, `text` is already UrlEncodeUtf8's result. Text that goes
+// in unencoded has "&", "#" and "+" escaped, since they would cut the query or change the text; everything else,
+// "%" included, stays as received.
 [[nodiscard]] std::u16string BuildRequestUrl(const RequestKind& kind, const std::u16string& text,
                                              const ServiceHosts& hosts);
 

@@ -4,6 +4,7 @@
 #include "core/UrlEncode.h"
 #include "win/Fetch.h"
 #include "win/Form2.h"
+#include "win/Form3.h"
 
 namespace velmora {
 
@@ -59,11 +60,31 @@ void Form1::ExciteRequest() {
     ExtractAndHandOff(kExciteMarkers);
 }
 
-void Form1::WebBrowser1_Navigate(const std::wstring&) {
-    // The infoseek page is loaded by the browser facility, which is not part of this build yet.
+namespace {
+constexpr UINT_PTR kBrowserDeadline = 1;
+}  // namespace
+
+void Form1::WebBrowser1_Navigate(const std::wstring& url) {
+    if (!WebBrowser1.Navigate(url, options_.requestLimitMs, hwnd())) {
+        ReportFailure(L"翻訳ページの読み込みを開始できませんでした。");
+        return;
+    }
+    // The load has its own deadline, but a worker stuck in WinINet never reports; this timer always does.
+    SetTimer(hwnd(), kBrowserDeadline, options_.requestLimitMs, nullptr);
 }
 
-void Form1::WebBrowser1_DocumentComplete() {}
+void Form1::WebBrowser1_DocumentComplete() {
+    if (BrowserRequest < 1 || BrowserRequest > 4) {
+        return;
+    }
+    const html::Node* body = WebBrowser1.Body();
+    if (!body) {
+        ReportFailure(L"翻訳ページを読み込めませんでした。");
+        return;
+    }
+    Text1 = common::ToWide(html::InnerHtml(*body));
+    ExtractAndHandOff(kInfoseekMarkers);
+}
 
 void Form1::Label3_Click() {
     WebBrowser1_DocumentComplete();
@@ -98,11 +119,30 @@ void Form1::EndProgram(UINT exitCode) {
     }
 }
 
-void Form1::ShowPopupMenu(HWND) {
-    // The settings window and its menu are not part of this build yet.
+void Form1::ShowPopupMenu(HWND popup) {
+    if (!form3_) {
+        form3_ = std::make_unique<Form3>(*this);
+    }
+    form3_->ShowMenu(popup);
 }
 
 LRESULT Form1::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+        case Browser::kCompleteMessage:
+            KillTimer(hwnd(), kBrowserDeadline);
+            if (const auto failure = WebBrowser1.Complete(lp)) {
+                ReportFailure(*failure);
+            } else {
+                WebBrowser1_DocumentComplete();
+            }
+            return 0;
+        case WM_TIMER:
+            if (wp == kBrowserDeadline) {
+                KillTimer(hwnd(), kBrowserDeadline);
+                ReportFailure(TimeoutText(options_.requestLimitMs));
+            }
+            return 0;
+    }
     return common::Window::HandleMessage(msg, wp, lp);
 }
 

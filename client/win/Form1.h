@@ -11,10 +11,12 @@
 #include "common/Window.h"
 #include "core/Extract.h"
 #include "core/Request.h"
+#include "win/Browser.h"
 
 namespace velmora {
 
 class Form2;
+class Form3;
 
 struct ClientOptions {
     DWORD requestLimitMs = 60000;
@@ -62,7 +64,9 @@ private:
     void ReportFailure(const std::wstring& text);
 
     ClientOptions options_;
+    Browser WebBrowser1;
     std::unique_ptr<Form2> form2_;
+    std::unique_ptr<Form3> form3_;
 };
 
 }  // namespace velmora

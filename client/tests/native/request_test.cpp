@@ -1,5 +1,7 @@
 #include "core/Request.h"
 
+#include "core/UrlEncode.h"
+
 #include <gtest/gtest.h>
 
 namespace velmora {
@@ -9,8 +11,9 @@ const ServiceHosts kHosts{u"ex.test", u"is.test:8080", u"CID"};
 constexpr std::u16string_view kQ = u"&lang=JA&toolbar=yes&c_id=CID&translate=";
 
 std::u16string Url(std::u16string_view code, const std::u16string& text) {
+    // As the start-up does it: the encoding codes' text is replaced by its encoding first.
     const RequestKind* kind = FindRequest(code);
-    return kind ? BuildRequestUrl(*kind, text, kHosts) : u"(no code)";
+    return kind ? BuildRequestUrl(*kind, kind->encodeText ? UrlEncodeUtf8(text) : text, kHosts) : u"(no code)";
 }
 
 TEST(RequestUrl, EveryCodeBuildsItsServiceUrl) {

@@ -134,6 +134,45 @@ TEST(ExciteRequest, ReportsEveryQuickFailureInOneStopBox) {
     }
 }
 
+TEST(InfoseekRequest, EachCodeSendsItsUrlAndShowsTheTranslation) {
+    standin::Server server;
+    ASSERT_TRUE(server.Start());
+    const std::string q = "&lang=JA&toolbar=yes&c_id=velmora&translate= HTTP/1.1";
+    struct Case {
+        const wchar_t* argument;
+        std::string requestLine;
+        const wchar_t* shown;
+    };
+    const Case cases[] = {
+        {L"EJIFAGood morning", "GET /amitext/indexUTF8.jsp?langpair=1,2&sourceText=Good%20morning" + q,
+         L"おはようございます"},
+        {L"JEIFAあ", "GET /amitext/indexUTF8.jsp?langpair=2,1&sourceText=%E3%81%82" + q, L"【訳】あ"},
+        {L"KJIFA안녕 & <b>", "GET /amitext/indexUTF8.jsp?langpair=9,2&sourceText=%EC%95%88%EB%85%95%20%26%20<b>" + q,
+         L"【訳】안녕 & <b>"},
+        {L"JKIFAこんにちは", "GET /amitext/indexUTF8.jsp?langpair=2,9&sourceText=" +
+                                   std::string("%E3%81%93%E3%82%93%E3%81%AB%E3%81%A1%E3%81%AF") + q,
+         L"Hello"},
+        {L"EJIFA", "GET /amitext/indexUTF8.jsp?langpair=1,2&sourceText=" + q, L"【訳】"},
+    };
+    for (const auto& c : cases) {
+        Process client = Start(c.argument, &server);
+        EXPECT_EQ(PopupText(client), c.shown) << c.requestLine;
+        ASSERT_FALSE(server.RequestLines().empty());
+        EXPECT_EQ(server.RequestLines().back(), c.requestLine);
+    }
+}
+
+TEST(InfoseekRequest, ReportsAPageWithoutTheResult) {
+    for (auto fault : {standin::Fault::NoMarkers, standin::Fault::OneEndTag, standin::Fault::Http500}) {
+        standin::Server server;
+        ASSERT_TRUE(server.Start(fault));
+        Process client = Start(L"EJIFAHello", &server);
+        const auto box = AnswerBox(client, 1, IDI_HAND);
+        EXPECT_EQ(box.title, L"Velmora");
+        EXPECT_FALSE(box.text.empty());
+    }
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
