@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "FakeSystem.h"
 #include "core/Entries.h"
 #include "core/MenuScript.h"
 #include "core/Messages.h"
@@ -8,8 +7,6 @@
 
 namespace installer {
 namespace {
-
-using fake::Narrow;
 
 // The file the browser runs for entry 1, as a Japanese system reads it.
 constexpr char16_t kEntry1Script[] =
@@ -41,7 +38,7 @@ TEST(MenuScriptText, IsTheBrowserScriptWithTheEntrysCodeInTheRunLine) {
     for (const MenuEntry& e : kEntries) {
         std::u16string expected = kEntry1Script;
         expected.replace(expected.find(u"EJhnA"), 5, e.requestCode);
-        EXPECT_EQ(MenuScriptText(e.requestCode), expected) << Narrow(e.requestCode);
+        EXPECT_EQ(MenuScriptText(e.requestCode), expected) << e.scriptFile.size();
     }
 }
 

@@ -1,247 +1,265 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
+#include <deque>
+#include <map>
+#include <set>
 
-#include "FakeSystem.h"
 #include "core/Flows.h"
+#include "core/MenuScript.h"
 
 namespace installer {
 namespace {
 
-using fake::FakeSystem;
-using fake::Narrow;
-
 const std::u16string kSourceClient = u"D:\\setup\\velmora.exe";
-const std::u16string kSourceControl = u"D:\\setup\\MSINET.OCX";
-const std::u16string kSettings = u"C:\\Program Files\\Velmora\\velmora.ini";
+const std::u16string kScript0 = ScriptPath(kEntries[0]);
+const std::u16string kClient(kInstalledClient);
+const std::u16string kFolder(kInstallFolder);
+using Buttons = std::array<std::optional<bool>, kEntryCount>;
 
-class FlowsTest : public ::testing::Test {
-  protected:
-    FakeSystem sys;
-    InstallerFlows flows{sys, sys, sys, sys, FakeSystem::kSource};
+// The registry, the disk, the message boxes and the window in memory, with faults to switch on.
+struct FakeSystem : MenuRegistry, FileSystem, Dialogs, EntryButtons {
+    struct File {
+        File(std::uint64_t s = 0, std::optional<FileVersion> v = {}) : size(s), version(v) {}
+        std::uint64_t size;
+        std::optional<FileVersion> version;
+    };
+    std::map<std::u16string, std::u16string> keys;  // caption -> script path
+    std::map<std::u16string, File> files;
+    std::map<std::u16string, std::u16string> scriptCodes;
+    std::set<std::u16string> folders{u"C:\\Program Files", u"C:\\windows\\system32", u"C:\\windows\\system",
+                                     u"D:\\setup"};
+    std::set<std::u16string> locked;  // in use: cannot be replaced or deleted
+    bool addFails = false, deleteFails = false;
+    std::deque<Answer> answers;  // for the Yes/No boxes in turn; Yes once they run out
+    std::vector<Message> shown;
+    Buttons buttons;
 
-    void Installed(std::uint64_t size, std::optional<FileVersion> version = {}) {
-        sys.folders.insert(std::u16string(kInstallFolder));
-        sys.PutFile(std::u16string(kInstalledClient), size, version);
+    bool Has(std::u16string_view path) const { return files.count(std::u16string(path)) != 0; }
+    bool HasFolder(std::u16string_view path) const { return folders.count(std::u16string(path)) != 0; }
+    bool ParentExists(std::u16string_view path) const { return HasFolder(path.substr(0, path.rfind(u'\\'))); }
+    bool Usable(std::u16string_view path) const { return ParentExists(path) && !locked.count(std::u16string(path)); }
+
+    bool AddMenuExtEntry(std::u16string_view caption, std::u16string_view script) override {
+        return !addFails && (keys[std::u16string(caption)] = script, true);
     }
-    void Register(std::size_t entry) {
-        sys.keys[std::u16string(kEntries[entry].caption)] = ScriptPath(kEntries[entry]);
-        sys.PutFile(ScriptPath(kEntries[entry]), 10);
+    bool DeleteMenuExtEntry(std::u16string_view caption) override {
+        return !deleteFails && keys.erase(std::u16string(caption)) == 1;
     }
-    [[nodiscard]] std::size_t LogIndex(const std::string& op) const {
-        return std::find(sys.log.begin(), sys.log.end(), op) - sys.log.begin();
+    bool MenuExtEntryExists(std::u16string_view caption) override { return keys.count(std::u16string(caption)); }
+    bool FindInFolder(std::u16string_view folder, std::u16string_view name, std::u16string_view ext) override {
+        return Has(JoinPath(folder, std::u16string(name) + std::u16string(ext)));
     }
+    bool IsOrdinaryFile(std::u16string_view path) override { return Has(path); }
+    std::optional<std::uint64_t> FileSize(std::u16string_view path) override {
+        return Has(path) ? std::optional(files[std::u16string(path)].size) : std::nullopt;
+    }
+    std::optional<FileVersion> FileVersionOf(std::u16string_view path) override {
+        return Has(path) ? files[std::u16string(path)].version : std::nullopt;
+    }
+    void CreateFolder(std::u16string_view path) override {
+        if (ParentExists(path)) {
+            folders.insert(std::u16string(path));
+        }
+    }
+    void CopyFileOver(std::u16string_view from, std::u16string_view to) override {
+        if (Has(from) && Usable(to)) {
+            files[std::u16string(to)] = files[std::u16string(from)];
+        }
+    }
+    void RemoveFile(std::u16string_view path) override {
+        if (!locked.count(std::u16string(path))) {
+            files.erase(std::u16string(path));
+        }
+    }
+    void RemoveFolder(std::u16string_view path) override {
+        for (const auto& [name, file] : files) {
+            if (name.starts_with(std::u16string(path) + u'\\')) {
+                return;
+            }
+        }
+        folders.erase(std::u16string(path));
+    }
+    void WriteMenuScript(std::u16string_view path, std::u16string_view code) override {
+        if (Usable(path)) {
+            files[std::u16string(path)] = {MenuScriptText(code).size()};
+            scriptCodes[std::u16string(path)] = code;
+        }
+    }
+    Answer Show(const Message& message) override {
+        shown.push_back(message);
+        if (message.style != BoxStyle::YesNo) {
+            return Answer::Ok;
+        }
+        const Answer answer = answers.empty() ? Answer::Yes : answers.front();
+        if (!answers.empty()) {
+            answers.pop_front();
+        }
+        return answer;
+    }
+    void SetEntryButtons(std::size_t entry, bool registered) override { buttons.at(entry) = registered; }
 };
 
-TEST_F(FlowsTest, FirstStartDeploysEverythingAndSetsButtonsFromRegistry) {
-    sys.PutFile(kSourceClient, 500, FileVersion{{1, 0, 0, 0}});
-    sys.PutFile(kSourceControl, 90);
-    sys.keys[std::u16string(kEntries[1].caption)] = u"x";
-    flows.FormLoad();
-    EXPECT_EQ(sys.shown, std::vector{ClientInstallNotice()});
-    EXPECT_TRUE(sys.HasFolder(kInstallFolder));
-    EXPECT_EQ(sys.FileSize(kInstalledClient), 500u);
-    for (std::u16string_view target : kControlTargets) {
-        EXPECT_EQ(sys.FileSize(target), 90u) << Narrow(target);
-    }
-    EXPECT_EQ(sys.buttons, (std::array<std::optional<bool>, 4>{false, true, false, false}));
+struct World : FakeSystem {
+    InstallerFlows flows{*this, *this, *this, *this, u"D:\\setup"};
+};
+
+TEST(FormLoad, FirstStartDeploysEverythingAndSetsButtonsFromTheRegistry) {
+    World w;
+    w.files[kSourceClient] = {500};
+    w.files[u"D:\\setup\\MSINET.OCX"] = {90};
+    w.keys[std::u16string(kEntries[1].caption)] = u"x";
+    w.flows.FormLoad();
+    EXPECT_EQ(w.shown, std::vector{ClientInstallNotice()});
+    EXPECT_EQ(w.FileSize(kClient), 500u);
+    EXPECT_EQ(w.FileSize(kControlTargets[0]), 90u);
+    EXPECT_EQ(w.FileSize(kControlTargets[1]), 90u);
+    EXPECT_EQ(w.buttons, (Buttons{false, true, false, false}));
 }
 
-TEST_F(FlowsTest, FirstStartPassesOverEveryFailedCopy) {
-    sys.folders.erase(u"C:\\Program Files");
-    sys.folders.erase(u"C:\\windows\\system");
-    sys.PutFile(kSourceControl, 90);  // no client beside the installer
-    flows.FormLoad();
-    EXPECT_EQ(sys.shown, std::vector{ClientInstallNotice()});
-    EXPECT_FALSE(sys.HasFolder(kInstallFolder));
-    EXPECT_TRUE(sys.HasFile(kControlTargets[0]));
-    EXPECT_EQ(sys.buttons, (std::array<std::optional<bool>, 4>{false, false, false, false}));
-}
-
-TEST_F(FlowsTest, StartWithInstalledClientUpdatesOnlyWhenTheDecisionSaysSo) {
+TEST(FormLoad, InstalledClientIsReplacedOnlyByANewerOne) {
+    const FileVersion v1{{1, 0, 0, 0}}, v2{{2, 0, 0, 0}};
     struct Case {
         const char* what;
-        std::optional<std::uint64_t> sourceSize;
-        std::optional<FileVersion> sourceVersion, installedVersion;
-        std::uint64_t installedSize;
+        std::optional<FakeSystem::File> source;
         bool update;
     };
-    const FileVersion v1{{1, 0, 0, 0}}, v2{{2, 0, 0, 0}};
     const Case cases[] = {
-        {"same client", 500, v1, v1, 500, false},
-        {"larger, same version", 600, v1, v1, 500, true},
-        {"newer but smaller", 400, v2, v1, 500, true},
-        {"older but larger", 600, v1, v2, 500, false},
-        {"no client beside the installer", std::nullopt, std::nullopt, v1, 500, false},
+        {"same client", FakeSystem::File{500, v1}, false},
+        {"newer but smaller", FakeSystem::File{400, v2}, true},
+        {"none beside the installer", std::nullopt, false},
     };
     for (const Case& c : cases) {
-        FakeSystem s;
-        InstallerFlows f{s, s, s, s, FakeSystem::kSource};
-        s.folders.insert(std::u16string(kInstallFolder));
-        s.PutFile(std::u16string(kInstalledClient), c.installedSize, c.installedVersion);
-        if (c.sourceSize) {
-            s.PutFile(kSourceClient, *c.sourceSize, c.sourceVersion);
+        World w;
+        w.folders.insert(kFolder);
+        w.files[kClient] = {500, v1};
+        if (c.source) {
+            w.files[kSourceClient] = *c.source;
         }
-        f.FormLoad();
-        EXPECT_EQ(s.shown, c.update ? std::vector{ClientUpdateNotice()} : std::vector<Message>{}) << c.what;
-        EXPECT_EQ(s.FileSize(kInstalledClient), c.update ? c.sourceSize : c.installedSize) << c.what;
-        EXPECT_EQ(s.log.size(), c.update ? 2u : 0u) << c.what;  // the notice, then the one copy
-        EXPECT_EQ(s.buttons, (std::array<std::optional<bool>, 4>{false, false, false, false})) << c.what;
+        w.flows.FormLoad();
+        EXPECT_EQ(w.shown, c.update ? std::vector{ClientUpdateNotice()} : std::vector<Message>{}) << c.what;
+        EXPECT_EQ(w.FileVersionOf(kClient), c.update ? v2 : v1) << c.what;
+        EXPECT_EQ(w.buttons, (Buttons{false, false, false, false})) << c.what;
     }
 }
 
-TEST_F(FlowsTest, InstallAnsweredYesRegistersEachEntryWithItsOwnScript) {
-    sys.PutFile(kSourceClient, 500);
+TEST(InstallCommand, AnsweredYesRegistersEachEntryWithItsOwnScript) {
+    World w;
+    w.files[kSourceClient] = {500};
     for (std::size_t entry = 0; entry < kEntryCount; ++entry) {
         const MenuEntry& e = kEntries[entry];
-        flows.InstallCommand(entry);
-        EXPECT_EQ(sys.shown, (std::vector{InstallConfirmation(e), EntryRegistered(e)})) << entry;
-        EXPECT_EQ(sys.keys[std::u16string(e.caption)], ScriptPath(e));
-        EXPECT_NE(sys.files[ScriptPath(e)].content.find(std::u16string(u"\" ") + std::u16string(e.requestCode)),
-                  std::u16string::npos);
-        EXPECT_EQ(sys.buttons[entry], true);
-        EXPECT_LT(LogIndex("write script " + Narrow(ScriptPath(e))), LogIndex("box Velmora のｲﾝｽﾄｰﾙ"));
-        sys.shown.clear();
-        sys.log.clear();
+        w.shown.clear();
+        w.flows.InstallCommand(entry);
+        EXPECT_EQ(w.shown, (std::vector{InstallConfirmation(e), EntryRegistered(e)})) << entry;
+        EXPECT_EQ(w.keys[std::u16string(e.caption)], ScriptPath(e));
+        EXPECT_EQ(w.scriptCodes[ScriptPath(e)], e.requestCode);
+        EXPECT_EQ(w.buttons[entry], true);
     }
-    EXPECT_EQ(sys.FileSize(kInstalledClient), 500u);
+    EXPECT_EQ(w.FileSize(kClient), 500u);
 }
 
-TEST_F(FlowsTest, InstallOutcomesAndTheButtonsFollowTheRegistry) {
+TEST(InstallCommand, OtherOutcomesAndTheButtonsFollowTheRegistry) {
     const MenuEntry& e = kEntries[0];
     struct Case {
         const char* what;
         Answer answer;
-        bool folderImpossible, addFails, alreadyRegistered;
+        bool noFolder, addFails, oldKey;
         std::vector<Message> shown;
-        bool registered;
     };
     const Case cases[] = {
-        {"answered No", Answer::No, false, false, false, {InstallConfirmation(e)}, false},
-        {"answered No, already registered", Answer::No, false, false, true, {InstallConfirmation(e)}, true},
-        {"folder impossible", Answer::Yes, true, false, false, {InstallConfirmation(e), ScriptFileMissing(e)}, false},
-        {"registration fails", Answer::Yes, false, true, false, {InstallConfirmation(e), RegistrationFailed(e)}, false},
-        {"registration fails over an old key",
-         Answer::Yes,
-         false,
-         true,
-         true,
-         {InstallConfirmation(e), RegistrationFailed(e)},
-         true},
+        {"answered No", Answer::No, false, false, false, {InstallConfirmation(e)}},
+        {"answered No over an old key", Answer::No, false, false, true, {InstallConfirmation(e)}},
+        {"folder impossible", Answer::Yes, true, false, false, {InstallConfirmation(e), ScriptFileMissing(e)}},
+        {"registration fails", Answer::Yes, false, true, false, {InstallConfirmation(e), RegistrationFailed(e)}},
+        {"fails over an old key", Answer::Yes, false, true, true, {InstallConfirmation(e), RegistrationFailed(e)}},
     };
     for (const Case& c : cases) {
-        FakeSystem s;
-        InstallerFlows f{s, s, s, s, FakeSystem::kSource};
-        s.PutFile(kSourceClient, 500);
-        s.answers = {c.answer};
-        s.addFails = c.addFails;
-        if (c.folderImpossible) {
-            s.folders.erase(u"C:\\Program Files");
+        World w;
+        w.files[kSourceClient] = {500};
+        w.answers = {c.answer};
+        w.addFails = c.addFails;
+        if (c.noFolder) {
+            w.folders.erase(u"C:\\Program Files");
         }
-        if (c.alreadyRegistered) {
-            s.keys[std::u16string(e.caption)] = u"old";
+        if (c.oldKey) {
+            w.keys[std::u16string(e.caption)] = u"old";
         }
-        f.InstallCommand(0);
-        EXPECT_EQ(s.shown, c.shown) << c.what;
-        EXPECT_EQ(s.buttons[0], c.registered) << c.what;
-        EXPECT_EQ(s.MenuExtEntryExists(e.caption), c.registered) << c.what;
+        w.flows.InstallCommand(0);
+        EXPECT_EQ(w.shown, c.shown) << c.what;
+        EXPECT_EQ(w.buttons[0], c.oldKey) << c.what;
+        EXPECT_EQ(w.MenuExtEntryExists(e.caption), c.oldKey) << c.what;
         // Whatever the answer, the client and the script were put in place before asking.
-        EXPECT_EQ(s.HasFile(kInstalledClient), !c.folderImpossible) << c.what;
-        EXPECT_EQ(s.HasFile(ScriptPath(e)), !c.folderImpossible) << c.what;
+        EXPECT_EQ(w.Has(kClient) && w.Has(kScript0), !c.noFolder) << c.what;
     }
 }
 
-TEST_F(FlowsTest, InstallTreatsAHiddenScriptAsMissing) {
-    sys.PutFile(kSourceClient, 500);
-    sys.locked.insert(ScriptPath(kEntries[3]));
-    sys.PutFile(ScriptPath(kEntries[3]), 10);
-    sys.files[ScriptPath(kEntries[3])].hidden = true;
-    flows.InstallCommand(3);
-    EXPECT_EQ(sys.shown, (std::vector{InstallConfirmation(kEntries[3]), ScriptFileMissing(kEntries[3])}));
-    EXPECT_TRUE(sys.keys.empty());
-}
-
-TEST_F(FlowsTest, UninstallOutcomes) {
-    const MenuEntry& e = kEntries[1];
+TEST(UninstallCommand, Outcomes) {
+    const MenuEntry& e = kEntries[0];
+    const std::u16string settings = kFolder + u"\\velmora.ini";
     struct Case {
         const char* what;
         Answer answer;
-        bool registered, deleteFails;
+        bool registered, deleteFails, otherEntry, settingsFile, clientRunning;
         std::vector<Message> shown;
-        bool scriptLeft;
+        bool scriptLeft, clientLeft, folderLeft;
     };
+    const std::vector confirmOnly{UninstallConfirmation(e)}, removed{UninstallConfirmation(e), EntryRemoved(e)};
     const Case cases[] = {
-        {"answered No", Answer::No, true, false, {UninstallConfirmation(e)}, true},
-        {"not registered", Answer::Yes, false, false, {UninstallConfirmation(e), EntryNotRegistered(e)}, true},
-        {"removal fails", Answer::Yes, true, true, {UninstallConfirmation(e), RemovalFailed(e)}, true},
-        {"removed", Answer::Yes, true, false, {UninstallConfirmation(e), EntryRemoved(e)}, false},
+        {"answered No", Answer::No, true, false, false, false, false, confirmOnly, true, true, true},
+        {"not registered",
+         Answer::Yes,
+         false,
+         false,
+         false,
+         false,
+         false,
+         {UninstallConfirmation(e), EntryNotRegistered(e)},
+         true,
+         true,
+         true},
+        // The key stays, so its script must stay too.
+        {"removal fails",
+         Answer::Yes,
+         true,
+         true,
+         false,
+         false,
+         false,
+         {UninstallConfirmation(e), RemovalFailed(e)},
+         true,
+         true,
+         true},
+        {"last entry", Answer::Yes, true, false, false, false, false, removed, false, false, false},
+        // The window never showed the other entry; the registry decides.
+        {"another entry left", Answer::Yes, true, false, true, false, false, removed, false, true, true},
+        {"settings file left", Answer::Yes, true, false, false, true, false, removed, false, false, true},
+        {"client running", Answer::Yes, true, false, false, false, true, removed, false, true, true},
     };
     for (const Case& c : cases) {
-        FakeSystem s;
-        InstallerFlows f{s, s, s, s, FakeSystem::kSource};
-        s.folders.insert(std::u16string(kInstallFolder));
-        s.PutFile(std::u16string(kInstalledClient), 500);
-        s.PutFile(ScriptPath(e), 10);
+        World w;
+        w.folders.insert(kFolder);
+        w.files[kClient] = {500};
+        w.files[kScript0] = {10};
         if (c.registered) {
-            s.keys[std::u16string(e.caption)] = ScriptPath(e);
+            w.keys[std::u16string(e.caption)] = kScript0;
         }
-        s.answers = {c.answer};
-        s.deleteFails = c.deleteFails;
-        f.UninstallCommand(1);
-        EXPECT_EQ(s.shown, c.shown) << c.what;
-        EXPECT_EQ(s.HasFile(ScriptPath(e)), c.scriptLeft) << c.what;
-        // A registered entry never points at a deleted script, and the client goes only with the last entry.
-        EXPECT_EQ(s.MenuExtEntryExists(e.caption), c.registered && c.scriptLeft) << c.what;
-        EXPECT_EQ(s.HasFile(kInstalledClient), c.scriptLeft) << c.what;
-        EXPECT_EQ(s.HasFolder(kInstallFolder), c.scriptLeft) << c.what;
-        EXPECT_EQ(s.buttons[1], c.registered && c.scriptLeft) << c.what;
-    }
-}
-
-TEST_F(FlowsTest, UninstallDeletesTheKeyBeforeAnyFile) {
-    Installed(500);
-    Register(0);
-    flows.UninstallCommand(0);
-    const std::size_t key = LogIndex("delete key " + Narrow(kEntries[0].caption));
-    ASSERT_LT(key, sys.log.size());
-    EXPECT_LT(key, LogIndex("delete " + Narrow(ScriptPath(kEntries[0]))));
-    EXPECT_LT(key, LogIndex("delete " + Narrow(kInstalledClient)));
-}
-
-TEST_F(FlowsTest, UninstallKeepsTheClientWhileTheRegistrySaysAnotherEntryIsLeft) {
-    Installed(500);
-    Register(0);
-    Register(3);  // the window never showed it: the buttons were not set
-    flows.UninstallCommand(0);
-    EXPECT_EQ(sys.shown.back(), EntryRemoved(kEntries[0]));
-    EXPECT_FALSE(sys.HasFile(ScriptPath(kEntries[0])));
-    EXPECT_TRUE(sys.HasFile(kInstalledClient));
-    EXPECT_TRUE(sys.HasFile(ScriptPath(kEntries[3])));
-    EXPECT_EQ(sys.buttons, (std::array<std::optional<bool>, 4>{false, std::nullopt, std::nullopt, std::nullopt}));
-}
-
-TEST_F(FlowsTest, UninstallOfTheLastEntryLeavesWhatItCannotRemove) {
-    struct Case {
-        const char* what;
-        bool settingsFile, clientRunning;
-    };
-    for (const Case& c : {Case{"settings file kept", true, false}, Case{"client running", false, true}}) {
-        FakeSystem s;
-        InstallerFlows f{s, s, s, s, FakeSystem::kSource};
-        s.folders.insert(std::u16string(kInstallFolder));
-        s.PutFile(std::u16string(kInstalledClient), 500);
-        s.keys[std::u16string(kEntries[2].caption)] = ScriptPath(kEntries[2]);
+        if (c.otherEntry) {
+            w.keys[std::u16string(kEntries[3].caption)] = u"x";
+        }
         if (c.settingsFile) {
-            s.PutFile(kSettings, 20);
+            w.files[settings] = {20};
         }
         if (c.clientRunning) {
-            s.locked.insert(std::u16string(kInstalledClient));
+            w.locked.insert(kClient);
         }
-        f.UninstallCommand(2);
-        EXPECT_EQ(s.shown.back(), EntryRemoved(kEntries[2])) << c.what;
-        EXPECT_EQ(s.HasFile(kInstalledClient), c.clientRunning) << c.what;
-        EXPECT_EQ(s.HasFile(kSettings), c.settingsFile) << c.what;
-        EXPECT_TRUE(s.HasFolder(kInstallFolder)) << c.what;
+        w.answers = {c.answer};
+        w.deleteFails = c.deleteFails;
+        w.flows.UninstallCommand(0);
+        EXPECT_EQ(w.shown, c.shown) << c.what;
+        EXPECT_EQ(w.Has(kScript0), c.scriptLeft) << c.what;
+        EXPECT_EQ(w.Has(kClient), c.clientLeft) << c.what;
+        EXPECT_EQ(w.HasFolder(kFolder), c.folderLeft) << c.what;
+        EXPECT_EQ(w.Has(settings), c.settingsFile) << c.what;
+        EXPECT_EQ(w.buttons, (Buttons{c.registered && c.scriptLeft, {}, {}, {}})) << c.what;
     }
 }
 

@@ -1,7 +1,5 @@
 // Small helpers for the installer's Windows tests: scratch folders and whole-file bytes.
 #pragma once
-#include <windows.h>
-
 #include <optional>
 #include <string>
 

@@ -65,6 +65,7 @@ TEST(FileOps, OrdinaryFilesAndTheOneFolderSearch) {
         ASSERT_TRUE(testsupport::WriteBytes(path, "abc"));
         SetFileAttributesW(path.c_str(), c.attributes);
         EXPECT_EQ(IsOrdinaryFile(path), c.ordinary) << path;
+        SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);  // so that the folder can go
     }
     EXPECT_FALSE(IsOrdinaryFile(folder));
     EXPECT_EQ(FileSizeOf(folder + L"\\plain.exe"), 3u);

@@ -18,7 +18,8 @@ namespace {
 // The first velmora.exe whose parent is the given process.
 DWORD ChildClient(DWORD parent) {
     const common::UniqueFile snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    PROCESSENTRY32W entry{sizeof entry};
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
     for (BOOL more = Process32FirstW(snapshot.get(), &entry); more; more = Process32NextW(snapshot.get(), &entry)) {
         if (entry.th32ParentProcessID == parent && _wcsicmp(entry.szExeFile, L"velmora.exe") == 0) {
             return entry.th32ProcessID;

@@ -4,7 +4,6 @@
 
 #include "InstallerDriver.h"
 #include "WinTestSupport.h"
-#include "common/Dpi.h"
 #include "win/Module1.h"
 
 namespace testsupport {
@@ -170,49 +169,62 @@ TEST_F(InstallExeTest, InstalledClientWithoutOneBesideTheInstallerStillOpensTheW
     EXPECT_TRUE(run.Close());
 }
 
-TEST_F(InstallExeTest, WindowLayoutAtTheRealDpi) {
-    Install();
-    InstallerRun run(stage_);
-    ASSERT_TRUE(run.WaitForForm());
-    HWND form = run.Form();
-    const UINT dpi = common::DpiOf(form);
-    const auto px = [dpi](int twips) { return common::TwipsToPixels(twips, dpi); };
-    RECT client{};
-    GetClientRect(form, &client);
-    EXPECT_EQ(client.right, px(3060));
-    EXPECT_EQ(client.bottom, px(5355));
-    const LONG style = GetWindowLongW(form, GWL_STYLE);
-    EXPECT_EQ(style & (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX), 0);
-    EXPECT_TRUE(style & WS_SYSMENU);
-
-    const wchar_t* frames[] = {L"選択範囲を英日翻訳(Excite)", L"選択範囲を日英翻訳(Excite)",
-                               L"選択範囲を英日翻訳(infoseek)", L"選択範囲を日英翻訳(infoseek)"};
-    std::vector<HWND> groups;
-    for (HWND child : automation::Children(form)) {
-        if ((GetWindowLongW(child, GWL_STYLE) & BS_TYPEMASK) == BS_GROUPBOX &&
-            automation::ClassName(child) == L"Button") {
-            groups.push_back(child);
+// New processes take the system DPI from the registry; the old value is put back afterwards.
+class SystemDpi {
+  public:
+    explicit SystemDpi(DWORD dpi) {
+        DWORD size = sizeof old_;
+        had_ = RegGetValueW(HKEY_CURRENT_USER, kKey, L"LogPixels", RRF_RT_REG_DWORD, nullptr, &old_, &size) == 0;
+        RegSetKeyValueW(HKEY_CURRENT_USER, kKey, L"LogPixels", REG_DWORD, &dpi, sizeof dpi);
+    }
+    ~SystemDpi() {
+        if (had_) {
+            RegSetKeyValueW(HKEY_CURRENT_USER, kKey, L"LogPixels", REG_DWORD, &old_, sizeof old_);
+        } else {
+            RegDeleteKeyValueW(HKEY_CURRENT_USER, kKey, L"LogPixels");
         }
     }
-    ASSERT_EQ(groups.size(), 4u);
+
+  private:
+    static constexpr const wchar_t* kKey = L"Control Panel\\Desktop";
+    DWORD old_ = 96;
+    bool had_ = false;
+};
+
+TEST_F(InstallExeTest, WindowLayoutFollowsTheTwipsAtTheRealDpi) {
+    Install();
+    const wchar_t* captions[] = {L"選択範囲を英日翻訳(Excite)", L"選択範囲を日英翻訳(Excite)",
+                                 L"選択範囲を英日翻訳(infoseek)", L"選択範囲を日英翻訳(infoseek)"};
     const int tops[] = {120, 1440, 2760, 4080};
-    for (int entry = 0; entry < 4; ++entry) {
-        EXPECT_EQ(automation::WindowText(groups[entry]), frames[entry]);
-        RECT frame{};
-        GetWindowRect(groups[entry], &frame);
-        MapWindowPoints(nullptr, form, reinterpret_cast<POINT*>(&frame), 2);
-        EXPECT_EQ(frame.top, px(tops[entry]));
-        EXPECT_EQ(frame.right - frame.left, px(3015));
-        for (int command : {2 * entry + 1, 2 * entry + 2}) {
-            RECT button{};
-            GetWindowRect(run.Command(command), &button);
-            MapWindowPoints(nullptr, form, reinterpret_cast<POINT*>(&button), 2);
-            EXPECT_EQ(button.top, px(tops[entry] + 720)) << command;
+    for (DWORD dpi : {96u, 144u}) {
+        const SystemDpi systemDpi(dpi);
+        InstallerRun run(stage_);
+        ASSERT_TRUE(run.WaitForForm());
+        const auto px = [dpi](int twips) { return MulDiv(twips, static_cast<int>(dpi), 1440); };
+        RECT client{};
+        GetClientRect(run.Form(), &client);
+        EXPECT_EQ(client.right, px(3060)) << dpi;
+        EXPECT_EQ(client.bottom, px(5355)) << dpi;
+        EXPECT_EQ(GetWindowLongW(run.Form(), GWL_STYLE) & (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX), 0);
+        int entry = 0;
+        for (HWND child : automation::Children(run.Form())) {
+            if ((GetWindowLongW(child, GWL_STYLE) & BS_TYPEMASK) == BS_GROUPBOX && entry < 4) {
+                EXPECT_EQ(automation::WindowText(child), captions[entry]);
+                RECT frame{};
+                GetWindowRect(child, &frame);
+                MapWindowPoints(nullptr, run.Form(), reinterpret_cast<POINT*>(&frame), 2);
+                EXPECT_EQ(frame.top, px(tops[entry])) << dpi;
+                EXPECT_EQ(frame.right - frame.left, px(3015)) << dpi;
+                ++entry;
+            }
+        }
+        EXPECT_EQ(entry, 4);
+        for (int command = 1; command <= 8; ++command) {
             EXPECT_EQ(automation::WindowText(run.Command(command)),
                       command % 2 ? L"インストール" : L"アンインストール");
         }
+        EXPECT_TRUE(run.Close());
     }
-    EXPECT_TRUE(run.Close());
 }
 
 }  // namespace
