@@ -25,18 +25,23 @@ stop_xvfb() {
     XVFB_PID=
 }
 
-# Creates the prefix once (under a lock, tests may start in parallel) and maps the Japanese UI fonts to IPA Gothic.
+# Creates the prefix once (under a lock, tests may start in parallel): the Japanese UI fonts mapped to IPA Gothic,
+# and windows framed by Wine itself, since no window manager runs in Xvfb.
 prepare_prefix() {
     mkdir -p "$(dirname "$WINEPREFIX")"
+    # The marker names the settings' checksum, so that a changed settings file reaches existing prefixes too.
+    local ready
+    ready="$WINEPREFIX/.velmora-ready-$(md5sum <"$root/cmake/wine-prefix.reg" | cut -c1-12)"
     (
         flock 9
-        if [ ! -f "$WINEPREFIX/.velmora-ready" ]; then
-            wineboot -i >/dev/null 2>&1
+        if [ ! -f "$ready" ]; then
+            [ -f "$WINEPREFIX/system.reg" ] || wineboot -i >/dev/null 2>&1
             # regedit reads version-5 files as UTF-16, which keeps the Japanese font names intact.
-            iconv -f UTF-8 -t UTF-16 "$root/cmake/wine-fonts.reg" >"$WINEPREFIX/fonts.reg"
-            wine regedit /S "$(winepath -w "$WINEPREFIX/fonts.reg")" >/dev/null 2>&1
+            iconv -f UTF-8 -t UTF-16 "$root/cmake/wine-prefix.reg" >"$WINEPREFIX/prefix.reg"
+            wine regedit /S "$(winepath -w "$WINEPREFIX/prefix.reg")" >/dev/null 2>&1
             wineserver -w
-            touch "$WINEPREFIX/.velmora-ready"
+            rm -f "$WINEPREFIX"/.velmora-ready*
+            touch "$ready"
         fi
     ) 9>"$WINEPREFIX.lock"
 }
