@@ -1,0 +1,135 @@
+#include "UiDriver.h"
+
+#include <gtest/gtest.h>
+
+#include "win/Automation.h"
+
+namespace uidriver {
+
+HWND Child(HWND parent, const wchar_t* cls, int index) {
+    for (HWND child : automation::Children(parent)) {
+        if (GetParent(child) == parent && automation::ClassName(child) == cls && index-- == 0) {
+            return child;
+        }
+    }
+    return nullptr;
+}
+
+HWND ChildWithText(HWND parent, const wchar_t* text) {
+    for (HWND child : automation::Children(parent)) {
+        if (automation::WindowText(child) == text) {
+            return child;
+        }
+    }
+    return nullptr;
+}
+
+POINT Center(HWND window) {
+    RECT r{};
+    GetWindowRect(window, &r);
+    return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
+
+RECT PlaceOf(HWND window, HWND parent, bool clientArea) {
+    RECT r{};
+    if (clientArea) {
+        GetClientRect(window, &r);
+        MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&r), 2);
+    } else {
+        GetWindowRect(window, &r);
+        MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+    }
+    return r;
+}
+
+POINT CloseBox(HWND window) {
+    RECT r{};
+    GetWindowRect(window, &r);
+    for (int x = r.right - 1; x > r.left; --x) {
+        for (int y = r.top; y < r.top + 40; ++y) {
+            if (SendMessageW(window, WM_NCHITTEST, 0, MAKELPARAM(x, y)) == HTCLOSE) {
+                return {x - 4, y + 4};
+            }
+        }
+    }
+    ADD_FAILURE() << "no close box";
+    return {-1, -1};
+}
+
+void Key(WORD vk, WORD modifier) {
+    INPUT in[4] = {};
+    int n = 0;
+    for (const auto& [key, up] : {std::pair{modifier, false}, {vk, false}, {vk, true}, {modifier, true}}) {
+        if (key) {
+            in[n].type = INPUT_KEYBOARD;
+            in[n].ki.wVk = key;
+            in[n++].ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+        }
+    }
+    SendInput(n, in, sizeof *in);
+    Sleep(200);
+}
+
+// Wine's bridge to the X clipboard can hold the clipboard for a moment.
+bool OpenTheClipboard() {
+    return automation::WaitUntil([] { return OpenClipboard(nullptr) != FALSE; }, 2000);
+}
+
+std::wstring ClipboardText() {
+    std::wstring text = L"(nothing)";
+    if (OpenTheClipboard()) {
+        HANDLE data = GetClipboardData(CF_UNICODETEXT);
+        if (const auto* p = data ? static_cast<const wchar_t*>(GlobalLock(data)) : nullptr) {
+            text = p;
+            GlobalUnlock(data);
+        }
+        CloseClipboard();
+    }
+    return text;
+}
+
+void SetClipboardText(const std::wstring& text) {
+    ASSERT_TRUE(OpenTheClipboard());
+    EmptyClipboard();
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+    memcpy(GlobalLock(memory), text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+    GlobalUnlock(memory);
+    SetClipboardData(CF_UNICODETEXT, memory);
+    CloseClipboard();
+}
+
+HWND FocusOf(HWND window) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
+    return info.hwndFocus;
+}
+
+// Another process cannot read a menu under Wine, so a menu is known by its window and its items by their place.
+std::vector<HWND> OpenMenus(DWORD pid) {
+    std::vector<HWND> menus = automation::TopLevelWindows(pid, true);
+    std::erase_if(menus, [](HWND hwnd) { return automation::ClassName(hwnd) != L"#32768"; });
+    return menus;
+}
+
+void ClickMenuItem(HWND menu, int item) {
+    RECT r{};
+    GetClientRect(menu, &r);
+    POINT at{r.right / 2, r.bottom * (2 * item + 1) / 6};
+    ClientToScreen(menu, &at);
+    automation::ClickAt(at);
+}
+
+void ChooseFromList(DWORD pid, HWND combo, int item) {
+    RECT r{};
+    GetWindowRect(combo, &r);
+    automation::ClickAt({r.right - 8, (r.top + r.bottom) / 2});
+    HWND list = automation::WaitForWindow(pid, L"ComboLBox", nullptr, 3000);
+    ASSERT_TRUE(list);
+    const auto height = static_cast<int>(SendMessageW(list, LB_GETITEMHEIGHT, 0, 0));
+    POINT at{20, (item - static_cast<int>(SendMessageW(list, LB_GETTOPINDEX, 0, 0))) * height + height / 2};
+    ClientToScreen(list, &at);
+    automation::ClickAt(at);
+}
+
+}  // namespace uidriver
