@@ -68,11 +68,10 @@ protected:
 
     void SetUp() override {
         CreateDirectoryW(kFolder.c_str(), nullptr);
-        std::ifstream in(std::filesystem::path(kIni), std::ios::binary);
-        if (in) {
-            saved_ = std::string(std::istreambuf_iterator<char>(in), {});
+        if (const std::string bytes = ReadIni(); bytes != "(missing)") {
+            saved_ = bytes;
         }
-        DeleteFileW(kIni.c_str());
+        ASSERT_TRUE(DeleteFileW(kIni.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND);
     }
     void TearDown() override {
         if (saved_) {

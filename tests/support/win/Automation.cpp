@@ -1,10 +1,24 @@
 #include "win/Automation.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace automation {
 
 Process::~Process() {
+    End();
+}
+
+Process& Process::operator=(Process&& other) noexcept {
+    if (this != &other) {
+        End();
+        handle_ = std::move(other.handle_);
+        pid_ = std::exchange(other.pid_, 0);
+    }
+    return *this;
+}
+
+void Process::End() {
     if (handle_ && Running()) {
         TerminateProcess(handle_.get(), 99);
         WaitForSingleObject(handle_.get(), 5000);

@@ -17,7 +17,7 @@ public:
     Process() = default;
     Process(HANDLE process, DWORD pid) : handle_(process), pid_(pid) {}
     Process(Process&&) = default;
-    Process& operator=(Process&&) = default;
+    Process& operator=(Process&& other) noexcept;  // ends the program held before, as the destructor does
     ~Process();  // a test that failed half-way must not leave its program running
 
     [[nodiscard]] DWORD Pid() const { return pid_; }
@@ -27,6 +27,8 @@ public:
     [[nodiscard]] bool Running() const { return !WaitExit(0); }
 
 private:
+    void End();
+
     common::UniqueHandle handle_;
     DWORD pid_ = 0;
 };
