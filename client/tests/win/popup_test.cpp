@@ -253,6 +253,21 @@ TEST_F(Popup, DragsByItsBackgroundAndTitle) {
     EXPECT_EQ(moved.top - after.top, 30);
 }
 
+TEST_F(Popup, IgnoresTheMiddleButtonOnItsBackground) {
+    HWND popup = Open();
+    ASSERT_TRUE(popup);
+    RECT before{};
+    GetWindowRect(popup, &before);
+    automation::Press({before.left + 8, before.top + 40}, automation::Button::Middle);
+    automation::Release({before.left + 60, before.top + 80}, automation::Button::Middle);
+    Sleep(300);
+    RECT after{};
+    GetWindowRect(popup, &after);
+    EXPECT_EQ(after.left, before.left);
+    EXPECT_EQ(after.top, before.top);
+    EXPECT_EQ(automation::TopLevelWindows(client_.Pid(), true).size(), 1u);  // no menu opened
+}
+
 TEST_F(Popup, CloseTurnsBlackWhilePressedAndEndsTheClientOnAClick) {
     HWND popup = Open();
     ASSERT_TRUE(popup);
@@ -262,11 +277,21 @@ TEST_F(Popup, CloseTurnsBlackWhilePressedAndEndsTheClientOnAClick) {
     RECT r{};
     GetWindowRect(close, &r);
     const POINT at{r.left + 10, r.top + 8};
-    // A right press darkens it too, but only a left click closes.
-    automation::ClickAt(at, true);
-    EXPECT_TRUE(client_.Running());
-    EXPECT_GT(CountColor(close, RGB(128, 128, 128)), 5);
-    automation::ClickAt(at);
+    // Any button darkens it while held, but only a left click closes.
+    for (auto button : {automation::Button::Right, automation::Button::Middle, automation::Button::Left}) {
+        automation::Press(at, button);
+        Sleep(200);
+        EXPECT_GT(CountColor(close, RGB(0, 0, 0)), 5) << static_cast<int>(button);
+        EXPECT_EQ(CountColor(close, RGB(128, 128, 128)), 0) << static_cast<int>(button);
+        if (button == automation::Button::Left) {
+            break;
+        }
+        automation::Release(at, button);
+        Sleep(200);
+        EXPECT_TRUE(client_.Running());
+        EXPECT_GT(CountColor(close, RGB(128, 128, 128)), 5);
+    }
+    automation::Release(at, automation::Button::Left);
     DWORD code = 1;
     EXPECT_TRUE(client_.WaitExit(5000, &code));
     EXPECT_EQ(code, 0u);

@@ -243,10 +243,24 @@ void SendMouse(DWORD flags, POINT screen) {
 
 }  // namespace
 
-void ClickAt(POINT screen, bool right) {
+void Press(POINT screen, Button button) {
     SendMouse(MOUSEEVENTF_MOVE, screen);
-    SendMouse(right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN, screen);
-    SendMouse(right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP, screen);
+    SendMouse(button == Button::Left    ? MOUSEEVENTF_LEFTDOWN
+              : button == Button::Right ? MOUSEEVENTF_RIGHTDOWN
+                                        : MOUSEEVENTF_MIDDLEDOWN,
+              screen);
+}
+
+void Release(POINT screen, Button button) {
+    SendMouse(button == Button::Left    ? MOUSEEVENTF_LEFTUP
+              : button == Button::Right ? MOUSEEVENTF_RIGHTUP
+                                        : MOUSEEVENTF_MIDDLEUP,
+              screen);
+}
+
+void ClickAt(POINT screen, bool right) {
+    Press(screen, right ? Button::Right : Button::Left);
+    Release(screen, right ? Button::Right : Button::Left);
 }
 
 void Drag(POINT from, POINT to) {

@@ -64,7 +64,10 @@ bool PressButton(HWND dialog, int id);
 [[nodiscard]] bool ShowsIcon(HWND iconControl, HICON expected);
 
 // Real input through the system: a click at a screen point, or a drag from one point to another.
+enum class Button { Left, Right, Middle };
 void ClickAt(POINT screen, bool right = false);
+void Press(POINT screen, Button button);
+void Release(POINT screen, Button button);
 void Drag(POINT from, POINT to);
 
 // Polls until the condition holds or the time runs out; answers the condition's last value.
