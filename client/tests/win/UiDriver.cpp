@@ -2,9 +2,34 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
 #include "win/Automation.h"
 
 namespace uidriver {
+
+const std::wstring kInstallFolder = L"C:\\Program Files\\Velmora";
+const std::wstring kSettingsFile = kInstallFolder + L"\\velmora.ini";
+
+std::string ReadIni() {
+    std::ifstream in(std::filesystem::path(kSettingsFile), std::ios::binary);
+    return in ? std::string(std::istreambuf_iterator<char>(in), {}) : std::string("(missing)");
+}
+
+void WriteIni(const std::string& bytes) {
+    std::ofstream(std::filesystem::path(kSettingsFile), std::ios::binary | std::ios::trunc) << bytes;
+}
+
+COLORREF ScreenPixel(HWND window, int x, int y) {
+    POINT p{x, y};
+    ClientToScreen(window, &p);
+    HDC screen = GetDC(nullptr);
+    const COLORREF c = GetPixel(screen, p.x, p.y);
+    ReleaseDC(nullptr, screen);
+    return c;
+}
 
 HWND Child(HWND parent, const wchar_t* cls, int index) {
     for (HWND child : automation::Children(parent)) {

@@ -9,6 +9,15 @@
 
 namespace uidriver {
 
+// The client's settings file, read and written whole as bytes; "(missing)" when there is none.
+extern const std::wstring kInstallFolder;
+extern const std::wstring kSettingsFile;
+[[nodiscard]] std::string ReadIni();
+void WriteIni(const std::string& bytes);
+
+// The colour on screen at a point of a window's client area.
+[[nodiscard]] COLORREF ScreenPixel(HWND window, int x, int y);
+
 // The direct child with this class (the index-th of them), or with this text anywhere below the parent.
 [[nodiscard]] HWND Child(HWND parent, const wchar_t* cls, int index = 0);
 [[nodiscard]] HWND ChildWithText(HWND parent, const wchar_t* text);
@@ -31,28 +40,6 @@ void SetClipboardText(const std::wstring& text);
 void ClickMenuItem(HWND menu, int item);
 // Opens the drop-down list of a combo box with a click on its arrow and clicks the item.
 void ChooseFromList(DWORD pid, HWND combo, int item);
-
-// Sets the system DPI that new processes start with, and puts the old value back at the end.
-class SystemDpi {
-  public:
-    explicit SystemDpi(DWORD dpi) {
-        DWORD size = sizeof old_;
-        had_ = !RegGetValueW(HKEY_CURRENT_USER, kKey, L"LogPixels", RRF_RT_REG_DWORD, nullptr, &old_, &size);
-        RegSetKeyValueW(HKEY_CURRENT_USER, kKey, L"LogPixels", REG_DWORD, &dpi, sizeof dpi);
-    }
-    ~SystemDpi() {
-        if (had_) {
-            RegSetKeyValueW(HKEY_CURRENT_USER, kKey, L"LogPixels", REG_DWORD, &old_, sizeof old_);
-        } else {
-            RegDeleteKeyValueW(HKEY_CURRENT_USER, kKey, L"LogPixels");
-        }
-    }
-
-  private:
-    static constexpr const wchar_t* kKey = L"Control Panel\\Desktop";
-    DWORD old_ = 96;
-    bool had_ = false;
-};
 
 }  // namespace uidriver
 

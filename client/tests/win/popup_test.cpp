@@ -6,33 +6,19 @@
 #include <iterator>
 
 #include "standin/Standin.h"
+#include "UiDriver.h"
 #include "win/Automation.h"
 
 namespace {
 
 using automation::Process;
 
-const std::wstring kFolder = L"C:\\Program Files\\Velmora";
-const std::wstring kIni = kFolder + L"\\velmora.ini";
+using uidriver::ReadIni;
+using uidriver::ScreenPixel;
+using uidriver::WriteIni;
+const std::wstring& kFolder = uidriver::kInstallFolder;
+const std::wstring& kIni = uidriver::kSettingsFile;
 const std::string kDefault = "&H00C0FFFF\r\n&H0\r\n";
-
-std::string ReadIni() {
-    std::ifstream in(std::filesystem::path(kIni), std::ios::binary);
-    return in ? std::string(std::istreambuf_iterator<char>(in), {}) : std::string("(missing)");
-}
-
-void WriteIni(const std::string& bytes) {
-    std::ofstream(std::filesystem::path(kIni), std::ios::binary | std::ios::trunc) << bytes;
-}
-
-COLORREF ScreenPixel(HWND window, int x, int y) {
-    POINT p{x, y};
-    ClientToScreen(window, &p);
-    HDC screen = GetDC(nullptr);
-    const COLORREF c = GetPixel(screen, p.x, p.y);
-    ReleaseDC(nullptr, screen);
-    return c;
-}
 
 // Counts the pixels of a child control's area that have exactly this colour.
 int CountColor(HWND control, COLORREF color) {
@@ -163,29 +149,6 @@ TEST_F(Popup, HasTheBubbleShapeAndStaysOnTop) {
     EXPECT_FALSE(GetWindowLongW(popup, GWL_STYLE) & WS_CAPTION);
 }
 
-// Sets the system DPI that new processes start with, and puts the old value back at the end.
-class SystemDpi {
-public:
-    explicit SystemDpi(DWORD dpi) {
-        DWORD size = sizeof old_;
-        had_ = RegGetValueW(HKEY_CURRENT_USER, kKey, L"LogPixels", RRF_RT_REG_DWORD, nullptr, &old_, &size) ==
-               ERROR_SUCCESS;
-        RegSetKeyValueW(HKEY_CURRENT_USER, kKey, L"LogPixels", REG_DWORD, &dpi, sizeof dpi);
-    }
-    ~SystemDpi() {
-        if (had_) {
-            RegSetKeyValueW(HKEY_CURRENT_USER, kKey, L"LogPixels", REG_DWORD, &old_, sizeof old_);
-        } else {
-            RegDeleteKeyValueW(HKEY_CURRENT_USER, kKey, L"LogPixels");
-        }
-    }
-
-private:
-    static constexpr const wchar_t* kKey = L"Control Panel\\Desktop";
-    DWORD old_ = 96;
-    bool had_ = false;
-};
-
 TEST_F(Popup, ScalesWithTheDpi) {
     struct Case {
         DWORD dpi;
@@ -199,7 +162,7 @@ TEST_F(Popup, ScalesWithTheDpi) {
         {192, {602, 188}, {42, 183}, {602 - 1, 10}},
     };
     for (const auto& c : cases) {
-        SystemDpi dpi(c.dpi);
+        automation::SystemDpi dpi(c.dpi);
         HWND popup = Open();
         ASSERT_TRUE(popup);
         RECT client{};

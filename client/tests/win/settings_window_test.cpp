@@ -14,29 +14,11 @@ namespace {
 using automation::Process;
 using namespace uidriver;
 
-const std::wstring kFolder = L"C:\\Program Files\\Velmora";
-const std::wstring kIni = kFolder + L"\\velmora.ini";
+const std::wstring& kFolder = kInstallFolder;
+const std::wstring& kIni = kSettingsFile;
 const std::string kRedOnWhite = "&HFF\r\n&HFFFFFF\r\n";
 constexpr COLORREF kRed = RGB(255, 0, 0);
 enum MenuItem { kCopy, kConf, kClose };
-
-std::string ReadIni() {
-    std::ifstream in(std::filesystem::path(kIni), std::ios::binary);
-    return in ? std::string(std::istreambuf_iterator<char>(in), {}) : std::string("(missing)");
-}
-
-void WriteIni(const std::string& bytes) {
-    std::ofstream(std::filesystem::path(kIni), std::ios::binary | std::ios::trunc) << bytes;
-}
-
-COLORREF ScreenPixel(HWND window, int x, int y) {
-    POINT p{x, y};
-    ClientToScreen(window, &p);
-    HDC screen = GetDC(nullptr);
-    const COLORREF c = GetPixel(screen, p.x, p.y);
-    ReleaseDC(nullptr, screen);
-    return c;
-}
 
 // A repaint after OK takes a moment under Wine.
 bool PopupShows(HWND popup, COLORREF color) {
@@ -208,7 +190,7 @@ TEST_F(SettingsWindow, HasTheDesignedLayoutAndKeyboardAndCloseEndsTheClient) {
     HWND settings = nullptr;
     for (const auto& c : cases) {
         EndClient();
-        SystemDpi dpi(c.dpi);
+        automation::SystemDpi dpi(c.dpi);
         ASSERT_TRUE(OpenPopup());
         settings = OpenSettings();
         ASSERT_TRUE(settings);

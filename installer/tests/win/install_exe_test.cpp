@@ -169,35 +169,13 @@ TEST_F(InstallExeTest, InstalledClientWithoutOneBesideTheInstallerStillOpensTheW
     EXPECT_TRUE(run.Close());
 }
 
-// New processes take the system DPI from the registry; the old value is put back afterwards.
-class SystemDpi {
-  public:
-    explicit SystemDpi(DWORD dpi) {
-        DWORD size = sizeof old_;
-        had_ = RegGetValueW(HKEY_CURRENT_USER, kKey, L"LogPixels", RRF_RT_REG_DWORD, nullptr, &old_, &size) == 0;
-        RegSetKeyValueW(HKEY_CURRENT_USER, kKey, L"LogPixels", REG_DWORD, &dpi, sizeof dpi);
-    }
-    ~SystemDpi() {
-        if (had_) {
-            RegSetKeyValueW(HKEY_CURRENT_USER, kKey, L"LogPixels", REG_DWORD, &old_, sizeof old_);
-        } else {
-            RegDeleteKeyValueW(HKEY_CURRENT_USER, kKey, L"LogPixels");
-        }
-    }
-
-  private:
-    static constexpr const wchar_t* kKey = L"Control Panel\\Desktop";
-    DWORD old_ = 96;
-    bool had_ = false;
-};
-
 TEST_F(InstallExeTest, WindowLayoutFollowsTheTwipsAtTheRealDpi) {
     Install();
     const wchar_t* captions[] = {L"選択範囲を英日翻訳(Excite)", L"選択範囲を日英翻訳(Excite)",
                                  L"選択範囲を英日翻訳(infoseek)", L"選択範囲を日英翻訳(infoseek)"};
     const int tops[] = {120, 1440, 2760, 4080};
     for (DWORD dpi : {96u, 144u}) {
-        const SystemDpi systemDpi(dpi);
+        const automation::SystemDpi systemDpi(dpi);
         InstallerRun run(stage_);
         ASSERT_TRUE(run.WaitForForm());
         const auto px = [dpi](int twips) { return MulDiv(twips, static_cast<int>(dpi), 1440); };

@@ -272,4 +272,23 @@ void Drag(POINT from, POINT to) {
     SendMouse(MOUSEEVENTF_LEFTUP, to);
 }
 
+namespace {
+constexpr const wchar_t* kDesktopKey = L"Control Panel\\Desktop";
+}  // namespace
+
+SystemDpi::SystemDpi(DWORD dpi) {
+    DWORD size = sizeof old_;
+    had_ = RegGetValueW(HKEY_CURRENT_USER, kDesktopKey, L"LogPixels", RRF_RT_REG_DWORD, nullptr, &old_, &size) ==
+           ERROR_SUCCESS;
+    RegSetKeyValueW(HKEY_CURRENT_USER, kDesktopKey, L"LogPixels", REG_DWORD, &dpi, sizeof dpi);
+}
+
+SystemDpi::~SystemDpi() {
+    if (had_) {
+        RegSetKeyValueW(HKEY_CURRENT_USER, kDesktopKey, L"LogPixels", REG_DWORD, &old_, sizeof old_);
+    } else {
+        RegDeleteKeyValueW(HKEY_CURRENT_USER, kDesktopKey, L"LogPixels");
+    }
+}
+
 }  // namespace automation

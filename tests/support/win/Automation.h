@@ -70,6 +70,20 @@ void Press(POINT screen, Button button);
 void Release(POINT screen, Button button);
 void Drag(POINT from, POINT to);
 
+// Sets the system DPI that new processes start with (Wine reads it at each process start), and puts the old
+// value back at the end.
+class SystemDpi {
+public:
+    explicit SystemDpi(DWORD dpi);
+    ~SystemDpi();
+    SystemDpi(const SystemDpi&) = delete;
+    SystemDpi& operator=(const SystemDpi&) = delete;
+
+private:
+    DWORD old_ = 96;
+    bool had_ = false;
+};
+
 // Polls until the condition holds or the time runs out; answers the condition's last value.
 template <typename Condition>
 bool WaitUntil(Condition condition, DWORD timeoutMs) {
