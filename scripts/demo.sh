@@ -38,8 +38,11 @@ echo "stand-in service on $host"
 # The menu script starts the client with the code followed directly by the selection.
 phrase=${VELMORA_DEMO_TEXT:-Hello world}
 export VELMORA_EXCITE_HOST=$host VELMORA_INFOSEEK_HOST=$host
+# Wine quotes an argument that holds a blank, so the phrase goes as separate words; Wine joins them with blanks.
+first=${phrase%% *}
+rest=${phrase#"$first"}
 # shellcheck disable=SC2086
-wine build/windows/client/velmora.exe "EJhnA${phrase%% *}" ${phrase#* } &
+wine build/windows/client/velmora.exe "EJhnA$first" $rest &
 client=$!
 pids+=($client)
 
