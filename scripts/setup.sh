@@ -23,7 +23,7 @@ velmora_setup() {
         dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
         export DEBIAN_FRONTEND=noninteractive
         apt-get update -qq
-        apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+        apt-get install -y -qq "${missing[@]}" >/dev/null
     fi
     # Wine takes its ANSI code page from LC_ALL; the locale must exist or Wine falls back to 1252.
     if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
