@@ -2,6 +2,8 @@
 
 #include <wininet.h>
 
+#include <cwchar>
+
 #include <utility>
 
 #include "common/Handles.h"
@@ -84,7 +86,7 @@ FetchResult ReadBody(HINTERNET request, ULONGLONG deadline) {
             return Fail(L"翻訳ページが大きすぎます。");
         }
     }
-    if (!lengthText.empty() && std::to_wstring(body.size()) != lengthText) {
+    if (!lengthText.empty() && wcstoull(lengthText.c_str(), nullptr, 10) != body.size()) {
         return Fail(L"翻訳ページを最後まで受け取れませんでした（" + std::to_wstring(body.size()) + L" / " +
                     lengthText + L" バイト）。");
     }
