@@ -1,6 +1,5 @@
 #include "win/Form2.h"
 
-#include <commctrl.h>
 #include <windowsx.h>
 
 #include "common/Dpi.h"
@@ -66,8 +65,13 @@ void Form2::CreateControls() {
                              ES_WANTRETURN, 0, 0, 0, 0, hwnd(), reinterpret_cast<HMENU>(kText1Id), instance, nullptr);
     label1_ = CreateWindowExW(0, L"STATIC", L"Close", WS_CHILD | WS_VISIBLE | SS_NOTIFY | SS_LEFT, 0, 0, 0, 0,
                               hwnd(), reinterpret_cast<HMENU>(kLabel1Id), instance, nullptr);
-    SetWindowSubclass(label3_, LabelProc, kLabel3Id, reinterpret_cast<DWORD_PTR>(this));
-    SetWindowSubclass(label1_, LabelProc, kLabel1Id, reinterpret_cast<DWORD_PTR>(this));
+    // The labels' mouse messages come here first; the common-controls subclassing helpers are not used, so that
+    // the client does not load that library at start-up (it costs a good part of the start-up time under Wine).
+    for (HWND label : {label3_, label1_}) {
+        SetWindowLongPtrW(label, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+        staticProc_ = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrW(label, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(LabelProc)));
+    }
 }
 
 void Form2::LayOut(UINT dpi) {
@@ -189,8 +193,9 @@ HBRUSH Form2::ColorFor(HWND control, HDC dc) {
     return backBrush_.get();
 }
 
-LRESULT CALLBACK Form2::LabelProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR self) {
-    auto* form = reinterpret_cast<Form2*>(self);
+LRESULT CALLBACK Form2::LabelProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    auto* form = reinterpret_cast<Form2*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    const int id = GetDlgCtrlID(hwnd);
     const int button = msg == WM_LBUTTONDOWN ? 1 : msg == WM_RBUTTONDOWN ? 2 : msg == WM_MBUTTONDOWN ? 4 : 0;
     if (id == kLabel3Id && button) {
         form->Label3_MouseDown(button);
@@ -216,10 +221,7 @@ LRESULT CALLBACK Form2::LabelProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UIN
             return 0;
         }
     }
-    if (msg == WM_NCDESTROY) {
-        RemoveWindowSubclass(hwnd, LabelProc, id);
-    }
-    return DefSubclassProc(hwnd, msg, wp, lp);
+    return CallWindowProcW(form->staticProc_, hwnd, msg, wp, lp);
 }
 
 LRESULT Form2::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {

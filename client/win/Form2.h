@@ -40,7 +40,7 @@ private:
     void Place();
     void Drag();
     HBRUSH ColorFor(HWND control, HDC dc);
-    static LRESULT CALLBACK LabelProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR self);
+    static LRESULT CALLBACK LabelProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 
     Form1& form1_;
     HWND label3_ = nullptr;
@@ -57,6 +57,7 @@ private:
     common::UniqueFont uiFont_;
     common::UniqueFont closeFont_;
     bool closePressed_ = false;
+    WNDPROC staticProc_ = nullptr;
 };
 
 }  // namespace velmora
