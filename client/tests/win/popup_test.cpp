@@ -1,9 +1,11 @@
 // The popup of the real velmora.exe: colours from the settings file, shape, z-order, place and mouse handling.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <vector>
 
 #include "standin/Standin.h"
 #include "UiDriver.h"
@@ -214,6 +216,38 @@ TEST_F(Popup, DragsByItsBackgroundAndTitle) {
     EXPECT_TRUE(automation::WaitUntil([&] { return GetWindowRect(popup, &moved) && moved.left != after.left; }, 3000));
     EXPECT_EQ(moved.left - after.left, -50);
     EXPECT_EQ(moved.top - after.top, 30);
+}
+
+// Twenty clients open their popups while five programs save colours over and over: every client shows its
+// popup, every save succeeds, and the file is always one whole content of the colour table.
+TEST_F(Popup, TwentyClientsLoadWhileFiveSave) {
+    WriteIni(kDefault);
+    const std::wstring worker = L"\"" + automation::WindowsPath(VELMORA_SETTINGS_WORKER_EXE) + L"\" ";
+    std::vector<Process> savers;
+    for (int i = 0; i < 5; ++i) {
+        auto saver = automation::Launch(worker + L"save \"" + kFolder + L"\" 60 " + std::to_wstring(i));
+        ASSERT_TRUE(saver);
+        savers.push_back(std::move(*saver));
+    }
+    std::vector<Process> clients;
+    for (int i = 0; i < 20; ++i) {
+        auto client = automation::Launch(L"\"" + automation::WindowsPath(VELMORA_CLIENT_EXE) + L"\" EJhnAHello world",
+                                         {{L"VELMORA_EXCITE_HOST", server_->HostW()}});
+        ASSERT_TRUE(client);
+        clients.push_back(std::move(*client));
+    }
+    for (const auto& client : clients) {
+        EXPECT_TRUE(automation::WaitForWindow(client.Pid(), L"VelmoraForm2", L"Form2", 60000)) << client.Pid();
+        EXPECT_FALSE(automation::WaitForWindow(client.Pid(), L"#32770", nullptr, 0)) << client.Pid();
+    }
+    for (const auto& saver : savers) {
+        DWORD code = 1;
+        EXPECT_TRUE(saver.WaitExit(60000, &code));
+        EXPECT_EQ(code, 0u);
+    }
+    const std::string last = ReadIni();
+    EXPECT_EQ(std::count(last.begin(), last.end(), '\n'), 2) << last;
+    EXPECT_EQ(last.rfind("&H", 0), 0u) << last;
 }
 
 TEST_F(Popup, IgnoresTheMiddleButtonOnItsBackground) {
