@@ -13,6 +13,49 @@ namespace uidriver {
 const std::wstring kInstallFolder = L"C:\\Program Files\\Velmora";
 const std::wstring kSettingsFile = kInstallFolder + L"\\velmora.ini";
 
+standin::Server* ClientTest::server_ = nullptr;
+
+void ClientTest::SetUpTestSuite() {
+    server_ = new standin::Server;
+    ASSERT_TRUE(server_->Start());
+}
+
+void ClientTest::TearDownTestSuite() {
+    delete server_;
+    server_ = nullptr;
+}
+
+void ClientTest::SetUp() {
+    CreateDirectoryW(kInstallFolder.c_str(), nullptr);
+    if (const std::string bytes = ReadIni(); bytes != "(missing)") {
+        saved_ = bytes;
+    }
+    ASSERT_TRUE(DeleteFileW(kSettingsFile.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND);
+}
+
+void ClientTest::TearDown() {
+    client_ = automation::Process();  // ends the client first: it may still write the file
+    if (saved_) {
+        WriteIni(*saved_);
+    } else {
+        DeleteFileW(kSettingsFile.c_str());
+    }
+}
+
+HWND ClientTest::OpenPopup(POINT cursor, const std::wstring& argument) {
+    SetCursorPos(cursor.x, cursor.y);
+    auto process = automation::Launch(L"\"" + automation::WindowsPath(VELMORA_CLIENT_EXE) + L"\" " + argument,
+                                      {{L"VELMORA_EXCITE_HOST", server_->HostW()}});
+    EXPECT_TRUE(process);
+    if (!process) {
+        return nullptr;
+    }
+    client_ = std::move(*process);
+    popup_ = automation::WaitForWindow(client_.Pid(), L"VelmoraForm2", L"Form2", 20000);
+    Sleep(400);
+    return popup_;
+}
+
 std::string ReadIni() {
     std::ifstream in(std::filesystem::path(kSettingsFile), std::ios::binary);
     return in ? std::string(std::istreambuf_iterator<char>(in), {}) : std::string("(missing)");

@@ -3,11 +3,35 @@
 #pragma once
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
 
+#include "standin/Standin.h"
+#include "win/Automation.h"
+
 namespace uidriver {
+
+// The frame of the client's window tests: the stand-in service for the whole suite, the settings file saved
+// before each test (and left missing) and put back after it, and the client under test.
+class ClientTest : public testing::Test {
+protected:
+    static void SetUpTestSuite();
+    static void TearDownTestSuite();
+    void SetUp() override;
+    void TearDown() override;
+
+    // Starts the client with the pointer at `cursor` and waits for its popup to be painted.
+    HWND OpenPopup(POINT cursor = {600, 500}, const std::wstring& argument = L"EJhnAHello world");
+
+    static standin::Server* server_;
+    std::optional<std::string> saved_;
+    automation::Process client_;
+    HWND popup_ = nullptr;
+};
 
 // The client's settings file, read and written whole as bytes; "(missing)" when there is none.
 extern const std::wstring kInstallFolder;

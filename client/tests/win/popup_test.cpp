@@ -2,9 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <vector>
 
 #include "standin/Standin.h"
@@ -19,7 +16,6 @@ using uidriver::ReadIni;
 using uidriver::ScreenPixel;
 using uidriver::WriteIni;
 const std::wstring& kFolder = uidriver::kInstallFolder;
-const std::wstring& kIni = uidriver::kSettingsFile;
 const std::string kDefault = "&H00C0FFFF\r\n&H0\r\n";
 
 // Counts the pixels of a child control's area that have exactly this colour.
@@ -46,53 +42,10 @@ HWND Child(HWND popup, const wchar_t* cls, const wchar_t* text = nullptr) {
     return nullptr;
 }
 
-class Popup : public testing::Test {
-protected:
-    static void SetUpTestSuite() {
-        server_ = new standin::Server;
-        ASSERT_TRUE(server_->Start());
-    }
-    static void TearDownTestSuite() { delete server_; }
-
-    void SetUp() override {
-        CreateDirectoryW(kFolder.c_str(), nullptr);
-        if (const std::string bytes = ReadIni(); bytes != "(missing)") {
-            saved_ = bytes;
-        }
-        ASSERT_TRUE(DeleteFileW(kIni.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND);
-    }
-    void TearDown() override {
-        if (saved_) {
-            WriteIni(*saved_);
-        } else {
-            DeleteFileW(kIni.c_str());
-        }
-    }
-
-    // Starts the client with the pointer at `cursor` and waits for its popup to be painted.
-    HWND Open(POINT cursor = {600, 500}, const std::wstring& argument = L"EJhnAHello world") {
-        SetCursorPos(cursor.x, cursor.y);
-        auto process = automation::Launch(
-            L"\"" + automation::WindowsPath(VELMORA_CLIENT_EXE) + L"\" " + argument,
-            {{L"VELMORA_EXCITE_HOST", server_->HostW()}});
-        EXPECT_TRUE(process);
-        if (!process) {
-            return nullptr;
-        }
-        client_ = std::move(*process);
-        HWND popup = automation::WaitForWindow(client_.Pid(), L"VelmoraForm2", L"Form2", 20000);
-        Sleep(400);
-        return popup;
-    }
-
-    static standin::Server* server_;
-    std::optional<std::string> saved_;
-    Process client_;
-};
-standin::Server* Popup::server_ = nullptr;
+using Popup = uidriver::ClientTest;
 
 TEST_F(Popup, CreatesAMissingSettingsFileAndKeepsTheDesignColours) {
-    HWND popup = Open();
+    HWND popup = OpenPopup();
     ASSERT_TRUE(popup);
     EXPECT_EQ(ReadIni(), kDefault);
     EXPECT_EQ(ScreenPixel(popup, 8, 40), RGB(255, 255, 192));
@@ -116,7 +69,7 @@ TEST_F(Popup, ShowsTheColoursOfTheFileOrRepairsIt) {
     };
     for (const auto& c : cases) {
         WriteIni(c.file);
-        HWND popup = Open();
+        HWND popup = OpenPopup();
         ASSERT_TRUE(popup);
         EXPECT_EQ(ScreenPixel(popup, 8, 40), c.background) << c.file;
         HWND text1 = Child(popup, L"Edit");
@@ -128,7 +81,7 @@ TEST_F(Popup, ShowsTheColoursOfTheFileOrRepairsIt) {
 }
 
 TEST_F(Popup, HasTheBubbleShapeAndStaysOnTop) {
-    HWND popup = Open();
+    HWND popup = OpenPopup();
     ASSERT_TRUE(popup);
     RECT client{};
     GetClientRect(popup, &client);
@@ -165,7 +118,7 @@ TEST_F(Popup, ScalesWithTheDpi) {
     };
     for (const auto& c : cases) {
         automation::SystemDpi dpi(c.dpi);
-        HWND popup = Open();
+        HWND popup = OpenPopup();
         ASSERT_TRUE(popup);
         RECT client{};
         GetClientRect(popup, &client);
@@ -188,7 +141,7 @@ TEST_F(Popup, OpensAtThePointerAndStaysOnTheScreen) {
         {{1279, 1023}, {979, 930}},
     };
     for (const auto& [cursor, topLeft] : cases) {
-        HWND popup = Open(cursor);
+        HWND popup = OpenPopup(cursor);
         ASSERT_TRUE(popup);
         RECT r{};
         GetWindowRect(popup, &r);
@@ -199,7 +152,7 @@ TEST_F(Popup, OpensAtThePointerAndStaysOnTheScreen) {
 }
 
 TEST_F(Popup, DragsByItsBackgroundAndTitle) {
-    HWND popup = Open({600, 500});
+    HWND popup = OpenPopup({600, 500});
     ASSERT_TRUE(popup);
     RECT before{};
     GetWindowRect(popup, &before);
@@ -251,7 +204,7 @@ TEST_F(Popup, TwentyClientsLoadWhileFiveSave) {
 }
 
 TEST_F(Popup, IgnoresTheMiddleButtonOnItsBackground) {
-    HWND popup = Open();
+    HWND popup = OpenPopup();
     ASSERT_TRUE(popup);
     RECT before{};
     GetWindowRect(popup, &before);
@@ -266,7 +219,7 @@ TEST_F(Popup, IgnoresTheMiddleButtonOnItsBackground) {
 }
 
 TEST_F(Popup, CloseTurnsBlackWhilePressedAndEndsTheClientOnAClick) {
-    HWND popup = Open();
+    HWND popup = OpenPopup();
     ASSERT_TRUE(popup);
     HWND close = Child(popup, L"Static", L"Close");
     ASSERT_TRUE(close);

@@ -1,10 +1,6 @@
 // The popup's menu and the settings window of the real velmora.exe, driven with real mouse and keyboard input.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-
 #include "UiDriver.h"
 #include "standin/Standin.h"
 #include "win/Automation.h"
@@ -25,51 +21,16 @@ bool PopupShows(HWND popup, COLORREF color) {
     return automation::WaitUntil([&] { return ScreenPixel(popup, 8, 40) == color; }, 3000);
 }
 
-class SettingsWindow : public testing::Test {
+class SettingsWindow : public ClientTest {
   protected:
-    static void SetUpTestSuite() {
-        server_ = new standin::Server;
-        ASSERT_TRUE(server_->Start());
-    }
-    static void TearDownTestSuite() { delete server_; }
-
     void SetUp() override {
-        CreateDirectoryW(kFolder.c_str(), nullptr);
-        if (std::ifstream in(std::filesystem::path(kIni), std::ios::binary); in) {
-            saved_ = std::string(std::istreambuf_iterator<char>(in), {});
-        }
+        ClientTest::SetUp();
         WriteIni(kRedOnWhite);
     }
     void TearDown() override {
-        EndClient();
-        MoveFileW((kFolder + L".away").c_str(), kFolder.c_str());
-        if (saved_) {
-            WriteIni(*saved_);
-        } else {
-            DeleteFileW(kIni.c_str());
-        }
-    }
-
-    // Assigning an empty Process would only close the handle: the client must be gone before the next one starts.
-    void EndClient() {
-        if (client_.Running()) {
-            TerminateProcess(client_.Handle(), 99);
-            (void)client_.WaitExit(5000);
-        }
-    }
-
-    // Starts the client and waits for its popup to be painted.
-    HWND OpenPopup() {
-        SetCursorPos(600, 500);
-        auto process = automation::Launch(L"\"" + automation::WindowsPath(VELMORA_CLIENT_EXE) + L"\" EJhnAHello world",
-                                          {{L"VELMORA_EXCITE_HOST", server_->HostW()}});
-        if (!process) {
-            return nullptr;
-        }
-        client_ = std::move(*process);
-        popup_ = automation::WaitForWindow(client_.Pid(), L"VelmoraForm2", L"Form2", 20000);
-        Sleep(400);
-        return popup_;
+        client_ = automation::Process();
+        MoveFileW((kFolder + L".away").c_str(), kFolder.c_str());  // a test may have moved the folder away
+        ClientTest::TearDown();
     }
 
     // A right press on the bubble's background, then the menu that opens.
@@ -93,12 +54,7 @@ class SettingsWindow : public testing::Test {
         return settings;
     }
 
-    static standin::Server* server_;
-    std::optional<std::string> saved_;
-    Process client_;
-    HWND popup_ = nullptr;
 };
-standin::Server* SettingsWindow::server_ = nullptr;
 
 TEST_F(SettingsWindow, MenuOpensOnTheBackgroundOnlyAndCopiesTheShownText) {
     ASSERT_TRUE(OpenPopup());
@@ -189,7 +145,7 @@ TEST_F(SettingsWindow, HasTheDesignedLayoutAndKeyboardAndCloseEndsTheClient) {
     };
     HWND settings = nullptr;
     for (const auto& c : cases) {
-        EndClient();
+        client_ = automation::Process();  // the next one starts with the new DPI
         automation::SystemDpi dpi(c.dpi);
         ASSERT_TRUE(OpenPopup());
         settings = OpenSettings();
