@@ -5,6 +5,7 @@
 #include "win/Fetch.h"
 #include "win/Form2.h"
 #include "win/Form3.h"
+#include "win/PendingBubble.h"
 
 namespace velmora {
 
@@ -42,6 +43,7 @@ void Form1::Form_Load(const std::wstring& argumentText) {
         RequestText = common::ToWide(UrlEncodeUtf8(common::ToU16(RequestText)));
     }
     Text2 = common::ToWide(BuildRequestUrl(*kind, common::ToU16(RequestText), options_.hosts));
+    StartPendingTimer();
     if (kind->service == Service::Excite) {
         ExciteRequest();
     } else {
@@ -50,19 +52,47 @@ void Form1::Form_Load(const std::wstring& argumentText) {
     }
 }
 
+namespace {
+constexpr UINT_PTR kRequestDeadline = 1;
+constexpr UINT_PTR kPendingTimer = 2;
+// Most answers come sooner; a bubble that flashes for a moment would be worse than none.
+constexpr UINT kPendingDelayMs = 400;
+constexpr UINT kExciteCompleteMessage = WM_APP + 2;
+}  // namespace
+
 void Form1::ExciteRequest() {
-    FetchResult page = FetchPage(Text2, options_.requestLimitMs);
-    if (!page.ok) {
-        ReportFailure(page.error);
+    // In the background, as the browser loads, so that the pending bubble can show and answer the user meanwhile.
+    if (!StartFetch(Text2, options_.requestLimitMs, hwnd(), kExciteCompleteMessage)) {
+        ReportFailure(L"翻訳の処理を開始できませんでした。");
         return;
     }
-    Text1 = std::move(page.text);
+    SetTimer(hwnd(), kRequestDeadline, options_.requestLimitMs, nullptr);
+}
+
+void Form1::ExciteRequest_Complete(LPARAM result) {
+    std::unique_ptr<FetchResult> page(reinterpret_cast<FetchResult*>(result));
+    if (!page || !page->ok) {
+        ReportFailure(page ? page->error : L"翻訳ページを読み込めませんでした。");
+        return;
+    }
+    Text1 = std::move(page->text);
     ExtractAndHandOff(kExciteMarkers);
 }
 
-namespace {
-constexpr UINT_PTR kBrowserDeadline = 1;
-}  // namespace
+void Form1::StartPendingTimer() {
+    SetTimer(hwnd(), kPendingTimer, kPendingDelayMs, nullptr);
+}
+
+void Form1::ShowPending() {
+    KillTimer(hwnd(), kPendingTimer);
+    if (pending_ || (form2_ && form2_->hwnd())) {
+        return;
+    }
+    pending_ = std::make_unique<PendingBubble>(*this);
+    if (!pending_->Show()) {
+        pending_.reset();
+    }
+}
 
 void Form1::WebBrowser1_Navigate(const std::wstring& url) {
     if (!WebBrowser1.Navigate(url, options_.requestLimitMs, hwnd())) {
@@ -70,7 +100,7 @@ void Form1::WebBrowser1_Navigate(const std::wstring& url) {
         return;
     }
     // The load has its own deadline, but a worker stuck in WinINet never reports; this timer always does.
-    SetTimer(hwnd(), kBrowserDeadline, options_.requestLimitMs, nullptr);
+    SetTimer(hwnd(), kRequestDeadline, options_.requestLimitMs, nullptr);
 }
 
 void Form1::WebBrowser1_DocumentComplete() {
@@ -101,13 +131,22 @@ void Form1::ExtractAndHandOff(const Markers& markers) {
 }
 
 void Form1::Command3_Click() {
+    KillTimer(hwnd(), kPendingTimer);
     if (!form2_) {
         form2_ = std::make_unique<Form2>(*this);
+    }
+    if (pending_) {
+        // Loaded where the pending bubble stands, which goes just before the popup shows: one bubble, no jump.
+        form2_->Load(pending_->TopLeft());
+        pending_.reset();
     }
     form2_->Show();
 }
 
 void Form1::ReportFailure(const std::wstring& text) {
+    // The pending bubble goes first: the report stands alone.
+    KillTimer(hwnd(), kPendingTimer);
+    pending_.reset();
     if (options_.reportFailure) {
         options_.reportFailure(text);
     }
@@ -119,26 +158,32 @@ void Form1::EndProgram(UINT exitCode) {
     }
 }
 
-void Form1::ShowPopupMenu(HWND popup) {
+void Form1::ShowPopupMenu(HWND popup, std::optional<POINT> at) {
     if (!form3_) {
         form3_ = std::make_unique<Form3>(*this);
     }
-    form3_->ShowMenu(popup);
+    form3_->ShowMenu(popup, at);
 }
 
 LRESULT Form1::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
         case Browser::kCompleteMessage:
-            KillTimer(hwnd(), kBrowserDeadline);
+            KillTimer(hwnd(), kRequestDeadline);
             if (const auto failure = WebBrowser1.Complete(lp)) {
                 ReportFailure(*failure);
             } else {
                 WebBrowser1_DocumentComplete();
             }
             return 0;
+        case kExciteCompleteMessage:
+            KillTimer(hwnd(), kRequestDeadline);
+            ExciteRequest_Complete(lp);
+            return 0;
         case WM_TIMER:
-            if (wp == kBrowserDeadline) {
-                KillTimer(hwnd(), kBrowserDeadline);
+            if (wp == kPendingTimer) {
+                ShowPending();
+            } else if (wp == kRequestDeadline) {
+                KillTimer(hwnd(), kRequestDeadline);
                 ReportFailure(TimeoutText(options_.requestLimitMs));
             }
             return 0;

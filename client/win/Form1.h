@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "common/Window.h"
@@ -17,6 +18,7 @@ namespace velmora {
 
 class Form2;
 class Form3;
+class PendingBubble;
 
 struct ClientOptions {
     DWORD requestLimitMs = 60000;
@@ -39,9 +41,13 @@ public:
 
     // Ends the whole client at once (the popup's Close label and the menu's close item come here).
     void EndProgram(UINT exitCode = 0);
-    // The popup's right-click menu, which belongs to the settings window.
-    void ShowPopupMenu(HWND popup);
+    // The popup's menu, which belongs to the settings window: at the pointer, or at `at` when the keyboard asked.
+    void ShowPopupMenu(HWND popup, std::optional<POINT> at = std::nullopt);
     [[nodiscard]] Form2* Popup() const { return form2_.get(); }
+    [[nodiscard]] PendingBubble* Pending() const { return pending_.get(); }
+    // (Re)starts the wait after which the pending bubble shows if the popup is not up yet. The request start
+    // calls it; a start that first reads the selection calls it again once the selection has been read.
+    void StartPendingTimer();
 
     // The request's working values, as the other windows read them.
     std::wstring Text5;            // the command line's argument text, as received
@@ -57,6 +63,8 @@ protected:
 
 private:
     void ExciteRequest();
+    void ExciteRequest_Complete(LPARAM result);
+    void ShowPending();
     void WebBrowser1_Navigate(const std::wstring& url);
     void WebBrowser1_DocumentComplete();
     // Cuts the result out of Text1 and hands it to the popup; a page without the markers is a failed request.
@@ -65,6 +73,7 @@ private:
 
     ClientOptions options_;
     Browser WebBrowser1;
+    std::unique_ptr<PendingBubble> pending_;
     std::unique_ptr<Form2> form2_;
     std::unique_ptr<Form3> form3_;
 };

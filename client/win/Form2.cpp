@@ -2,260 +2,137 @@
 
 #include <windowsx.h>
 
-#include "common/Dpi.h"
 #include "common/Text.h"
-#include "core/Bubble.h"
 #include "core/DisplayText.h"
-#include "win/ColorSettings.h"
 #include "win/Form1.h"
 
 namespace velmora {
-namespace {
 
-constexpr int kLabel3Id = 3;
-constexpr int kText1Id = 1;
-constexpr int kLabel1Id = 2;
-
-common::UniqueFont MakeFont(const wchar_t* face, int points, bool bold, UINT dpi) {
-    return common::UniqueFont(CreateFontW(-MulDiv(points, static_cast<int>(dpi), 72), 0, 0, 0,
-                                          bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET,
-                                          OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                          DEFAULT_PITCH | FF_DONTCARE, face));
+void Form2::Load(std::optional<POINT> topLeft) {
+    if (!hwnd() && CreateBubble(L"VelmoraForm2", L"Form2")) {
+        Form_Load(topLeft);
+    }
 }
-
-void MoveTo(HWND control, const Bounds& b) {
-    MoveWindow(control, b.x, b.y, b.width, b.height, TRUE);
-}
-
-}  // namespace
 
 void Form2::Show() {
+    Load();
     if (!hwnd()) {
-        // No border, no caption, no taskbar button; the size and place are set by the load.
-        if (!Create(L"VelmoraForm2", L"Form2", WS_POPUP | WS_CLIPCHILDREN, WS_EX_TOOLWINDOW, 0, 0, 0, 0, nullptr)) {
-            return;
-        }
-        Form_Load();
+        return;
     }
     ShowWindow(hwnd(), SW_SHOW);
     SetForegroundWindow(hwnd());
-    SetFocus(text1_);
+    SetFocus(body_);
 }
 
-void Form2::Form_Load() {
-    if (const auto colors = LoadColorSettings()) {
-        ApplyColors(colors->background, colors->text);
-    } else {
-        ApplyColors(kDesignBackColor, kDesignForeColor);
-    }
-    CreateControls();
-    LayOut(common::DpiOf(hwnd()));
-    SetWindowTextW(text1_, common::ToWide(DisplayText(common::ToU16(form1_.Text3))).c_str());
-    SetShape();
-    SetWindowPos(hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
-    Place();
+HWND Form2::MakeBody(HINSTANCE instance, int id) {
+    // The only control that takes the focus. No scroll bars, by design: the wheel and the caret scroll it.
+    HWND text1 = CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_MULTILINE |
+                                 ES_AUTOVSCROLL | ES_WANTRETURN, 0, 0, 0, 0, hwnd(), reinterpret_cast<HMENU>(id),
+                                 instance, nullptr);
+    // Its keys and wheel come here first, subclassed the same way as the labels.
+    SetWindowLongPtrW(text1, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    editProc_ = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(text1, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(Text1Proc)));
+    return text1;
 }
 
-void Form2::CreateControls() {
-    HINSTANCE instance = GetModuleHandleW(nullptr);
-    // Created in tab order: the title, the text, "Close". Only the text box takes the focus.
-    label3_ = CreateWindowExW(0, L"STATIC", L"翻訳結果", WS_CHILD | WS_VISIBLE | SS_NOTIFY | SS_LEFT, 0, 0, 0, 0,
-                              hwnd(), reinterpret_cast<HMENU>(kLabel3Id), instance, nullptr);
-    text1_ = CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_MULTILINE | ES_AUTOVSCROLL |
-                             ES_WANTRETURN, 0, 0, 0, 0, hwnd(), reinterpret_cast<HMENU>(kText1Id), instance, nullptr);
-    label1_ = CreateWindowExW(0, L"STATIC", L"Close", WS_CHILD | WS_VISIBLE | SS_NOTIFY | SS_LEFT, 0, 0, 0, 0,
-                              hwnd(), reinterpret_cast<HMENU>(kLabel1Id), instance, nullptr);
-    // The labels' mouse messages come here first; the common-controls subclassing helpers are not used, so that
-    // the client does not load that library at start-up (it costs a good part of the start-up time under Wine).
-    for (HWND label : {label3_, label1_}) {
-        SetWindowLongPtrW(label, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-        staticProc_ = reinterpret_cast<WNDPROC>(
-            SetWindowLongPtrW(label, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(LabelProc)));
-    }
-}
-
-void Form2::LayOut(UINT dpi) {
-    const BubbleLayout layout = BubbleLayoutAt(static_cast<int>(dpi));
-    SetWindowPos(hwnd(), nullptr, 0, 0, layout.client.width, layout.client.height,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    MoveTo(label3_, layout.label3);
-    MoveTo(text1_, layout.text1);
-    MoveTo(label1_, layout.label1);
-    uiFont_ = MakeFont(L"MS UI Gothic", 9, false, dpi);
-    closeFont_ = MakeFont(L"ＭＳ Ｐゴシック", 9, true, dpi);
-    SendMessageW(label3_, WM_SETFONT, reinterpret_cast<WPARAM>(uiFont_.get()), TRUE);
-    SendMessageW(text1_, WM_SETFONT, reinterpret_cast<WPARAM>(uiFont_.get()), TRUE);
-    SendMessageW(label1_, WM_SETFONT, reinterpret_cast<WPARAM>(closeFont_.get()), TRUE);
-}
-
-void Form2::SetShape() {
-    RECT client{};
-    GetClientRect(hwnd(), &client);
-    const BubbleRegion shape = BubbleRegionAt(Size{client.right, client.bottom}, static_cast<int>(common::DpiOf(hwnd())));
-    // An empty working region first, then the rounded body joined and the tail XORed in: where the tail's top
-    // row meets the body, the overlap is cut out.
-    HRGN working = CreateRectRgn(0, 0, client.right, client.bottom);
-    {
-        common::UniqueRgn second(CreateRectRgn(0, 0, client.right, client.bottom));
-        CombineRgn(working, working, second.get(), RGN_XOR);
-    }
-    {
-        common::UniqueRgn body(CreateRoundRectRgn(shape.body.left, shape.body.top, shape.body.right,
-                                                  shape.body.bottom, shape.corner, shape.corner));
-        CombineRgn(working, working, body.get(), RGN_OR);
-    }
-    const POINT tail[3] = {{shape.tail[0].x, shape.tail[0].y},
-                           {shape.tail[1].x, shape.tail[1].y},
-                           {shape.tail[2].x, shape.tail[2].y}};
-    common::UniqueRgn tailRegion(CreatePolygonRgn(tail, 3, ALTERNATE));
-    CombineRgn(working, working, tailRegion.get(), RGN_XOR);
-    // The window owns the region from here on.
-    if (!SetWindowRgn(hwnd(), working, TRUE)) {
-        DeleteObject(working);
-    }
-}
-
-void Form2::Place() {
-    POINT cursor{0, 0};
-    if (!GetCursorPos(&cursor)) {
-        cursor = POINT{0, 0};
-    }
-    RECT window{};
-    GetWindowRect(hwnd(), &window);
-    MONITORINFO monitor{};
-    monitor.cbSize = sizeof monitor;
-    GetMonitorInfoW(MonitorFromPoint(cursor, MONITOR_DEFAULTTONEAREST), &monitor);
-    const RECT& work = monitor.rcWork;
-    const Point place = PlaceBubble(Point{cursor.x, cursor.y},
-                                    Size{window.right - window.left, window.bottom - window.top},
-                                    Rect{work.left, work.top, work.right, work.bottom},
-                                    static_cast<int>(common::DpiOf(hwnd())));
-    SetWindowPos(hwnd(), nullptr, place.x, place.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-void Form2::ApplyColors(COLORREF background, COLORREF text) {
-    backColor_ = background;
-    backBrush_ = common::UniqueBrush(CreateSolidBrush(background));
-    text1BackColor_ = background;
-    text1Brush_ = common::UniqueBrush(CreateSolidBrush(background));
-    foreColor_ = text;
-    text1ForeColor_ = text;
-    label3ForeColor_ = text;
-    if (hwnd()) {
-        InvalidateRect(hwnd(), nullptr, TRUE);
-        RedrawWindow(hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
-    }
-}
-
-void Form2::Drag() {
-    // The system then moves the window with the mouse as if its title bar had been pressed.
-    ReleaseCapture();
-    SendMessageW(hwnd(), WM_NCLBUTTONDOWN, HTCAPTION, 0);
+void Form2::Form_Load(std::optional<POINT> topLeft) {
+    LoadColors();
+    SetWindowTextW(body_, common::ToWide(DisplayText(common::ToU16(form1_.Text3))).c_str());
+    LayOutAndPlace(topLeft);
 }
 
 void Form2::Form_MouseDown(int button) {
-    if (button == 1) {
-        Drag();
-    } else if (button == 2) {
+    if (button == 2) {
         form1_.ShowPopupMenu(hwnd());
+    } else {
+        BubbleWindow::Form_MouseDown(button);
     }
-}
-
-void Form2::Label3_MouseDown(int button) {
-    if (button == 1) {
-        Drag();
-    }
-}
-
-void Form2::Label1_MouseDown() {
-    label1ForeColor_ = 0;
-    InvalidateRect(label1_, nullptr, TRUE);
-}
-
-void Form2::Label1_MouseUp() {
-    label1ForeColor_ = kCloseGrey;
-    InvalidateRect(label1_, nullptr, TRUE);
 }
 
 void Form2::Label1_Click() {
     form1_.EndProgram();
 }
 
-HBRUSH Form2::ColorFor(HWND control, HDC dc) {
-    if (control == text1_) {
-        SetTextColor(dc, text1ForeColor_);
-        SetBkColor(dc, text1BackColor_);
-        return text1Brush_.get();
-    }
-    // The labels are see-through: they draw on the bubble's own background.
-    SetTextColor(dc, control == label1_ ? label1ForeColor_ : label3ForeColor_);
-    SetBkMode(dc, TRANSPARENT);
-    return backBrush_.get();
+// Shift+F10 or the context-menu key: the popup's own menu, at the bubble's top-left corner, where the keyboard
+// user can see it (the pointer may be anywhere).
+void Form2::Form_KeyMenu() {
+    RECT r{};
+    GetWindowRect(hwnd(), &r);
+    form1_.ShowPopupMenu(hwnd(), POINT{r.left, r.top});
 }
 
-LRESULT CALLBACK Form2::LabelProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+void Form2::Text1_MouseWheel(int delta) {
+    UINT lines = 3;
+    SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
+    wheelRest_ += delta;
+    const int notches = wheelRest_ / WHEEL_DELTA;
+    wheelRest_ -= notches * WHEEL_DELTA;
+    if (notches == 0 || lines == 0) {
+        return;
+    }
+    if (lines == WHEEL_PAGESCROLL) {
+        for (int i = 0; i < (notches < 0 ? -notches : notches); ++i) {
+            SendMessageW(body_, EM_SCROLL, notches > 0 ? SB_PAGEUP : SB_PAGEDOWN, 0);
+        }
+        return;
+    }
+    SendMessageW(body_, EM_LINESCROLL, 0, -notches * static_cast<int>(lines));
+}
+
+LRESULT CALLBACK Form2::Text1Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     auto* form = reinterpret_cast<Form2*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    const int id = GetDlgCtrlID(hwnd);
-    const int button = msg == WM_LBUTTONDOWN ? 1 : msg == WM_RBUTTONDOWN ? 2 : msg == WM_MBUTTONDOWN ? 4 : 0;
-    if (id == kLabel3Id && button) {
-        form->Label3_MouseDown(button);
-        return 0;
-    }
-    if (id == kLabel1Id) {
-        if (button) {
-            SetCapture(hwnd);
-            form->closePressed_ = button == 1;
-            form->Label1_MouseDown();
-            return 0;
-        }
-        if (msg == WM_LBUTTONUP || msg == WM_RBUTTONUP || msg == WM_MBUTTONUP) {
-            const bool click = msg == WM_LBUTTONUP && form->closePressed_;
-            form->closePressed_ = false;
-            ReleaseCapture();
-            form->Label1_MouseUp();
-            RECT r{};
-            GetClientRect(hwnd, &r);
-            if (click && PtInRect(&r, POINT{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)})) {
+    switch (msg) {
+        case WM_KEYDOWN:
+            if (wp == VK_ESCAPE) {
                 form->Label1_Click();
+                return 0;
             }
+            break;
+        case WM_CHAR:
+            if (wp == VK_ESCAPE) {
+                return 0;
+            }
+            break;
+        case WM_CONTEXTMENU:
+            // From the keyboard the position is -1; the mouse keeps the text box's own editing menu.
+            if (lp == -1) {
+                form->Form_KeyMenu();
+                return 0;
+            }
+            break;
+        case WM_MOUSEWHEEL:
+            // Scrolled here, a few lines a notch as the system says, so that the text moves the same way with or
+            // without a scroll bar (the design has none) on every system.
+            form->Text1_MouseWheel(GET_WHEEL_DELTA_WPARAM(wp));
             return 0;
-        }
     }
-    return CallWindowProcW(form->staticProc_, hwnd, msg, wp, lp);
+    return CallWindowProcW(form->editProc_, hwnd, msg, wp, lp);
 }
 
 LRESULT Form2::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
-        case WM_LBUTTONDOWN:
-            Form_MouseDown(1);
+        case WM_KEYDOWN:
+            if (wp == VK_ESCAPE) {
+                Label1_Click();
+                return 0;
+            }
+            break;
+        case WM_CONTEXTMENU:
+            if (lp == -1) {
+                Form_KeyMenu();
+                return 0;
+            }
+            break;
+        case WM_MOUSEWHEEL:
+            Text1_MouseWheel(GET_WHEEL_DELTA_WPARAM(wp));
             return 0;
-        case WM_RBUTTONDOWN:
-            Form_MouseDown(2);
-            return 0;
-        case WM_ERASEBKGND: {
-            RECT r{};
-            GetClientRect(hwnd(), &r);
-            FillRect(reinterpret_cast<HDC>(wp), &r, backBrush_.get());
-            return 1;
-        }
-        case WM_CTLCOLORSTATIC:
-        case WM_CTLCOLOREDIT:
-            return reinterpret_cast<LRESULT>(ColorFor(reinterpret_cast<HWND>(lp), reinterpret_cast<HDC>(wp)));
-        case WM_DPICHANGED: {
-            // Moved to a monitor of another DPI: the design is redrawn at the new scale where the system says.
-            const RECT* suggested = reinterpret_cast<const RECT*>(lp);
-            LayOut(HIWORD(wp));
-            SetShape();
-            SetWindowPos(hwnd(), nullptr, suggested->left, suggested->top, 0, 0,
-                         SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-            return 0;
-        }
         case WM_DESTROY:
             // However the popup goes, the client goes with it: nothing else of it is visible.
             form1_.EndProgram();
             return 0;
     }
-    return common::Window::HandleMessage(msg, wp, lp);
+    return BubbleWindow::HandleMessage(msg, wp, lp);
 }
 
 }  // namespace velmora

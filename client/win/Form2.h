@@ -2,62 +2,40 @@
 #pragma once
 #include <windows.h>
 
-#include "common/Handles.h"
-#include "common/Window.h"
-#include "core/Colors.h"
+#include <optional>
+
+#include "win/BubbleWindow.h"
 
 namespace velmora {
 
 class Form1;
 
-class Form2 : public common::Window {
+class Form2 : public BubbleWindow {
 public:
-    static constexpr COLORREF kDesignBackColor = 0x00C0FFFF;
-    static constexpr COLORREF kDesignForeColor = 0x00000000;
-    static constexpr COLORREF kCloseGrey = 0x00808080;
-
     explicit Form2(Form1& owner) : form1_(owner) {}
-    // The first call loads the popup; later calls only bring it up again, keeping its first text.
+    // Creates and loads the popup hidden, next to the pointer or with its top-left corner at `topLeft` (where the
+    // pending bubble stands). The load runs once: later calls keep its first text, colours and place.
+    void Load(std::optional<POINT> topLeft = std::nullopt);
+    // Loads it if need be and brings it up with the focus in its text.
     void Show();
 
-    // The five colour properties, in the order the settings window applies them.
-    void ApplyColors(COLORREF background, COLORREF text);
-    [[nodiscard]] HWND Text1() const { return text1_; }
+    [[nodiscard]] HWND Text1() const { return body_; }
 
 protected:
+    HWND MakeBody(HINSTANCE instance, int id) override;
+    void Form_MouseDown(int button) override;
+    void Label1_Click() override;
     LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
 
 private:
-    void Form_Load();
-    void Form_MouseDown(int button);
-    void Label3_MouseDown(int button);
-    void Label1_MouseDown();
-    void Label1_MouseUp();
-    void Label1_Click();
-    void CreateControls();
-    void LayOut(UINT dpi);
-    void SetShape();
-    void Place();
-    void Drag();
-    HBRUSH ColorFor(HWND control, HDC dc);
-    static LRESULT CALLBACK LabelProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    void Form_Load(std::optional<POINT> topLeft);
+    void Form_KeyMenu();
+    void Text1_MouseWheel(int delta);
+    static LRESULT CALLBACK Text1Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 
     Form1& form1_;
-    HWND label3_ = nullptr;
-    HWND text1_ = nullptr;
-    HWND label1_ = nullptr;
-    COLORREF backColor_ = kDesignBackColor;
-    COLORREF foreColor_ = kDesignForeColor;
-    COLORREF text1BackColor_ = kDesignBackColor;
-    COLORREF text1ForeColor_ = kDesignForeColor;
-    COLORREF label3ForeColor_ = kDesignForeColor;
-    COLORREF label1ForeColor_ = kCloseGrey;
-    common::UniqueBrush backBrush_;
-    common::UniqueBrush text1Brush_;
-    common::UniqueFont uiFont_;
-    common::UniqueFont closeFont_;
-    bool closePressed_ = false;
-    WNDPROC staticProc_ = nullptr;
+    WNDPROC editProc_ = nullptr;
+    int wheelRest_ = 0;  // wheel movement below one line, kept for the next notch of a fine-grained wheel
 };
 
 }  // namespace velmora

@@ -146,12 +146,16 @@ Form3::Form3(Form1& owner) : form1_(owner), menu_(CreatePopupMenu()) {
     AppendMenuW(menu_.get(), MF_STRING, kCloseId, L"閉じる");
 }
 
-void Form3::ShowMenu(HWND popup) {
+void Form3::ShowMenu(HWND popup, std::optional<POINT> place) {
     if (!hwnd()) {
         Form_Load();
     }
     POINT at{0, 0};
-    GetCursorPos(&at);
+    if (place) {
+        at = *place;
+    } else {
+        GetCursorPos(&at);
+    }
     // The menu closes on a click elsewhere only when its owner is in the foreground.
     SetForegroundWindow(popup);
     const int item = static_cast<int>(
@@ -335,6 +339,18 @@ void Form3::OnCommand(int id, int code) {
             if (code == BN_CLICKED) {
                 Command2_Click();
             }
+            break;
+        case IDOK:
+            // Enter, from the message loop's dialog keys: no button is the default one, so Enter presses the
+            // button that has the focus, as a push button does, and nothing else.
+            if (HWND focus = GetFocus(); focus && IsChild(hwnd(), focus) &&
+                                         (GetDlgCtrlID(focus) == kCommand1Id || GetDlgCtrlID(focus) == kCommand2Id)) {
+                SendMessageW(focus, BM_CLICK, 0, 0);
+            }
+            break;
+        case IDCANCEL:
+            // Escape closes the window like Cancel.
+            Command2_Click();
             break;
     }
 }

@@ -3,6 +3,7 @@
 #pragma once
 #include <windows.h>
 
+#include <optional>
 #include <string>
 
 #include "common/Handles.h"
@@ -17,9 +18,9 @@ class Form3 : public common::Window {
   public:
     explicit Form3(Form1& owner);
 
-    // Shows `menu` at the mouse pointer as the popup's menu and runs the chosen item. Loads the window hidden
-    // first when it is not loaded.
-    void ShowMenu(HWND popup);
+    // Shows `menu` as the popup's menu, at the mouse pointer or at `at`, and runs the chosen item. Loads the
+    // window hidden first when it is not loaded.
+    void ShowMenu(HWND popup, std::optional<POINT> at = std::nullopt);
 
     // The menu's items.
     void copy_Click();

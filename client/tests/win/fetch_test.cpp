@@ -19,6 +19,18 @@ struct Outcome {
     ULONGLONG elapsedMs = 0;
 };
 
+// Runs the message loop until the request has ended one way or the other: both paths answer in the background.
+void RunUntilEnded(velmora::Form1& form1, const Outcome& outcome, ULONGLONG start) {
+    MSG msg;
+    while (outcome.failure.empty() && !form1.Popup() && GetTickCount64() - start < kLimitMs + 5000) {
+        if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            DispatchMessageW(&msg);
+        } else {
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+        }
+    }
+}
+
 Outcome RunExcite(standin::Server& server, const std::wstring& argument = L"EJhnAHello world") {
     Outcome outcome;
     velmora::ClientOptions options;
@@ -31,6 +43,7 @@ Outcome RunExcite(standin::Server& server, const std::wstring& argument = L"EJhn
     EXPECT_TRUE(form1.Create());
     const ULONGLONG start = GetTickCount64();
     form1.Form_Load(argument);
+    RunUntilEnded(form1, outcome, start);
     outcome.elapsedMs = GetTickCount64() - start;
     outcome.text3 = form1.Text3;
     outcome.popup = form1.Popup() != nullptr;
@@ -77,7 +90,6 @@ TEST(ExciteRequestPaths, FollowsOneRedirectAndCutsTheResultAreaFirstPage) {
     EXPECT_EQ(outcome.text3, L"おはようございます");
 }
 
-// Starts an infoseek request and runs the message loop until it has ended one way or the other.
 Outcome RunInfoseek(standin::Server& server, const std::wstring& argument, velmora::Form1** keep = nullptr) {
     static std::unique_ptr<velmora::Form1> kept;
     Outcome outcome;
@@ -92,14 +104,7 @@ Outcome RunInfoseek(standin::Server& server, const std::wstring& argument, velmo
     const ULONGLONG start = GetTickCount64();
     form1->Form_Load(argument);
     EXPECT_NE(form1->BrowserRequest, 0);
-    MSG msg;
-    while (outcome.failure.empty() && !form1->Popup() && GetTickCount64() - start < kLimitMs + 5000) {
-        if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            DispatchMessageW(&msg);
-        } else {
-            MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
-        }
-    }
+    RunUntilEnded(*form1, outcome, start);
     outcome.elapsedMs = GetTickCount64() - start;
     outcome.text3 = form1->Text3;
     outcome.popup = form1->Popup() != nullptr;

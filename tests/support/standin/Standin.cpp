@@ -168,6 +168,12 @@ void Server::Serve(uintptr_t socket) {
     const std::string source = FormDecode(QueryValue(target, excite ? "before" : "sourceText"));
     const Fault fault = fault_;
     const Charset charset = charset_;
+    if (const int delay = delayMs_; delay > 0 && !Pause(delay)) {
+        std::lock_guard lock(mutex_);
+        std::erase(open_, socket);
+        closesocket(s);
+        return;
+    }
 
     PageShape shape = PageShape::Normal;
     if (fault == Fault::NoMarkers) shape = PageShape::NoMarkers;

@@ -48,6 +48,8 @@ public:
     void Stop();
     void SetFault(Fault fault) { fault_ = fault; }
     void SetCharset(Charset charset) { charset_ = charset; }
+    // Every answer (a fault's included) waits this long after the request has been read: a slow service.
+    void SetAnswerDelay(int milliseconds) { delayMs_ = milliseconds; }
 
     [[nodiscard]] uint16_t Port() const { return port_; }
     [[nodiscard]] std::string Host() const { return "127.0.0.1:" + std::to_string(port_); }
@@ -62,6 +64,7 @@ private:
 
     std::atomic<Fault> fault_{Fault::None};
     std::atomic<Charset> charset_{Charset::Utf8Header};
+    std::atomic<int> delayMs_{0};
     std::atomic<bool> stopping_{false};
     uintptr_t listener_ = ~uintptr_t{0};
     uint16_t port_ = 0;

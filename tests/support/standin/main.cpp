@@ -1,5 +1,5 @@
 // standin.exe: the stand-in translation service as a program, for the demo and for trying the client by hand.
-// standin.exe [--port N] [--fault NAME] [--seconds N]
+// standin.exe [--port N] [--fault NAME] [--seconds N] [--delay MS]
 #include <cstdio>
 #include <cwchar>
 #include <string>
@@ -10,6 +10,7 @@
 int wmain(int argc, wchar_t** argv) {
     unsigned port = 0;
     unsigned seconds = 600;
+    int delayMs = 0;
     standin::Fault fault = standin::Fault::None;
     const wchar_t* faults[] = {L"none", L"refused", L"hang", L"drip", L"reset", L"truncated", L"500",
                                L"nomarkers", L"oneendtag", L"resultfirst", L"huge", L"redirect", L"redirectloop"};
@@ -17,6 +18,7 @@ int wmain(int argc, wchar_t** argv) {
         const std::wstring name = argv[i];
         if (name == L"--port") port = static_cast<unsigned>(_wtoi(argv[i + 1]));
         if (name == L"--seconds") seconds = static_cast<unsigned>(_wtoi(argv[i + 1]));
+        if (name == L"--delay") delayMs = _wtoi(argv[i + 1]);
         if (name == L"--fault") {
             for (unsigned f = 0; f < sizeof faults / sizeof *faults; ++f) {
                 if (std::wstring(argv[i + 1]) == faults[f]) fault = standin::Fault(f);
@@ -24,6 +26,7 @@ int wmain(int argc, wchar_t** argv) {
         }
     }
     standin::Server server;
+    server.SetAnswerDelay(delayMs);
     if (!server.Start(fault, static_cast<uint16_t>(port))) {
         std::fprintf(stderr, "standin: cannot listen on 127.0.0.1:%u\n", port);
         return 1;

@@ -1,0 +1,244 @@
+#include "win/BubbleWindow.h"
+
+#include <windowsx.h>
+
+#include "common/Dpi.h"
+#include "core/Bubble.h"
+#include "win/ColorSettings.h"
+
+namespace velmora {
+namespace {
+
+constexpr int kLabel3Id = 3;
+constexpr int kBodyId = 1;
+constexpr int kLabel1Id = 2;
+
+common::UniqueFont MakeFont(const wchar_t* face, int points, bool bold, UINT dpi) {
+    return common::UniqueFont(CreateFontW(-MulDiv(points, static_cast<int>(dpi), 72), 0, 0, 0,
+                                          bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET,
+                                          OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                          DEFAULT_PITCH | FF_DONTCARE, face));
+}
+
+void MoveTo(HWND control, const Bounds& b) {
+    MoveWindow(control, b.x, b.y, b.width, b.height, TRUE);
+}
+
+}  // namespace
+
+bool BubbleWindow::CreateBubble(const wchar_t* className, const wchar_t* caption) {
+    // No border, no caption, no taskbar button; the size and place are set by LayOutAndPlace.
+    if (!Create(className, caption, WS_POPUP | WS_CLIPCHILDREN, WS_EX_TOOLWINDOW, 0, 0, 0, 0, nullptr)) {
+        return false;
+    }
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    // Created in tab order: the title, the body, "Close".
+    label3_ = CreateWindowExW(0, L"STATIC", L"翻訳結果", WS_CHILD | WS_VISIBLE | SS_NOTIFY | SS_LEFT, 0, 0, 0, 0,
+                              hwnd(), reinterpret_cast<HMENU>(kLabel3Id), instance, nullptr);
+    body_ = MakeBody(instance, kBodyId);
+    label1_ = CreateWindowExW(0, L"STATIC", L"Close", WS_CHILD | WS_VISIBLE | SS_NOTIFY | SS_LEFT, 0, 0, 0, 0,
+                              hwnd(), reinterpret_cast<HMENU>(kLabel1Id), instance, nullptr);
+    // The labels' mouse messages come here first; the common-controls subclassing helpers are not used, so that
+    // the client does not load that library at start-up (it costs a good part of the start-up time under Wine).
+    for (HWND label : {label3_, label1_}) {
+        SetWindowLongPtrW(label, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+        staticProc_ = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrW(label, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(LabelProc)));
+    }
+    return true;
+}
+
+void BubbleWindow::LoadColors() {
+    if (const auto colors = LoadColorSettings()) {
+        ApplyColors(colors->background, colors->text);
+    } else {
+        ApplyColors(kDesignBackColor, kDesignForeColor);
+    }
+}
+
+void BubbleWindow::LayOutAndPlace(std::optional<POINT> topLeft) {
+    LayOut(common::DpiOf(hwnd()));
+    SetShape();
+    SetWindowPos(hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
+    Place(topLeft);
+}
+
+void BubbleWindow::LayOut(UINT dpi) {
+    const BubbleLayout layout = BubbleLayoutAt(static_cast<int>(dpi));
+    SetWindowPos(hwnd(), nullptr, 0, 0, layout.client.width, layout.client.height,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    MoveTo(label3_, layout.label3);
+    MoveTo(body_, layout.text1);
+    MoveTo(label1_, layout.label1);
+    uiFont_ = MakeFont(L"MS UI Gothic", 9, false, dpi);
+    closeFont_ = MakeFont(L"ＭＳ Ｐゴシック", 9, true, dpi);
+    SendMessageW(label3_, WM_SETFONT, reinterpret_cast<WPARAM>(uiFont_.get()), TRUE);
+    SendMessageW(body_, WM_SETFONT, reinterpret_cast<WPARAM>(uiFont_.get()), TRUE);
+    SendMessageW(label1_, WM_SETFONT, reinterpret_cast<WPARAM>(closeFont_.get()), TRUE);
+}
+
+void BubbleWindow::SetShape() {
+    RECT client{};
+    GetClientRect(hwnd(), &client);
+    const BubbleRegion shape = BubbleRegionAt(Size{client.right, client.bottom}, static_cast<int>(common::DpiOf(hwnd())));
+    // An empty working region first, then the rounded body joined and the tail XORed in: where the tail's top
+    // row meets the body, the overlap is cut out.
+    HRGN working = CreateRectRgn(0, 0, client.right, client.bottom);
+    {
+        common::UniqueRgn second(CreateRectRgn(0, 0, client.right, client.bottom));
+        CombineRgn(working, working, second.get(), RGN_XOR);
+    }
+    {
+        common::UniqueRgn body(CreateRoundRectRgn(shape.body.left, shape.body.top, shape.body.right,
+                                                  shape.body.bottom, shape.corner, shape.corner));
+        CombineRgn(working, working, body.get(), RGN_OR);
+    }
+    const POINT tail[3] = {{shape.tail[0].x, shape.tail[0].y},
+                           {shape.tail[1].x, shape.tail[1].y},
+                           {shape.tail[2].x, shape.tail[2].y}};
+    common::UniqueRgn tailRegion(CreatePolygonRgn(tail, 3, ALTERNATE));
+    CombineRgn(working, working, tailRegion.get(), RGN_XOR);
+    // The window owns the region from here on.
+    if (!SetWindowRgn(hwnd(), working, TRUE)) {
+        DeleteObject(working);
+    }
+}
+
+void BubbleWindow::Place(std::optional<POINT> topLeft) {
+    if (topLeft) {
+        SetWindowPos(hwnd(), nullptr, topLeft->x, topLeft->y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        return;
+    }
+    POINT cursor{0, 0};
+    if (!GetCursorPos(&cursor)) {
+        cursor = POINT{0, 0};
+    }
+    RECT window{};
+    GetWindowRect(hwnd(), &window);
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    GetMonitorInfoW(MonitorFromPoint(cursor, MONITOR_DEFAULTTONEAREST), &monitor);
+    const RECT& work = monitor.rcWork;
+    const Point place = PlaceBubble(Point{cursor.x, cursor.y},
+                                    Size{window.right - window.left, window.bottom - window.top},
+                                    Rect{work.left, work.top, work.right, work.bottom},
+                                    static_cast<int>(common::DpiOf(hwnd())));
+    SetWindowPos(hwnd(), nullptr, place.x, place.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void BubbleWindow::ApplyColors(COLORREF background, COLORREF text) {
+    backColor_ = background;
+    backBrush_ = common::UniqueBrush(CreateSolidBrush(background));
+    text1BackColor_ = background;
+    text1Brush_ = common::UniqueBrush(CreateSolidBrush(background));
+    foreColor_ = text;
+    text1ForeColor_ = text;
+    label3ForeColor_ = text;
+    if (hwnd()) {
+        InvalidateRect(hwnd(), nullptr, TRUE);
+        RedrawWindow(hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    }
+}
+
+void BubbleWindow::Drag() {
+    // The system then moves the window with the mouse as if its title bar had been pressed.
+    ReleaseCapture();
+    SendMessageW(hwnd(), WM_NCLBUTTONDOWN, HTCAPTION, 0);
+}
+
+void BubbleWindow::Form_MouseDown(int button) {
+    if (button == 1) {
+        Drag();
+    }
+}
+
+void BubbleWindow::Label3_MouseDown(int button) {
+    if (button == 1) {
+        Drag();
+    }
+}
+
+void BubbleWindow::Label1_MouseDown() {
+    label1ForeColor_ = 0;
+    InvalidateRect(label1_, nullptr, TRUE);
+}
+
+void BubbleWindow::Label1_MouseUp() {
+    label1ForeColor_ = kCloseGrey;
+    InvalidateRect(label1_, nullptr, TRUE);
+}
+
+HBRUSH BubbleWindow::ColorFor(HWND control, HDC dc) {
+    if (control == body_) {
+        SetTextColor(dc, text1ForeColor_);
+        SetBkColor(dc, text1BackColor_);
+        return text1Brush_.get();
+    }
+    // The labels are see-through: they draw on the bubble's own background.
+    SetTextColor(dc, control == label1_ ? label1ForeColor_ : label3ForeColor_);
+    SetBkMode(dc, TRANSPARENT);
+    return backBrush_.get();
+}
+
+LRESULT CALLBACK BubbleWindow::LabelProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    auto* form = reinterpret_cast<BubbleWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    const int id = GetDlgCtrlID(hwnd);
+    const int button = msg == WM_LBUTTONDOWN ? 1 : msg == WM_RBUTTONDOWN ? 2 : msg == WM_MBUTTONDOWN ? 4 : 0;
+    if (id == kLabel3Id && button) {
+        form->Label3_MouseDown(button);
+        return 0;
+    }
+    if (id == kLabel1Id) {
+        if (button) {
+            SetCapture(hwnd);
+            form->closePressed_ = button == 1;
+            form->Label1_MouseDown();
+            return 0;
+        }
+        if (msg == WM_LBUTTONUP || msg == WM_RBUTTONUP || msg == WM_MBUTTONUP) {
+            const bool click = msg == WM_LBUTTONUP && form->closePressed_;
+            form->closePressed_ = false;
+            ReleaseCapture();
+            form->Label1_MouseUp();
+            RECT r{};
+            GetClientRect(hwnd, &r);
+            if (click && PtInRect(&r, POINT{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)})) {
+                form->Label1_Click();
+            }
+            return 0;
+        }
+    }
+    return CallWindowProcW(form->staticProc_, hwnd, msg, wp, lp);
+}
+
+LRESULT BubbleWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+        case WM_LBUTTONDOWN:
+            Form_MouseDown(1);
+            return 0;
+        case WM_RBUTTONDOWN:
+            Form_MouseDown(2);
+            return 0;
+        case WM_ERASEBKGND: {
+            RECT r{};
+            GetClientRect(hwnd(), &r);
+            FillRect(reinterpret_cast<HDC>(wp), &r, backBrush_.get());
+            return 1;
+        }
+        case WM_CTLCOLORSTATIC:
+        case WM_CTLCOLOREDIT:
+            return reinterpret_cast<LRESULT>(ColorFor(reinterpret_cast<HWND>(lp), reinterpret_cast<HDC>(wp)));
+        case WM_DPICHANGED: {
+            // Moved to a monitor of another DPI: the design is redrawn at the new scale where the system says.
+            const RECT* suggested = reinterpret_cast<const RECT*>(lp);
+            LayOut(HIWORD(wp));
+            SetShape();
+            SetWindowPos(hwnd(), nullptr, suggested->left, suggested->top, 0, 0,
+                         SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+            return 0;
+        }
+    }
+    return common::Window::HandleMessage(msg, wp, lp);
+}
+
+}  // namespace velmora
