@@ -166,11 +166,10 @@ TEST_F(SettingsWindow, HasTheDesignedLayoutAndKeyboardAndCloseEndsTheClient) {
               WS_CAPTION | WS_SYSMENU);
     EXPECT_TRUE(GetWindowLongW(settings, GWL_EXSTYLE) & WS_EX_APPWINDOW);
 
-    // OK holds the focus first and Tab goes round in the designed order; Enter and Escape do nothing.
+    // OK holds the focus first and Tab goes round in the designed order. (Enter on a button and Escape close
+    // the window: client_pending_tests.)
     HWND ok = ChildWithText(settings, L"OK");
     ASSERT_EQ(FocusOf(settings), ok);
-    Key(VK_RETURN);
-    Key(VK_ESCAPE);
     for (HWND expected : {ChildWithText(settings, L"キャンセル"), combo1, Child(settings, L"ComboBox", 1), ok}) {
         Key(VK_TAB);
         HWND focus = FocusOf(settings);
@@ -179,8 +178,8 @@ TEST_F(SettingsWindow, HasTheDesignedLayoutAndKeyboardAndCloseEndsTheClient) {
     Key(VK_TAB);
     Key(VK_TAB);
     ASSERT_TRUE(IsChild(combo1, FocusOf(settings)));
+    // Enter on a list presses nothing: no button is the default one.
     Key(VK_RETURN);
-    Key(VK_ESCAPE);
     Sleep(300);
     EXPECT_TRUE(IsWindowVisible(settings));
 
