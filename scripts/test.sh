@@ -39,6 +39,27 @@ fuzz_html() {
 }
 run fuzz_html
 
+# The release must be reproducible: scripts/package.sh run in two copies of the sources, in different folders and a
+# moment apart, gives the same programs, zip and SHA256SUMS; and the checksums check out.
+check_package() {
+    local epoch copies=(build/repro/a/velmora build/repro/second-copy/src) c f
+    epoch=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct)}
+    rm -rf build/repro
+    for c in "${copies[@]}"; do
+        mkdir -p "$c"
+        git ls-files -z --cached --others --exclude-standard |
+            tar -c --null --ignore-failed-read -T - 2>/dev/null | tar -x -C "$c"
+        (cd "$c" && SOURCE_DATE_EPOCH=$epoch bash scripts/package.sh >"$root/$c.log" 2>&1) ||
+            { tail -20 "$c.log"; return 1; }
+    done
+    for f in build/release/client/velmora.exe build/release/installer/Install.exe dist/SHA256SUMS \
+        "dist/$(basename "${copies[0]}"/dist/velmora-*-win32.zip)"; do
+        cmp "${copies[0]}/$f" "${copies[1]}/$f" || return 1
+    done
+    (cd "${copies[0]}/dist" && sha256sum -c SHA256SUMS)
+}
+run check_package
+
 total=$(sed -n 's/.* tests failed out of \([0-9]*\).*/\1/p' build/test-counts.txt | awk '{s += $1} END {print s + 0}')
 failed=$(sed -n 's/.*, \([0-9]*\) tests failed out of .*/\1/p' build/test-counts.txt | awk '{s += $1} END {print s + 0}')
 total=${total:-0}

@@ -9,6 +9,7 @@
 #include "common/Handles.h"
 #include "common/Text.h"
 #include "core/PageText.h"
+#include "velmora_version.h"
 
 namespace velmora {
 namespace {
@@ -97,7 +98,7 @@ FetchResult ReadBody(HINTERNET request, ULONGLONG deadline) {
 }
 
 FetchResult Transfer(const std::wstring& url, ULONGLONG deadline) {
-    common::UniqueInternet session(InternetOpenW(L"Velmora/1.0", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+    common::UniqueInternet session(InternetOpenW(L"Velmora/" VELMORA_VERSION_TEXT_W, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
     if (!session) {
         return Fail(L"インターネットの機能を使えませんでした。", GetLastError());
     }

@@ -1,0 +1,63 @@
+#!/usr/bin/python3
+"""Writes the release zip reproducibly: entries in the order given, all stamped with one time, fixed attributes.
+
+usage: zip_package.py OUTPUT.zip ENTRY...   where ENTRY is KIND:NAME=PATH and KIND is
+  bin   the file as it is
+  crlf  text with CR LF line ends (Notepad before Windows 10 shows LF files as one line)
+  bom   the same, and a UTF-8 byte-order mark, so that every Notepad reads it as UTF-8 and not as Shift_JIS
+The time is SOURCE_DATE_EPOCH (seconds since 1970, UTC) or else the time of the checkout's last commit.
+"""
+import os
+import subprocess
+import sys
+import time
+import zipfile
+
+
+def text_bytes(data: bytes, bom: bool) -> bytes:
+    if data.startswith(b"\xef\xbb\xbf"):
+        data = data[3:]
+    data = data.replace(b"\r\n", b"\n").replace(b"\n", b"\r\n")
+    return (b"\xef\xbb\xbf" if bom else b"") + data
+
+
+def commit_time() -> str:
+    root = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+    result = subprocess.run(["git", "-C", root, "log", "-1", "--format=%ct"], capture_output=True, text=True)
+    return result.stdout.strip() if result.returncode == 0 else ""
+
+
+def main() -> int:
+    if len(sys.argv) < 3:
+        print(__doc__, file=sys.stderr)
+        return 2
+    epoch = os.environ.get("SOURCE_DATE_EPOCH") or commit_time()
+    if not epoch or not epoch.isdigit():
+        print("zip_package.py: set SOURCE_DATE_EPOCH (seconds since 1970): no commit to take it from", file=sys.stderr)
+        return 2
+    # A zip stores local date and time without a zone, from 1980 on; UTC keeps it the same on every machine.
+    stamp = max(time.gmtime(int(epoch))[:6], (1980, 1, 1, 0, 0, 0))
+    output = sys.argv[1]
+    partial = output + ".part"
+    with zipfile.ZipFile(partial, "w") as archive:
+        for entry in sys.argv[2:]:
+            kind, _, rest = entry.partition(":")
+            name, _, path = rest.partition("=")
+            if kind not in ("bin", "crlf", "bom") or not name or not path:
+                print(f"zip_package.py: bad entry {entry!r}", file=sys.stderr)
+                return 2
+            with open(path, "rb") as f:
+                data = f.read()
+            if kind != "bin":
+                data = text_bytes(data, kind == "bom")
+            info = zipfile.ZipInfo(name, date_time=stamp)
+            info.compress_type = zipfile.ZIP_DEFLATED
+            info.create_system = 0  # MS-DOS: no Unix owner or mode bits from the build machine
+            info.external_attr = 0
+            archive.writestr(info, data, compresslevel=9)
+    os.replace(partial, output)
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
