@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 #include "core/Update.h"
@@ -31,12 +32,28 @@ std::wstring VersionString(const std::wstring& path, const wchar_t* name) {
     return text;
 }
 
+// The program's embedded manifest, as bytes.
+std::string Manifest(const std::wstring& path) {
+    const HMODULE module = LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    std::string text;
+    if (const HRSRC found = module ? FindResourceW(module, MAKEINTRESOURCEW(1), RT_MANIFEST) : nullptr) {
+        if (const void* bytes = LockResource(LoadResource(module, found))) {
+            text.assign(static_cast<const char*>(bytes), SizeofResource(module, found));
+        }
+    }
+    if (module) {
+        FreeLibrary(module);
+    }
+    return text;
+}
+
 TEST(ReleaseVersion, BothProgramsCarryTheCMakeVersion) {
     for (const char* program : {CLIENT_EXE, INSTALL_EXE}) {
         const std::wstring path = automation::WindowsPath(program);
         EXPECT_EQ(FileVersionOf(path), kReleaseVersion) << program;
         EXPECT_EQ(VersionString(path, L"FileVersion"), VELMORA_VERSION_TEXT_W) << program;
         EXPECT_EQ(VersionString(path, L"ProductVersion"), VELMORA_VERSION_TEXT_W) << program;
+        EXPECT_NE(Manifest(path).find("\" version=\"" VELMORA_VERSION_TEXT "\""), std::string::npos) << program;
     }
 }
 
