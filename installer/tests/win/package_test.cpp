@@ -1,0 +1,134 @@
+// The release zip as a user gets it: package_test.sh unzips it into a fresh folder of a fresh prefix and names
+// that folder in VELMORA_PACKAGE_FOLDER. From there Install.exe installs the client and the first entry, and the
+// installed menu script, run by Windows' own script host, hands the selection to the installed client.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+
+#include "InstallerDriver.h"
+#include "WinTestSupport.h"
+#include "standin/Standin.h"
+
+namespace testsupport {
+namespace {
+
+std::wstring PackageFolder() {
+    wchar_t folder[MAX_PATH] = {};
+    const DWORD n = GetEnvironmentVariableW(L"VELMORA_PACKAGE_FOLDER", folder, MAX_PATH);
+    return n > 0 && n < MAX_PATH ? folder : L"";
+}
+
+std::set<std::wstring> FileNames(const std::wstring& folder) {
+    std::set<std::wstring> names;
+    WIN32_FIND_DATAW found{};
+    const HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) {
+        return names;
+    }
+    do {
+        if (wcscmp(found.cFileName, L".") != 0 && wcscmp(found.cFileName, L"..") != 0) {
+            names.insert(found.cFileName);
+        }
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    return names;
+}
+
+// Every line break is CR LF: no LF alone, no CR alone.
+bool OnlyCrLf(const std::string& text) {
+    for (size_t i = 0; i < text.size(); ++i) {
+        if ((text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) ||
+            (text[i] == '\r' && (i + 1 == text.size() || text[i + 1] != '\n'))) {
+            return false;
+        }
+    }
+    return text.find("\r\n") != std::string::npos;
+}
+
+// The lines of the script's VBScript block, without its opening and closing tags.
+std::vector<std::string> VbScriptBlock(const std::string& script) {
+    std::vector<std::string> block;
+    bool inside = false;
+    for (size_t start = 0, end; (end = script.find("\r\n", start)) != std::string::npos; start = end + 2) {
+        const std::string line = script.substr(start, end - start);
+        if (line == "<script language=\"VBScript\" defer>") {
+            inside = true;
+        } else if (inside && line == "</SCRIPT>") {
+            break;
+        } else if (inside) {
+            block.push_back(line);
+        }
+    }
+    return block;
+}
+
+TEST(Package, HoldsTheFourFilesAsAWindowsUserNeedsThem) {
+    const std::wstring folder = PackageFolder();
+    ASSERT_FALSE(folder.empty()) << "VELMORA_PACKAGE_FOLDER is not set: run this test through package_test.sh";
+    EXPECT_EQ(FileNames(folder),
+              (std::set<std::wstring>{L"Install.exe", L"velmora.exe", L"LICENSE.txt", L"README-ja.txt"}));
+    const std::string readme = ReadBytes(folder + L"\\README-ja.txt").value_or("");
+    EXPECT_EQ(readme.rfind("\xEF\xBB\xBF", 0), 0u) << "no byte-order mark";
+    EXPECT_TRUE(OnlyCrLf(readme));
+    // Notepad shows the guide as UTF-8 only when every byte sequence is valid UTF-8.
+    EXPECT_GT(MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, readme.data(), static_cast<int>(readme.size()),
+                                  nullptr, 0),
+              0);
+    const std::string license = ReadBytes(folder + L"\\LICENSE.txt").value_or("");
+    EXPECT_EQ(license.rfind("MIT License\r\n", 0), 0u);
+    EXPECT_TRUE(OnlyCrLf(license));
+}
+
+TEST(Package, InstallsTheFirstEntryAndTheMenuScriptHandsOverToTheClient) {
+    const std::wstring folder = PackageFolder();
+    ASSERT_FALSE(folder.empty());
+    {
+        InstallerRun run(folder);
+        ASSERT_NO_FATAL_FAILURE(run.Answer(L"Velmora", L"本体をインストールします", Box::Ok, IDOK));
+        ASSERT_TRUE(run.WaitForForm());
+        run.Click(1);
+        run.Answer(L"Velmora のｲﾝｽﾄｰﾙ", L"IE の右ｸﾘｯｸﾒﾆｭｰに「" + kCaptions[0] + L"」を追加しますか。", Box::YesNo,
+                   IDYES);
+        run.Answer(L"ｲﾝｽﾄｰﾙ成功", kCaptions[0] + L" のｲﾝｽﾄｰﾙに成功しました。IE を再起動して下さい。", Box::Ok, IDOK);
+        EXPECT_TRUE(automation::WaitUntil([&] { return run.Registered(0) == true; }, kWaitMs));
+        EXPECT_TRUE(run.Close());
+    }
+    EXPECT_EQ(ReadBytes(kInstalledClient), ReadBytes(folder + L"\\velmora.exe"));
+
+    // What the browser's first block leaves in `url` for the selection, then the installed script's second block.
+    const auto block = VbScriptBlock(ReadBytes(kInstallFolder + L"\\E_J.html").value_or(""));
+    ASSERT_FALSE(block.empty());
+    std::string vbs = "url = \"Hello world\"\r\n";
+    for (const std::string& line : block) {
+        vbs += line + "\r\n";
+    }
+    const std::wstring scratch = ScratchFolder(L"package");
+    ASSERT_TRUE(WriteBytes(scratch + L"\\block.vbs", vbs));
+
+    standin::Server server;
+    ASSERT_TRUE(server.Start());
+    auto host = automation::Launch(L"C:\\windows\\system32\\cscript.exe //nologo \"" + scratch + L"\\block.vbs\"",
+                                   {{L"VELMORA_EXCITE_HOST", server.HostW()}});
+    ASSERT_TRUE(host);
+    EXPECT_TRUE(host->WaitExit(kWaitMs));
+    // The popup of whichever client the script started: the prefix is fresh, nothing else runs in it.
+    HWND popup = nullptr;
+    ASSERT_TRUE(automation::WaitUntil(
+        [&] { return (popup = FindWindowW(L"VelmoraForm2", nullptr)) != nullptr && IsWindowVisible(popup); }, 30000));
+    std::wstring shown;
+    for (HWND child : automation::Children(popup)) {
+        if (automation::ClassName(child) == L"Edit") {
+            shown = automation::WindowText(child);
+        }
+    }
+    EXPECT_EQ(shown, L"こんにちは、世界");
+    EXPECT_EQ(server.RequestLines().size(), 1u);
+    PostMessageW(popup, WM_CLOSE, 0, 0);
+    RemoveTree(scratch);
+}
+
+}  // namespace
+}  // namespace testsupport
