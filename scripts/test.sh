@@ -56,7 +56,7 @@ check_package() {
         "dist/$(basename "${copies[0]}"/dist/velmora-*-win32.zip)"; do
         cmp "${copies[0]}/$f" "${copies[1]}/$f" || return 1
     done
-    (cd "${copies[0]}/dist" && sha256sum -c SHA256SUMS)
+    (cd "${copies[0]}/dist" && LC_ALL=C sha256sum -c SHA256SUMS)
 }
 run check_package
 
