@@ -11,6 +11,8 @@
 #include "InstallerDriver.h"
 #include "WinTestSupport.h"
 #include "standin/Standin.h"
+#include "velmora_version.h"
+#include "win/FileOps.h"
 
 namespace testsupport {
 namespace {
@@ -74,12 +76,22 @@ TEST(Package, HoldsTheFourFilesAsAWindowsUserNeedsThem) {
     EXPECT_EQ(readme.rfind("\xEF\xBB\xBF", 0), 0u) << "no byte-order mark";
     EXPECT_TRUE(OnlyCrLf(readme));
     // Notepad shows the guide as UTF-8 only when every byte sequence is valid UTF-8.
-    EXPECT_GT(MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, readme.data(), static_cast<int>(readme.size()),
-                                  nullptr, 0),
-              0);
+    EXPECT_GT(
+        MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, readme.data(), static_cast<int>(readme.size()), nullptr, 0),
+        0);
     const std::string license = ReadBytes(folder + L"\\LICENSE.txt").value_or("");
     EXPECT_EQ(license.rfind("MIT License\r\n", 0), 0u);
     EXPECT_TRUE(OnlyCrLf(license));
+
+    // The zip's name (the folder is named after it) and both programs carry the version CMake was given.
+    const std::wstring version = std::to_wstring(VELMORA_VERSION_MAJOR) + L"." +
+                                 std::to_wstring(VELMORA_VERSION_MINOR) + L"." + std::to_wstring(VELMORA_VERSION_PATCH);
+    EXPECT_EQ(folder.substr(folder.rfind(L'\\') + 1), L"velmora-" + version + L"-win32");
+    for (const wchar_t* program : {L"\\Install.exe", L"\\velmora.exe"}) {
+        EXPECT_EQ(installer::FileVersionOf(folder + program),
+                  (installer::FileVersion{{VELMORA_VERSION_MAJOR, VELMORA_VERSION_MINOR, VELMORA_VERSION_PATCH, 0}}))
+            << program;
+    }
 }
 
 TEST(Package, InstallsTheFirstEntryAndTheMenuScriptHandsOverToTheClient) {

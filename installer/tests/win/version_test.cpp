@@ -34,7 +34,8 @@ std::wstring VersionString(const std::wstring& path, const wchar_t* name) {
 
 // The program's embedded manifest, as bytes.
 std::string Manifest(const std::wstring& path) {
-    const HMODULE module = LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    const HMODULE module =
+        LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
     std::string text;
     if (const HRSRC found = module ? FindResourceW(module, MAKEINTRESOURCEW(1), RT_MANIFEST) : nullptr) {
         if (const void* bytes = LockResource(LoadResource(module, found))) {
