@@ -4,6 +4,7 @@
 
 #include <cwchar>
 
+#include <memory>
 #include <utility>
 
 #include "common/Handles.h"
@@ -19,11 +20,9 @@ constexpr int kMaxRedirects = 10;
 
 struct Job {
     std::wstring url;
-    DWORD limitMs = 0;
-    ULONGLONG deadline = 0;
+    Deadline deadline;
     FetchResult result;
-    HWND notify = nullptr;
-    UINT message = 0;
+    std::function<void(FetchResult)> deliver;
 };
 
 FetchResult Fail(std::wstring sentence, DWORD error = 0) {
@@ -158,16 +157,13 @@ DWORD WINAPI Worker(void* param) {
     // The worker owns one reference; the waiting side may have given up on it already.
     std::unique_ptr<std::shared_ptr<Job>> owned(static_cast<std::shared_ptr<Job>*>(param));
     Job& job = **owned;
-    job.result = Transfer(job.url, job.deadline);
+    job.result = Transfer(job.url, job.deadline.at);
     // A WinINet time-out near the deadline is the deadline's doing; say so rather than "cannot connect".
-    if (!job.result.ok && GetTickCount64() >= job.deadline) {
-        job.result = Fail(TimeoutText(job.limitMs));
+    if (!job.result.ok && job.deadline.LeftMs() == 0) {
+        job.result = Fail(TimeoutText(job.deadline.limitMs));
     }
-    if (job.notify && GetTickCount64() < job.deadline) {
-        auto* result = new FetchResult(std::move(job.result));
-        if (!PostMessageW(job.notify, job.message, 0, reinterpret_cast<LPARAM>(result))) {
-            delete result;
-        }
+    if (job.deliver) {
+        job.deliver(std::move(job.result));
     }
     return 0;
 }
@@ -183,32 +179,34 @@ common::UniqueHandle StartWorker(const std::shared_ptr<Job>& job) {
 
 }  // namespace
 
+DWORD Deadline::LeftMs() const {
+    const ULONGLONG now = GetTickCount64();
+    return now >= at ? 0 : static_cast<DWORD>(at - now);
+}
+
 std::wstring TimeoutText(DWORD limitMs) {
     return L"翻訳サービスが " + std::to_wstring((limitMs + 999) / 1000) + L" 秒以内に応答しませんでした。";
 }
 
-FetchResult FetchPage(const std::wstring& url, DWORD limitMs) {
+FetchResult FetchPage(const std::wstring& url, Deadline deadline) {
     auto job = std::make_shared<Job>();
     job->url = url;
-    job->limitMs = limitMs;
-    job->deadline = GetTickCount64() + limitMs;
+    job->deadline = deadline;
     common::UniqueHandle thread = StartWorker(job);
     if (!thread) {
         return Fail(L"翻訳の処理を開始できませんでした。", GetLastError());
     }
-    if (WaitForSingleObject(thread.get(), limitMs) != WAIT_OBJECT_0) {
-        return Fail(TimeoutText(limitMs));
+    if (WaitForSingleObject(thread.get(), deadline.LeftMs()) != WAIT_OBJECT_0) {
+        return Fail(TimeoutText(deadline.limitMs));
     }
     return std::move(job->result);
 }
 
-bool StartFetch(const std::wstring& url, DWORD limitMs, HWND window, UINT message) {
+bool StartFetch(const std::wstring& url, Deadline deadline, std::function<void(FetchResult)> deliver) {
     auto job = std::make_shared<Job>();
     job->url = url;
-    job->limitMs = limitMs;
-    job->deadline = GetTickCount64() + limitMs;
-    job->notify = window;
-    job->message = message;
+    job->deadline = deadline;
+    job->deliver = std::move(deliver);
     return static_cast<bool>(StartWorker(job));
 }
 

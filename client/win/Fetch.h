@@ -2,8 +2,11 @@
 #pragma once
 #include <windows.h>
 
-#include <memory>
+#include <functional>
+#include <mutex>
+#include <optional>
 #include <string>
+#include <utility>
 
 namespace velmora {
 
@@ -13,13 +16,41 @@ struct FetchResult {
     std::wstring error;  // a Japanese sentence for the failure report when not ok
 };
 
-// Runs the transfer on a worker thread and waits for it at most limitMs. At the deadline the worker is left
-// behind (a blocked WinINet read cannot be interrupted reliably); it only ever touches its own shared state.
-[[nodiscard]] FetchResult FetchPage(const std::wstring& url, DWORD limitMs);
+// The request's time limit: the whole request, from its start to its result, has limitMs.
+struct Deadline {
+    ULONGLONG at = 0;   // the GetTickCount64 time at which the request has failed
+    DWORD limitMs = 0;  // the whole limit, for the report's wording
+    [[nodiscard]] static Deadline FromNow(DWORD limitMs) { return {GetTickCount64() + limitMs, limitMs}; }
+    [[nodiscard]] DWORD LeftMs() const;  // 0 once it has passed
+};
 
-// The same transfer without blocking: the result is posted to `window` as `message` with the FetchResult* in
-// LPARAM (the receiver deletes it). Answers false when the worker could not be started.
-[[nodiscard]] bool StartFetch(const std::wstring& url, DWORD limitMs, HWND window, UINT message);
+// Runs the transfer on a worker thread and waits for it until the deadline. At the deadline the worker is left
+// behind (a blocked WinINet read cannot be interrupted reliably); it only ever touches its own shared state.
+[[nodiscard]] FetchResult FetchPage(const std::wstring& url, Deadline deadline);
+
+// The same transfer without blocking: the worker thread hands its result to `deliver`, on that thread, whenever
+// it ends; the caller decides whether it is still in time. Answers false when the worker could not be started.
+[[nodiscard]] bool StartFetch(const std::wstring& url, Deadline deadline, std::function<void(FetchResult)> deliver);
+
+// Where a worker thread leaves a result for the window's thread. The message that says a result is ready carries
+// nothing: any program can post a window any message, so a result never travels in one.
+template <typename Result>
+class Mailbox {
+public:
+    void Put(Result result) {
+        std::lock_guard lock(mutex_);
+        result_ = std::move(result);
+    }
+    // The result, once; nothing when none has been put.
+    [[nodiscard]] std::optional<Result> Take() {
+        std::lock_guard lock(mutex_);
+        return std::exchange(result_, std::nullopt);
+    }
+
+private:
+    std::mutex mutex_;
+    std::optional<Result> result_;
+};
 
 // The sentence reported when the deadline passes first.
 [[nodiscard]] std::wstring TimeoutText(DWORD limitMs);

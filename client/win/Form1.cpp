@@ -1,5 +1,8 @@
 #include "win/Form1.h"
 
+#include <algorithm>
+#include <utility>
+
 #include "common/Text.h"
 #include "core/UrlEncode.h"
 #include "win/Fetch.h"
@@ -19,6 +22,7 @@ bool Form1::Create() {
 }
 
 void Form1::Form_Load(const std::wstring& argumentText) {
+    deadline_ = Deadline::FromNow(options_.requestLimitMs);
     Text5 = argumentText;
     if (Text5.empty()) {
         MessageBoxW(nullptr, L"引数が指定されてません、きちんとインストールしてください。", L"警告", MB_OK | MB_ICONSTOP);
@@ -62,21 +66,39 @@ constexpr UINT kExciteCompleteMessage = WM_APP + 2;
 
 void Form1::ExciteRequest() {
     // In the background, as the browser loads, so that the pending bubble can show and answer the user meanwhile.
-    if (!StartFetch(Text2, options_.requestLimitMs, hwnd(), kExciteCompleteMessage)) {
+    auto mailbox = std::make_shared<Mailbox<FetchResult>>();
+    auto deliver = [mailbox, window = hwnd()](FetchResult page) {
+        mailbox->Put(std::move(page));
+        PostMessageW(window, kExciteCompleteMessage, 0, 0);
+    };
+    if (!StartFetch(Text2, deadline_, std::move(deliver))) {
+        decided_ = true;
         ReportFailure(L"翻訳の処理を開始できませんでした。");
         return;
     }
-    SetTimer(hwnd(), kRequestDeadline, options_.requestLimitMs, nullptr);
+    excitePage_ = std::move(mailbox);
+    StartDeadlineTimer();
 }
 
-void Form1::ExciteRequest_Complete(LPARAM result) {
-    std::unique_ptr<FetchResult> page(reinterpret_cast<FetchResult*>(result));
-    if (!page || !page->ok) {
-        ReportFailure(page ? page->error : L"翻訳ページを読み込めませんでした。");
+void Form1::ExciteRequest_Complete() {
+    std::optional<FetchResult> page = excitePage_ ? excitePage_->Take() : std::nullopt;
+    // Only our own fetch leaves a page; the same message from anywhere else finds none.
+    if (!page || !Decide()) {
+        return;
+    }
+    KillTimer(hwnd(), kRequestDeadline);
+    if (!page->ok) {
+        ReportFailure(page->error.empty() ? L"翻訳ページを読み込めませんでした。" : page->error);
         return;
     }
     Text1 = std::move(page->text);
     ExtractAndHandOff(kExciteMarkers);
+}
+
+// A worker stuck in WinINet or in parsing never reports in time; this timer always does. It runs until the
+// result is here, so the limit covers the request from its start to its result.
+void Form1::StartDeadlineTimer() {
+    SetTimer(hwnd(), kRequestDeadline, std::max<DWORD>(deadline_.LeftMs(), 1), nullptr);
 }
 
 void Form1::StartPendingTimer() {
@@ -95,12 +117,12 @@ void Form1::ShowPending() {
 }
 
 void Form1::WebBrowser1_Navigate(const std::wstring& url) {
-    if (!WebBrowser1.Navigate(url, options_.requestLimitMs, hwnd())) {
+    if (!WebBrowser1.Navigate(url, deadline_, hwnd())) {
+        decided_ = true;
         ReportFailure(L"翻訳ページの読み込みを開始できませんでした。");
         return;
     }
-    // The load has its own deadline, but a worker stuck in WinINet never reports; this timer always does.
-    SetTimer(hwnd(), kRequestDeadline, options_.requestLimitMs, nullptr);
+    StartDeadlineTimer();
 }
 
 void Form1::WebBrowser1_DocumentComplete() {
@@ -140,7 +162,11 @@ void Form1::Command3_Click() {
         form2_->Load(pending_->TopLeft());
         pending_.reset();
     }
-    form2_->Show();
+    if (!form2_->Show()) {
+        // Without the popup nothing of the client would be left to end it.
+        const DWORD error = GetLastError();
+        ReportFailure(L"翻訳結果の窓を開けませんでした。" + (error ? L"\n" + common::SystemErrorText(error) : L""));
+    }
 }
 
 void Form1::ReportFailure(const std::wstring& text) {
@@ -149,6 +175,21 @@ void Form1::ReportFailure(const std::wstring& text) {
     pending_.reset();
     if (options_.reportFailure) {
         options_.reportFailure(text);
+    }
+}
+
+bool Form1::Decide() {
+    return !std::exchange(decided_, true);
+}
+
+// Any program can close the hidden window. Before the result that would leave a client with no window running
+// for ever, so the request ends as a failure; with the popup open it ends the client as the popup's Close does.
+void Form1::Form_Close() {
+    KillTimer(hwnd(), kRequestDeadline);
+    if (Decide()) {
+        ReportFailure(L"翻訳の処理が途中で閉じられました。");
+    } else {
+        EndProgram();
     }
 }
 
@@ -167,25 +208,35 @@ void Form1::ShowPopupMenu(HWND popup, std::optional<POINT> at) {
 
 LRESULT Form1::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
-        case Browser::kCompleteMessage:
+        case Browser::kCompleteMessage: {
+            // Only our own load has a result to take; a result after the time-out is dropped.
+            std::wstring failure;
+            if (!WebBrowser1.TakeCompletion(failure) || !Decide()) {
+                return 0;
+            }
             KillTimer(hwnd(), kRequestDeadline);
-            if (const auto failure = WebBrowser1.Complete(lp)) {
-                ReportFailure(*failure);
+            if (!failure.empty()) {
+                ReportFailure(failure);
             } else {
                 WebBrowser1_DocumentComplete();
             }
             return 0;
+        }
         case kExciteCompleteMessage:
-            KillTimer(hwnd(), kRequestDeadline);
-            ExciteRequest_Complete(lp);
+            ExciteRequest_Complete();
             return 0;
         case WM_TIMER:
             if (wp == kPendingTimer) {
                 ShowPending();
             } else if (wp == kRequestDeadline) {
                 KillTimer(hwnd(), kRequestDeadline);
-                ReportFailure(TimeoutText(options_.requestLimitMs));
+                if (Decide()) {
+                    ReportFailure(TimeoutText(options_.requestLimitMs));
+                }
             }
+            return 0;
+        case WM_CLOSE:
+            Form_Close();
             return 0;
     }
     return common::Window::HandleMessage(msg, wp, lp);

@@ -13,6 +13,7 @@
 #include "core/Extract.h"
 #include "core/Request.h"
 #include "win/Browser.h"
+#include "win/Fetch.h"
 
 namespace velmora {
 
@@ -63,15 +64,22 @@ protected:
 
 private:
     void ExciteRequest();
-    void ExciteRequest_Complete(LPARAM result);
+    void ExciteRequest_Complete();
+    void StartDeadlineTimer();
     void ShowPending();
     void WebBrowser1_Navigate(const std::wstring& url);
     void WebBrowser1_DocumentComplete();
     // Cuts the result out of Text1 and hands it to the popup; a page without the markers is a failed request.
     void ExtractAndHandOff(const Markers& markers);
     void ReportFailure(const std::wstring& text);
+    // One outcome per request: true for the first of result, failure or time-out, false for any later one.
+    [[nodiscard]] bool Decide();
+    void Form_Close();
 
     ClientOptions options_;
+    Deadline deadline_;
+    bool decided_ = false;
+    std::shared_ptr<Mailbox<FetchResult>> excitePage_;
     Browser WebBrowser1;
     std::unique_ptr<PendingBubble> pending_;
     std::unique_ptr<Form2> form2_;

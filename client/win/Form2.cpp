@@ -14,14 +14,15 @@ void Form2::Load(std::optional<POINT> topLeft) {
     }
 }
 
-void Form2::Show() {
+bool Form2::Show() {
     Load();
     if (!hwnd()) {
-        return;
+        return false;
     }
     ShowWindow(hwnd(), SW_SHOW);
     SetForegroundWindow(hwnd());
     SetFocus(body_);
+    return true;
 }
 
 HWND Form2::MakeBody(HINSTANCE instance, int id) {

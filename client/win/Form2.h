@@ -16,8 +16,8 @@ public:
     // Creates and loads the popup hidden, next to the pointer or with its top-left corner at `topLeft` (where the
     // pending bubble stands). The load runs once: later calls keep its first text, colours and place.
     void Load(std::optional<POINT> topLeft = std::nullopt);
-    // Loads it if need be and brings it up with the focus in its text.
-    void Show();
+    // Loads it if need be and brings it up with the focus in its text. False when the window could not be made.
+    [[nodiscard]] bool Show();
 
     [[nodiscard]] HWND Text1() const { return body_; }
 

@@ -1,7 +1,9 @@
 // The request's failure paths, in-process with a short limit through the same code the program runs with 60 s.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
+#include <vector>
 
 #include "core/Request.h"
 #include "standin/Standin.h"
@@ -14,21 +16,24 @@ constexpr DWORD kLimitMs = 3000;
 
 struct Outcome {
     std::wstring failure;
+    // Every report of the request, also those that come after the run has returned.
+    std::shared_ptr<std::vector<std::wstring>> reports = std::make_shared<std::vector<std::wstring>>();
     std::wstring text3;
     bool popup = false;
     ULONGLONG elapsedMs = 0;
 };
 
 // Runs the message loop until the request has ended one way or the other: both paths answer in the background.
-void RunUntilEnded(velmora::Form1& form1, const Outcome& outcome, ULONGLONG start) {
+void RunUntilEnded(velmora::Form1& form1, Outcome& outcome, ULONGLONG start, DWORD limitMs = kLimitMs) {
     MSG msg;
-    while (outcome.failure.empty() && !form1.Popup() && GetTickCount64() - start < kLimitMs + 5000) {
+    while (outcome.reports->empty() && !form1.Popup() && GetTickCount64() - start < limitMs + 5000) {
         if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
             DispatchMessageW(&msg);
         } else {
             MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
         }
     }
+    outcome.failure = outcome.reports->empty() ? L"" : outcome.reports->front();
 }
 
 Outcome RunExcite(standin::Server& server, const std::wstring& argument = L"EJhnAHello world") {
@@ -37,7 +42,7 @@ Outcome RunExcite(standin::Server& server, const std::wstring& argument = L"EJhn
     options.requestLimitMs = kLimitMs;
     const std::wstring host = server.HostW();
     options.hosts = velmora::HostsWithOverrides(std::u16string(host.begin(), host.end()), std::nullopt);
-    options.reportFailure = [&](const std::wstring& text) { outcome.failure = text; };
+    options.reportFailure = [reports = outcome.reports](const std::wstring& text) { reports->push_back(text); };
     options.endProgram = [](UINT) {};
     velmora::Form1 form1(std::move(options));
     EXPECT_TRUE(form1.Create());
@@ -48,6 +53,27 @@ Outcome RunExcite(standin::Server& server, const std::wstring& argument = L"EJhn
     outcome.text3 = form1.Text3;
     outcome.popup = form1.Popup() != nullptr;
     return outcome;
+}
+
+// A window procedure that refuses to create the window.
+LRESULT CALLBACK RefuseCreation(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    return msg == WM_NCCREATE ? FALSE : DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+TEST(RequestOutcome, APopupThatCannotBeCreatedEndsTheRequestWithTheReport) {
+    // The popup's window class, registered first by the test, makes its creation fail. This runs before any other
+    // test of this program has made a popup, which registers the real class.
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = RefuseCreation;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"VelmoraForm2";
+    ASSERT_TRUE(RegisterClassExW(&wc));
+    standin::Server server;
+    ASSERT_TRUE(server.Start());
+    const Outcome outcome = RunExcite(server);
+    UnregisterClassW(L"VelmoraForm2", GetModuleHandleW(nullptr));
+    EXPECT_NE(outcome.failure.find(L"窓を開けませんでした"), std::wstring::npos);
 }
 
 TEST(ExciteFailures, EachEndsInTheReportWithinTheLimit) {
@@ -76,6 +102,14 @@ TEST(ExciteFailures, EachEndsInTheReportWithinTheLimit) {
     }
 }
 
+TEST(ExciteRequestPaths, FollowsTenRedirectsAndNoMore) {
+    standin::Server server;
+    ASSERT_TRUE(server.Start(standin::Fault::RedirectLoop));
+    const Outcome outcome = RunExcite(server);
+    EXPECT_NE(outcome.failure.find(L"転送が多すぎます"), std::wstring::npos);
+    EXPECT_EQ(server.RequestLines().size(), 1u + 10u);
+}
+
 TEST(ExciteRequestPaths, FollowsOneRedirectAndCutsTheResultAreaFirstPage) {
     standin::Server server;
     ASSERT_TRUE(server.Start(standin::Fault::Redirect));
@@ -90,21 +124,27 @@ TEST(ExciteRequestPaths, FollowsOneRedirectAndCutsTheResultAreaFirstPage) {
     EXPECT_EQ(outcome.text3, L"おはようございます");
 }
 
-Outcome RunInfoseek(standin::Server& server, const std::wstring& argument, velmora::Form1** keep = nullptr) {
+// Starts an infoseek request and runs the message loop until it has ended one way or the other. `started`, when
+// given, runs right after the request has started.
+Outcome RunInfoseek(standin::Server& server, const std::wstring& argument, velmora::Form1** keep = nullptr,
+                    const std::function<void(velmora::Form1&)>& started = nullptr, DWORD limitMs = kLimitMs) {
     static std::unique_ptr<velmora::Form1> kept;
     Outcome outcome;
     velmora::ClientOptions options;
-    options.requestLimitMs = kLimitMs;
+    options.requestLimitMs = limitMs;
     const std::wstring host = server.HostW();
     options.hosts = velmora::HostsWithOverrides(std::nullopt, std::u16string(host.begin(), host.end()));
-    options.reportFailure = [&outcome](const std::wstring& text) { outcome.failure = text; };
+    options.reportFailure = [reports = outcome.reports](const std::wstring& text) { reports->push_back(text); };
     options.endProgram = [](UINT) {};
     auto form1 = std::make_unique<velmora::Form1>(std::move(options));
     EXPECT_TRUE(form1->Create());
     const ULONGLONG start = GetTickCount64();
     form1->Form_Load(argument);
     EXPECT_NE(form1->BrowserRequest, 0);
-    RunUntilEnded(*form1, outcome, start);
+    if (started) {
+        started(*form1);
+    }
+    RunUntilEnded(*form1, outcome, start, limitMs);
     outcome.elapsedMs = GetTickCount64() - start;
     outcome.text3 = form1->Text3;
     outcome.popup = form1->Popup() != nullptr;
@@ -153,6 +193,68 @@ TEST(InfoseekRequestPaths, ALaterCompletionKeepsThePopupsFirstText) {
     wchar_t after[256] = {};
     GetWindowTextW(form1->Popup()->Text1(), after, 256);
     EXPECT_STREQ(after, shown);
+}
+
+TEST(InfoseekRequestPaths, TheLimitCoversParsingThePage) {
+    // The page arrives within the limit (after half a second), but parsing its 7 MiB takes longer than the rest
+    // of it (about 0.2 s under Wine).
+    standin::Server server;
+    ASSERT_TRUE(server.Start(standin::Fault::BigPage));
+    constexpr DWORD kShortLimitMs = 650;
+    const Outcome outcome = RunInfoseek(server, L"EJIFAHello world", nullptr, nullptr, kShortLimitMs);
+    EXPECT_NE(outcome.failure.find(L"秒以内に応答しませんでした"), std::wstring::npos);
+    EXPECT_FALSE(outcome.popup);
+    EXPECT_LT(outcome.elapsedMs, kShortLimitMs + 1000);
+}
+
+// Pumps the thread's messages for a while, as the client's message loop would.
+void Pump(DWORD milliseconds) {
+    const ULONGLONG end = GetTickCount64() + milliseconds;
+    MSG msg;
+    while (GetTickCount64() < end) {
+        if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            DispatchMessageW(&msg);
+        } else {
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+        }
+    }
+}
+
+TEST(RequestOutcome, TheFirstOfTimeOutAndResultWins) {
+    standin::Server server;
+    ASSERT_TRUE(server.Start());
+    velmora::Form1* form1 = nullptr;
+    // The time-out comes first (its timer message is posted before the page can be there): the result that
+    // follows must not open a popup over the report.
+    const Outcome outcome = RunInfoseek(server, L"EJIFAGood morning", &form1, [](velmora::Form1& form) {
+        PostMessageW(form.hwnd(), WM_TIMER, 1, 0);
+    });
+    EXPECT_NE(outcome.failure.find(L"秒以内に応答しませんでした"), std::wstring::npos);
+    Pump(1500);
+    EXPECT_EQ(form1->Popup(), nullptr);
+    EXPECT_EQ(outcome.reports->size(), 1u);
+    EXPECT_EQ(server.RequestLines().size(), 1u);
+}
+
+TEST(RequestOutcome, MessagesFromOutsideCarryNoResult) {
+    standin::Server server;
+    ASSERT_TRUE(server.Start());
+    velmora::Form1* form1 = nullptr;
+    // The completion message with made-up values arrives before the real one: it is ignored, and the page's
+    // result still makes the popup.
+    auto forge = [](velmora::Form1& form) {
+        for (LPARAM value : {LPARAM{0}, LPARAM{1}, LPARAM{0x12345678}, LPARAM{-1}}) {
+            PostMessageW(form.hwnd(), velmora::Browser::kCompleteMessage, 0, value);
+        }
+    };
+    const Outcome outcome = RunInfoseek(server, L"EJIFAGood morning", &form1, forge);
+    EXPECT_EQ(outcome.failure, L"");
+    EXPECT_TRUE(outcome.popup);
+    EXPECT_EQ(outcome.text3, L"おはようございます");
+    // And after it, too.
+    forge(*form1);
+    Pump(300);
+    EXPECT_TRUE(outcome.reports->empty());
 }
 
 }  // namespace

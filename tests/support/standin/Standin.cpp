@@ -192,6 +192,13 @@ void Server::Serve(uintptr_t socket) {
     if (fault == Fault::Huge) {
         body.insert(body.find("<body>") + 6, std::string(16u << 20, ' '));
     }
+    if (fault == Fault::BigPage) {
+        std::string filler;
+        while (filler.size() < (7u << 20)) {
+            filler += "<i>a</i>";
+        }
+        body.insert(body.find("<body>") + 6, filler);
+    }
 
     std::string reply = Response("200 OK", type, body);
     const bool redirectOnce = fault == Fault::Redirect && target.find("&moved=1") == std::string::npos;
@@ -219,6 +226,9 @@ void Server::Serve(uintptr_t socket) {
             setsockopt(s, SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&hard), sizeof hard);
         }
     } else {
+        if (fault == Fault::BigPage) {
+            Pause(500);
+        }
         SendAll(s, reply);
         shutdown(s, SD_SEND);
         char drain[256];

@@ -25,6 +25,7 @@ enum class Fault {
     Huge,          // a 16 MiB page
     Redirect,      // one redirect to the same page, then the answer
     RedirectLoop,  // redirects without end
+    BigPage,       // after half a second, the normal page behind 7 MiB of small elements: long to parse, under the cap
 };
 
 enum class Charset {

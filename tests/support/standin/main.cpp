@@ -13,7 +13,8 @@ int wmain(int argc, wchar_t** argv) {
     int delayMs = 0;
     standin::Fault fault = standin::Fault::None;
     const wchar_t* faults[] = {L"none", L"refused", L"hang", L"drip", L"reset", L"truncated", L"500",
-                               L"nomarkers", L"oneendtag", L"resultfirst", L"huge", L"redirect", L"redirectloop"};
+                               L"nomarkers", L"oneendtag", L"resultfirst", L"huge", L"redirect", L"redirectloop",
+                               L"bigpage"};
     for (int i = 1; i + 1 < argc; i += 2) {
         const std::wstring name = argv[i];
         if (name == L"--port") port = static_cast<unsigned>(_wtoi(argv[i + 1]));
