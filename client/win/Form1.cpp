@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "common/Text.h"
+#include "core/Selection.h"
 #include "core/UrlEncode.h"
 #include "win/Fetch.h"
 #include "win/Form2.h"
@@ -24,6 +25,16 @@ bool Form1::Create() {
 void Form1::Form_Load(const std::wstring& argumentText) {
     deadline_ = Deadline::FromNow(options_.requestLimitMs);
     Text5 = argumentText;
+    // A selection start goes on as if the code had come with the selected text on the command line.
+    if (const auto code = SelectionStartCode(common::ToU16(Text5))) {
+        const auto selection = options_.readSelection ? options_.readSelection(hwnd()) : std::nullopt;
+        if (!selection) {
+            MessageBoxW(nullptr, L"範囲を選択してください", L"注意", MB_OK | MB_ICONEXCLAMATION);
+            EndProgram();
+            return;
+        }
+        Text5 = common::ToWide(*code) + *selection;
+    }
     if (Text5.empty()) {
         MessageBoxW(nullptr, L"引数が指定されてません、きちんとインストールしてください。", L"警告", MB_OK | MB_ICONSTOP);
         EndProgram();

@@ -28,6 +28,8 @@ struct ClientOptions {
     // record the call instead.
     std::function<void(const std::wstring&)> reportFailure;
     std::function<void(UINT exitCode)> endProgram;
+    // How a selection start ("/selection CODE") reads the foreground program's selection; unset reads nothing.
+    std::function<std::optional<std::wstring>(HWND clipboardOwner)> readSelection;
 };
 
 class Form1 : public common::Window {

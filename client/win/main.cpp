@@ -7,6 +7,7 @@
 #include "common/Text.h"
 #include "win/Failure.h"
 #include "win/Form1.h"
+#include "win/Selection.h"
 
 namespace {
 
@@ -28,6 +29,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
                                                 Environment(L"VELMORA_INFOSEEK_HOST"));
     options.reportFailure = [](const std::wstring& text) { velmora::ReportFailureAndExit(text); };
     options.endProgram = [](UINT code) { ExitProcess(code); };
+    options.readSelection = velmora::ReadSelection;
 
     velmora::Form1 form1(std::move(options));
     if (!form1.Create()) {

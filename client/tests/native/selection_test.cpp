@@ -1,0 +1,97 @@
+#include "core/Selection.h"
+
+#include <gtest/gtest.h>
+
+namespace velmora {
+namespace {
+
+TEST(SelectionStart, OnlyTheSwitchFollowedByOneOfTheSixCodes) {
+    struct Case {
+        std::u16string_view argument;
+        std::optional<std::u16string_view> code;
+    };
+    const Case cases[] = {
+        {u"/selection EJhnA", u"EJhnA"},
+        {u"/selection JEhnA", u"JEhnA"},
+        {u"/selection EJIFA", u"EJIFA"},
+        {u"/selection JEIFA", u"JEIFA"},
+        {u"/selection KJIFA", u"KJIFA"},
+        {u"/selection JKIFA", u"JKIFA"},
+        {u"/selection\t JEhnA  ", u"JEhnA"},
+        {u"/selection ejhna", std::nullopt},
+        {u"/selection EJhnAHello", std::nullopt},
+        {u"/selection EJhnA Hello", std::nullopt},
+        {u"/selection", std::nullopt},
+        {u"/selection ", std::nullopt},
+        {u"/selectionEJhnA", std::nullopt},
+        {u"/Selection EJhnA", std::nullopt},
+        {u" /selection EJhnA", std::nullopt},
+        {u"/x EJhnA", std::nullopt},
+        // A browser request whose selected text happens to look like a switch stays a browser request.
+        {u"EJhnA/selection EJhnA", std::nullopt},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(SelectionStartCode(c.argument), c.code) << std::string(c.argument.begin(), c.argument.end());
+    }
+}
+
+struct Source {
+    std::optional<std::u16string> text;
+    int calls = 0;
+    SelectionSource Fn() {
+        return [this] {
+            ++calls;
+            return text;
+        };
+    }
+};
+
+TEST(ChooseSelection, AutomationFirstThenTheCopy) {
+    struct Case {
+        const char* what;
+        std::optional<std::u16string> automation, copy;
+        std::optional<std::u16string> chosen;
+        bool copyAsked;
+    };
+    const Case cases[] = {
+        {"automation text used as it is", u" Hello\r\n", u"other", u" Hello\r\n", false},
+        {"no text pattern", std::nullopt, u"Hello world", u"Hello world", true},
+        {"empty automation selection", u"", u"Hello", u"Hello", true},
+        {"blank automation selection", u" \r\n\u3000", u"Hello", u"Hello", true},
+        {"one copied line break dropped", std::nullopt, u"cell\r\n", u"cell", true},
+        {"only one of them", std::nullopt, u"para\n\n", u"para\n", true},
+        {"a lone CR", std::nullopt, u"x\r", u"x", true},
+        {"inner breaks stay", std::nullopt, u"a\r\nb", u"a\r\nb", true},
+        {"copy ends at a NUL", std::nullopt, std::u16string(u"ab\0cd", 5), u"ab", true},
+        {"nothing copied", std::nullopt, std::nullopt, std::nullopt, true},
+        {"only blanks copied", u"", u" \t\r\n\u00A0", std::nullopt, true},
+        {"a line break alone", std::nullopt, u"\r\n", std::nullopt, true},
+        {"NUL before any text", std::nullopt, std::u16string(u"\0abc", 4), std::nullopt, true},
+    };
+    for (const Case& c : cases) {
+        Source automation{c.automation}, copy{c.copy};
+        EXPECT_EQ(ChooseSelection(automation.Fn(), copy.Fn()), c.chosen) << c.what;
+        EXPECT_EQ(automation.calls, 1) << c.what;
+        EXPECT_EQ(copy.calls, c.copyAsked ? 1 : 0) << c.what;
+    }
+}
+
+TEST(ChooseSelection, AHugeSelectionIsCutWhereACommandLineEndsAndNeverInsideAPair) {
+    const std::u16string pair = u"\U0001F600";
+    for (std::size_t lead : {kMaxSelectionLength - 1, kMaxSelectionLength - 2}) {
+        std::u16string text(lead, u'a');
+        for (int i = 0; i < 100; ++i) {
+            text += pair;
+        }
+        Source copy{text};
+        const auto chosen = ChooseSelection(nullptr, copy.Fn());
+        ASSERT_TRUE(chosen);
+        EXPECT_LE(chosen->size(), kMaxSelectionLength);
+        EXPECT_GE(chosen->size(), kMaxSelectionLength - 1);
+        EXPECT_FALSE(chosen->back() >= 0xD800 && chosen->back() <= 0xDBFF) << lead;
+        EXPECT_EQ(chosen->substr(0, lead), text.substr(0, lead));
+    }
+}
+
+}  // namespace
+}  // namespace velmora

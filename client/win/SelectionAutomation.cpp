@@ -1,0 +1,184 @@
+// The UI Automation way of reading the selection. ole32 and oleaut32 are loaded only when a selection start needs
+// them, from the system folder, so that the client's ordinary start imports nothing more.
+#include <windows.h>
+#include <oleauto.h>
+#include <unknwn.h>
+
+#include <memory>
+#include <mutex>
+
+#include "win/Selection.h"
+
+namespace velmora {
+namespace {
+
+// MinGW's headers lack the UI Automation client interfaces. Only the methods we call are named; the others hold
+// their places in the vtables, in the order of the system's UIAutomationClient.h.
+#define VELMORA_UNUSED(n) virtual HRESULT STDMETHODCALLTYPE Unused##n() = 0;
+
+struct UiaTextRange : IUnknown {
+    VELMORA_UNUSED(1) VELMORA_UNUSED(2) VELMORA_UNUSED(3) VELMORA_UNUSED(4) VELMORA_UNUSED(5) VELMORA_UNUSED(6)
+    VELMORA_UNUSED(7) VELMORA_UNUSED(8) VELMORA_UNUSED(9)
+    virtual HRESULT STDMETHODCALLTYPE GetText(int maxLength, BSTR* text) = 0;
+};
+
+struct UiaTextRangeArray : IUnknown {
+    virtual HRESULT STDMETHODCALLTYPE get_Length(int* length) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetElement(int index, UiaTextRange** range) = 0;
+};
+
+struct UiaTextPattern : IUnknown {
+    VELMORA_UNUSED(1) VELMORA_UNUSED(2)
+    virtual HRESULT STDMETHODCALLTYPE GetSelection(UiaTextRangeArray** ranges) = 0;
+};
+
+struct UiaElement : IUnknown {
+    VELMORA_UNUSED(1) VELMORA_UNUSED(2) VELMORA_UNUSED(3) VELMORA_UNUSED(4) VELMORA_UNUSED(5) VELMORA_UNUSED(6)
+    VELMORA_UNUSED(7) VELMORA_UNUSED(8) VELMORA_UNUSED(9) VELMORA_UNUSED(10) VELMORA_UNUSED(11)
+    virtual HRESULT STDMETHODCALLTYPE GetCurrentPatternAs(int patternId, REFIID iid, void** pattern) = 0;
+    VELMORA_UNUSED(13) VELMORA_UNUSED(14) VELMORA_UNUSED(15) VELMORA_UNUSED(16) VELMORA_UNUSED(17)
+    VELMORA_UNUSED(18) VELMORA_UNUSED(19) VELMORA_UNUSED(20) VELMORA_UNUSED(21) VELMORA_UNUSED(22)
+    VELMORA_UNUSED(23) VELMORA_UNUSED(24) VELMORA_UNUSED(25) VELMORA_UNUSED(26) VELMORA_UNUSED(27)
+    VELMORA_UNUSED(28) VELMORA_UNUSED(29) VELMORA_UNUSED(30) VELMORA_UNUSED(31) VELMORA_UNUSED(32)
+    virtual HRESULT STDMETHODCALLTYPE get_CurrentIsPassword(BOOL* isPassword) = 0;
+};
+
+struct UiaAutomation : IUnknown {
+    VELMORA_UNUSED(1) VELMORA_UNUSED(2) VELMORA_UNUSED(3) VELMORA_UNUSED(4) VELMORA_UNUSED(5)
+    virtual HRESULT STDMETHODCALLTYPE GetFocusedElement(UiaElement** element) = 0;
+};
+
+#undef VELMORA_UNUSED
+
+constexpr CLSID kClsidCUIAutomation = {0xff48dba4, 0x60ef, 0x4201, {0xaa, 0x87, 0x54, 0x10, 0x3e, 0xef, 0x59, 0x4e}};
+constexpr IID kIidIUIAutomation = {0x30cbe57d, 0xd9d0, 0x452a, {0xab, 0x13, 0x7a, 0xc5, 0xac, 0x48, 0x25, 0xee}};
+constexpr IID kIidTextPattern = {0x32eba289, 0x3583, 0x42c9, {0x9c, 0x59, 0x3b, 0x6d, 0x9a, 0x1e, 0x9b, 0x6a}};
+constexpr int kUiaTextPatternId = 10014;
+
+template <typename T>
+struct ComPtr {
+    T* p = nullptr;
+    ComPtr() = default;
+    ComPtr(const ComPtr&) = delete;
+    ComPtr& operator=(const ComPtr&) = delete;
+    ~ComPtr() {
+        if (p) {
+            p->Release();
+        }
+    }
+    T** operator&() { return &p; }
+    T* operator->() const { return p; }
+    explicit operator bool() const { return p != nullptr; }
+};
+
+struct ComApi {
+    HMODULE ole32 = nullptr, oleaut32 = nullptr;
+    decltype(&CoInitializeEx) coInitializeEx = nullptr;
+    decltype(&CoUninitialize) coUninitialize = nullptr;
+    decltype(&CoCreateInstance) coCreateInstance = nullptr;
+    decltype(&SysFreeString) sysFreeString = nullptr;
+    decltype(&SysStringLen) sysStringLen = nullptr;
+
+    template <typename Fn>
+    static void Find(HMODULE module, const char* name, Fn& fn) {
+        fn = reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+    }
+
+    bool Load() {
+        ole32 = LoadLibraryExW(L"ole32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+        oleaut32 = LoadLibraryExW(L"oleaut32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+        if (!ole32 || !oleaut32) {
+            return false;
+        }
+        Find(ole32, "CoInitializeEx", coInitializeEx);
+        Find(ole32, "CoUninitialize", coUninitialize);
+        Find(ole32, "CoCreateInstance", coCreateInstance);
+        Find(oleaut32, "SysFreeString", sysFreeString);
+        Find(oleaut32, "SysStringLen", sysStringLen);
+        return coInitializeEx && coUninitialize && coCreateInstance && sysFreeString && sysStringLen;
+    }
+};
+
+std::optional<std::wstring> ReadFocusedSelection(const ComApi& com) {
+    ComPtr<UiaAutomation> automation;
+    if (FAILED(com.coCreateInstance(kClsidCUIAutomation, nullptr, CLSCTX_INPROC_SERVER, kIidIUIAutomation,
+                                    reinterpret_cast<void**>(&automation))) ||
+        !automation) {
+        return std::nullopt;
+    }
+    ComPtr<UiaElement> element;
+    if (FAILED(automation->GetFocusedElement(&element)) || !element) {
+        return std::nullopt;
+    }
+    // A password box never hands out its text, whatever its provider offers.
+    BOOL isPassword = FALSE;
+    if (FAILED(element->get_CurrentIsPassword(&isPassword)) || isPassword) {
+        return std::nullopt;
+    }
+    ComPtr<UiaTextPattern> pattern;
+    ComPtr<UiaTextRangeArray> ranges;
+    int count = 0;
+    if (FAILED(element->GetCurrentPatternAs(kUiaTextPatternId, kIidTextPattern, reinterpret_cast<void**>(&pattern))) ||
+        !pattern || FAILED(pattern->GetSelection(&ranges)) || !ranges || FAILED(ranges->get_Length(&count))) {
+        return std::nullopt;
+    }
+    std::wstring text;
+    for (int i = 0; i < count; ++i) {
+        ComPtr<UiaTextRange> range;
+        BSTR part = nullptr;
+        if (FAILED(ranges->GetElement(i, &range)) || !range || FAILED(range->GetText(-1, &part))) {
+            continue;
+        }
+        // Several ranges (a multiple selection) are joined as lines, the way they were apart on screen.
+        if (!text.empty()) {
+            text += L"\r\n";
+        }
+        text.append(part ? part : L"", part ? com.sysStringLen(part) : 0);
+        com.sysFreeString(part);
+    }
+    return text;
+}
+
+struct AutomationJob {
+    std::mutex mutex;
+    std::optional<std::wstring> text;
+};
+
+DWORD WINAPI AutomationWorker(void* param) {
+    // The worker owns one reference: a provider that never answers keeps only this thread waiting.
+    std::unique_ptr<std::shared_ptr<AutomationJob>> owned(static_cast<std::shared_ptr<AutomationJob>*>(param));
+    ComApi com;
+    if (!com.Load()) {
+        return 0;
+    }
+    // Its own multithreaded apartment: UI Automation's calls go out to other processes and want no message loop.
+    const HRESULT init = com.coInitializeEx(nullptr, COINIT_MULTITHREADED);
+    auto text = ReadFocusedSelection(com);
+    if (SUCCEEDED(init)) {
+        com.coUninitialize();
+    }
+    std::lock_guard lock((*owned)->mutex);
+    (*owned)->text = std::move(text);
+    return 0;
+}
+
+}  // namespace
+
+std::optional<std::wstring> SelectionByAutomation(DWORD timeoutMs) {
+    auto job = std::make_shared<AutomationJob>();
+    auto* ref = new std::shared_ptr<AutomationJob>(job);
+    HANDLE thread = CreateThread(nullptr, 0, AutomationWorker, ref, 0, nullptr);
+    if (!thread) {
+        delete ref;
+        return std::nullopt;
+    }
+    const bool done = WaitForSingleObject(thread, timeoutMs) == WAIT_OBJECT_0;
+    CloseHandle(thread);
+    if (!done) {
+        return std::nullopt;
+    }
+    std::lock_guard lock(job->mutex);
+    return std::move(job->text);
+}
+
+}  // namespace velmora
