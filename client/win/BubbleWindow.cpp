@@ -142,8 +142,11 @@ void BubbleWindow::ApplyColors(COLORREF background, COLORREF text) {
 
 void BubbleWindow::Drag() {
     // The system then moves the window with the mouse as if its title bar had been pressed.
+    dragging_ = true;
     ReleaseCapture();
     SendMessageW(hwnd(), WM_NCLBUTTONDOWN, HTCAPTION, 0);
+    dragging_ = false;
+    DragEnded();
 }
 
 void BubbleWindow::Form_MouseDown(int button) {

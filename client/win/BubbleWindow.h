@@ -20,6 +20,8 @@ public:
 
     // The five colour properties, in the order the settings window applies them.
     void ApplyColors(COLORREF background, COLORREF text);
+    // True while the user moves the bubble: the system's move loop runs until the button is released.
+    [[nodiscard]] bool Dragging() const { return dragging_; }
 
 protected:
     // Creates the hidden window and its controls: the title, the body (from MakeBody), "Close".
@@ -35,6 +37,7 @@ protected:
     // A mouse button pressed on the bubble's own background: 1 left, 2 right, 4 middle. The left one drags.
     virtual void Form_MouseDown(int button);
     virtual void Label1_Click() = 0;
+    virtual void DragEnded() {}
 
     LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
 
@@ -63,6 +66,7 @@ private:
     common::UniqueFont uiFont_;
     common::UniqueFont closeFont_;
     bool closePressed_ = false;
+    bool dragging_ = false;
     WNDPROC staticProc_ = nullptr;
 };
 

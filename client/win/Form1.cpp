@@ -73,6 +73,7 @@ constexpr UINT_PTR kPendingTimer = 2;
 // Most answers come sooner; a bubble that flashes for a moment would be worse than none.
 constexpr UINT kPendingDelayMs = 400;
 constexpr UINT kExciteCompleteMessage = WM_APP + 2;
+constexpr UINT kPendingReleasedMessage = WM_APP + 3;
 }  // namespace
 
 void Form1::ExciteRequest() {
@@ -114,6 +115,24 @@ void Form1::StartDeadlineTimer() {
 
 void Form1::StartPendingTimer() {
     SetTimer(hwnd(), kPendingTimer, kPendingDelayMs, nullptr);
+}
+
+void Form1::PendingReleased() {
+    // Posted: the outcome may destroy the pending bubble, whose drag handler is still on the stack.
+    if (deferred_) {
+        PostMessageW(hwnd(), kPendingReleasedMessage, 0, 0);
+    }
+}
+
+bool Form1::DeferWhileDragged(std::function<void()> outcome) {
+    if (!pending_ || !pending_->Dragging()) {
+        return false;
+    }
+    // The first outcome stands (a deadline that passes during the drag does not replace the answer).
+    if (!deferred_) {
+        deferred_ = std::move(outcome);
+    }
+    return true;
 }
 
 void Form1::ShowPending() {
@@ -165,6 +184,9 @@ void Form1::ExtractAndHandOff(const Markers& markers) {
 
 void Form1::Command3_Click() {
     KillTimer(hwnd(), kPendingTimer);
+    if (DeferWhileDragged([this] { Command3_Click(); })) {
+        return;
+    }
     if (!form2_) {
         form2_ = std::make_unique<Form2>(*this);
     }
@@ -183,6 +205,9 @@ void Form1::Command3_Click() {
 void Form1::ReportFailure(const std::wstring& text) {
     // The pending bubble goes first: the report stands alone.
     KillTimer(hwnd(), kPendingTimer);
+    if (DeferWhileDragged([this, text] { ReportFailure(text); })) {
+        return;
+    }
     pending_.reset();
     if (options_.reportFailure) {
         options_.reportFailure(text);
@@ -235,6 +260,11 @@ LRESULT Form1::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         }
         case kExciteCompleteMessage:
             ExciteRequest_Complete();
+            return 0;
+        case kPendingReleasedMessage:
+            if (auto outcome = std::exchange(deferred_, nullptr)) {
+                outcome();
+            }
             return 0;
         case WM_TIMER:
             if (wp == kPendingTimer) {

@@ -51,6 +51,8 @@ public:
     // (Re)starts the wait after which the pending bubble shows if the popup is not up yet. The request start
     // calls it; a start that first reads the selection calls it again once the selection has been read.
     void StartPendingTimer();
+    // The user has let go of the pending bubble: an outcome that came during the drag runs now.
+    void PendingReleased();
 
     // The request's working values, as the other windows read them.
     std::wstring Text5;            // the command line's argument text, as received
@@ -69,6 +71,8 @@ private:
     void ExciteRequest_Complete();
     void StartDeadlineTimer();
     void ShowPending();
+    // The pending bubble cannot go from under the user's hand: while it is dragged, the outcome waits.
+    [[nodiscard]] bool DeferWhileDragged(std::function<void()> outcome);
     void WebBrowser1_Navigate(const std::wstring& url);
     void WebBrowser1_DocumentComplete();
     // Cuts the result out of Text1 and hands it to the popup; a page without the markers is a failed request.
@@ -84,6 +88,7 @@ private:
     std::shared_ptr<Mailbox<FetchResult>> excitePage_;
     Browser WebBrowser1;
     std::unique_ptr<PendingBubble> pending_;
+    std::function<void()> deferred_;
     std::unique_ptr<Form2> form2_;
     std::unique_ptr<Form3> form3_;
 };

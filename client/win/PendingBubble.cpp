@@ -33,6 +33,10 @@ void PendingBubble::Label1_Click() {
     form1_.EndProgram();
 }
 
+void PendingBubble::DragEnded() {
+    form1_.PendingReleased();
+}
+
 LRESULT PendingBubble::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
         case WM_KEYDOWN:

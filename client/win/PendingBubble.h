@@ -22,6 +22,7 @@ public:
 protected:
     HWND MakeBody(HINSTANCE instance, int id) override;
     void Label1_Click() override;
+    void DragEnded() override;
     LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
 
 private:

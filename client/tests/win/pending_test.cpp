@@ -209,6 +209,42 @@ TEST_F(Pending, AnInstantAnswerNeverShowsIt) {
     }
 }
 
+// The user holds the pending bubble while the answer (or the failure) comes: it stays under the hand, and
+// the popup (or the report) follows when the button is released, where the bubble was dropped.
+TEST_F(Pending, AnOutcomeWaitsWhileTheUserHoldsTheBubble) {
+    server_->SetAnswerDelay(1500);
+    for (const bool fails : {false, true}) {
+        server_->SetFault(fails ? standin::Fault::Http500 : standin::Fault::None);
+        ASSERT_TRUE(Start(L"EJhnAHello world"));
+        HWND pending = WaitForPending();
+        ASSERT_TRUE(pending);
+        Sleep(100);
+        const RECT before = WindowRect(pending);
+        const POINT title = Center(ChildWithText(pending, L"翻訳結果"));
+        const POINT to{title.x - 50, title.y + 30};
+        automation::Press(title, automation::Button::Left);
+        automation::MoveMouse({title.x - 25, title.y + 15});
+        automation::MoveMouse(to);
+        Sleep(2500);
+        const Sample held = Look(client_.Pid());
+        EXPECT_EQ(held.pending.size(), 1u) << fails;
+        EXPECT_TRUE(held.popups.empty() && !held.box) << fails;
+        automation::Release(to, automation::Button::Left);
+        const std::vector<Sample> samples = SampleUntilSettled(client_, 5000);
+        ASSERT_FALSE(samples.empty());
+        const Sample& last = samples.back();
+        if (fails) {
+            EXPECT_TRUE(last.box && last.Bubbles() == 0) << "report alone";
+            client_ = automation::Process();
+            continue;
+        }
+        ASSERT_EQ(last.popups.size(), 1u);
+        EXPECT_TRUE(last.pending.empty());
+        EXPECT_EQ(last.place, (RECT{before.left - 50, before.top + 30, before.right - 50, before.bottom + 30}));
+        client_ = automation::Process();
+    }
+}
+
 TEST_F(Pending, AFailureAfterTwoSecondsShowsThePendingBubbleThenOnlyTheReport) {
     server_->SetAnswerDelay(2000);
     server_->SetFault(standin::Fault::Http500);

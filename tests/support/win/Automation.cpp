@@ -251,6 +251,10 @@ void Press(POINT screen, Button button) {
               screen);
 }
 
+void MoveMouse(POINT screen) {
+    SendMouse(MOUSEEVENTF_MOVE, screen);
+}
+
 void Release(POINT screen, Button button) {
     SendMouse(button == Button::Left    ? MOUSEEVENTF_LEFTUP
               : button == Button::Right ? MOUSEEVENTF_RIGHTUP

@@ -68,6 +68,7 @@ enum class Button { Left, Right, Middle };
 void ClickAt(POINT screen, bool right = false);
 void Press(POINT screen, Button button);
 void Release(POINT screen, Button button);
+void MoveMouse(POINT screen);
 void Drag(POINT from, POINT to);
 
 // Sets the system DPI that new processes start with (Wine reads it at each process start), and puts the old
