@@ -9,6 +9,7 @@
 #include "standin/Standin.h"
 #include "win/Form1.h"
 #include "win/Form2.h"
+#include "win/PendingBubble.h"
 
 namespace {
 
@@ -255,6 +256,39 @@ TEST(RequestOutcome, MessagesFromOutsideCarryNoResult) {
     forge(*form1);
     Pump(300);
     EXPECT_TRUE(outcome.reports->empty());
+}
+
+// A selection start may spend a while reading the selection: the pending bubble's 400 ms count from the read.
+TEST(PendingBubble, WaitsFourHundredMillisecondsFromTheSelectionRead) {
+    standin::Server server;
+    ASSERT_TRUE(server.Start());
+    server.SetAnswerDelay(2000);
+    ULONGLONG readAt = 0;
+    velmora::ClientOptions options;
+    options.requestLimitMs = kLimitMs;
+    const std::wstring host = server.HostW();
+    options.hosts = velmora::HostsWithOverrides(std::u16string(host.begin(), host.end()), std::nullopt);
+    options.reportFailure = [](const std::wstring&) {};
+    options.endProgram = [](UINT) {};
+    options.readSelection = [&readAt](HWND) {
+        Sleep(700);
+        readAt = GetTickCount64();
+        return std::optional<std::wstring>(L"Hello world");
+    };
+    velmora::Form1 form1(std::move(options));
+    ASSERT_TRUE(form1.Create());
+    form1.Form_Load(L"/selection EJhnA");
+    ULONGLONG shownAt = 0;
+    const ULONGLONG end = GetTickCount64() + 3000;
+    while (!shownAt && GetTickCount64() < end) {
+        Pump(10);
+        if (form1.Pending() && IsWindowVisible(form1.Pending()->hwnd())) {
+            shownAt = GetTickCount64();
+        }
+    }
+    ASSERT_NE(shownAt, 0u);
+    EXPECT_GE(shownAt - readAt, 390u);  // the timer's own granularity
+    EXPECT_LT(shownAt - readAt, 900u);
 }
 
 }  // namespace

@@ -386,7 +386,17 @@ TEST_F(Pending, SettingsWindowTakesEnterOnAFocusedButtonAndEscAsCancel) {
         HWND settings = OpenSettingsByKeys();
         ASSERT_TRUE(settings);
         ASSERT_EQ(FocusOf(settings), ChildWithText(settings, L"OK"));
-        ChooseFromList(client_.Pid(), Child(settings, L"ComboBox", 0), 4);
+        HWND combo1 = Child(settings, L"ComboBox", 0);
+        // Esc on an open list closes the list only.
+        RECT r{};
+        GetWindowRect(combo1, &r);
+        automation::ClickAt({r.right - 8, (r.top + r.bottom) / 2});
+        ASSERT_TRUE(automation::WaitForWindow(client_.Pid(), L"ComboLBox", nullptr, 3000));
+        Key(VK_ESCAPE);
+        EXPECT_FALSE(SendMessageW(combo1, CB_GETDROPPEDSTATE, 0, 0));
+        EXPECT_TRUE(IsWindowVisible(settings));
+        Sleep(500);  // seen under Wine: a click on the arrow just after the list has closed does not open it
+        ChooseFromList(client_.Pid(), combo1, 4);
         for (int i = 0; i < c.tabs; ++i) {
             Key(VK_TAB);
         }
