@@ -157,6 +157,10 @@ TEST_F(Pending, ASlowAnswerShowsThePendingBubbleThenThePopupInItsPlaceOnBothPath
         EXPECT_EQ(automation::WindowText(Child(last.popups.front(), L"Edit")), L"こんにちは、世界");
         // In the pending bubble's place, at once: no jump.
         EXPECT_EQ(last.place, pendingRect) << argument;
+        // The keyboard has followed: Esc reaches the popup that took the pending bubble's place.
+        EXPECT_EQ(FocusOf(last.popups.front()), Child(last.popups.front(), L"Edit"));
+        Key(VK_ESCAPE);
+        EXPECT_TRUE(client_.WaitExit(3000)) << argument;
         client_ = automation::Process();
     }
 }
