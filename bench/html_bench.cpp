@@ -4,6 +4,7 @@
 #include <string>
 
 #include "core/html/Html.h"
+#include "tests/html/CollidingNames.h"
 
 namespace {
 
@@ -49,5 +50,17 @@ void BM_Parse(benchmark::State& state) {
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * page.size()));
 }
 BENCHMARK(BM_Parse)->Unit(benchmark::kMillisecond);
+
+// 40,000 distinct tag names that share one value under a fixed hash, against as many ordinary names of the same
+// length: a page must not be able to choose names that slow the parser down.
+void BM_ParseNames(benchmark::State& state) {
+    const std::u16string page = colliding::Page(40000, state.range(0) ? colliding::Name : colliding::OrdinaryName);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(velmora::html::Parse(page));
+    }
+    state.SetLabel(state.range(0) ? "colliding names" : "ordinary names");
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * page.size()));
+}
+BENCHMARK(BM_ParseNames)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
 
 }  // namespace

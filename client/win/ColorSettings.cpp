@@ -19,21 +19,23 @@ std::wstring SettingsPath(const std::wstring& folder) {
 }
 
 // Errors that another process holding the file for a moment can cause: a reader open during a replace, an
-// antivirus or indexer peeking at the new file.
-bool IsTransient(DWORD error) {
-    return error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+// antivirus or indexer peeking at the new file. A replace meets a held file as access denied; a reader that is
+// denied access is denied for good, and waiting would only hold up the popup.
+bool IsTransient(DWORD error, bool reading) {
+    return (error == ERROR_ACCESS_DENIED && !reading) || error == ERROR_SHARING_VIOLATION ||
+           error == ERROR_LOCK_VIOLATION;
 }
 
 // Repeats `attempt` while it fails with a transient error, for about a second; keeps the last error for the caller.
 template <typename Attempt>
-bool RetryTransient(Attempt attempt) {
+bool RetryTransient(Attempt attempt, bool reading = false) {
     const ULONGLONG deadline = GetTickCount64() + kRetryForMs;
     for (;;) {
         if (attempt()) {
             return true;
         }
         const DWORD error = GetLastError();
-        if (!IsTransient(error) || GetTickCount64() >= deadline) {
+        if (!IsTransient(error, reading) || GetTickCount64() >= deadline) {
             SetLastError(error);
             return false;
         }
@@ -54,7 +56,7 @@ std::optional<std::string> ReadSettingsFile(const std::wstring& path) {
                                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
         return static_cast<bool>(file);
-    });
+    }, true);
     LARGE_INTEGER size{};
     if (!opened || !GetFileSizeEx(file.get(), &size)) {
         return std::nullopt;
@@ -108,11 +110,15 @@ std::optional<ColorPair> LoadColorSettings(const std::wstring& folder) {
         return std::nullopt;
     }
     const std::optional<std::string> bytes = ReadSettingsFile(SettingsPath(folder));
-    if (bytes && NeedsSettingsRepair(*bytes)) {
+    if (!bytes) {
+        // Unreadable is not damaged: the user's colours may well be in there. Design colours this time only.
+        return std::nullopt;
+    }
+    if (NeedsSettingsRepair(*bytes)) {
         (void)PutSettingsFile(folder, DefaultSettingsText(), true);
         return ParseSettingsText(DefaultSettingsText());
     }
-    std::optional<ColorPair> colors = bytes ? ParseSettingsText(*bytes) : std::nullopt;
+    std::optional<ColorPair> colors = ParseSettingsText(*bytes);
     if (!colors) {
         // A damaged file would otherwise fail every later request the same way.
         (void)PutSettingsFile(folder, DefaultSettingsText(), true);

@@ -12,7 +12,8 @@ namespace velmora {
 inline constexpr wchar_t kInstallFolder[] = L"C:\\Program Files\\Velmora";
 
 // The two colours of the file. nullopt means "keep the design colours": the file was missing and has just been
-// created with the defaults, or it was unreadable or invalid and has been rewritten with them, or it could not be
+// created with the defaults, or its content was not two colours and has been rewritten with them, or it could not
+// be read (left alone: access denied, or held by another program for longer than the retries), or it could not be
 // written at all (no install folder). A first line "H00C0FFFF" is repaired and reads as the default colours.
 [[nodiscard]] std::optional<ColorPair> LoadColorSettings(const std::wstring& folder = kInstallFolder);
 

@@ -58,8 +58,8 @@ class Document {
 [[nodiscard]] const Node* Body(const Document& document);
 
 // The markup of the element's children in old Internet Explorer's style: upper-case tag names, attributes in source
-// order and unquoted where that is safe, whitespace-only text between elements gone, script, style and textarea
-// content written as their plain text.
+// order and unquoted where that is safe, whitespace-only text between elements gone, script and style content
+// written as their plain text, textarea content escaped like other text.
 [[nodiscard]] std::u16string InnerHtml(const Node& element);
 
 }  // namespace velmora::html

@@ -83,10 +83,11 @@ void AppendStartTag(const Node& element, std::u16string& out) {
     out.push_back(u'>');
 }
 
-// Script, style and textarea content goes out as the plain text it holds, not escaped: the translation is read
-// out of the textarea's markup, and it must come out as the text the page put in the box ("a < b", not
-// "a &lt; b"). The line break that the parser dropped after <textarea> is not written back either, so that the
-// text between the tags is exactly the textarea's value.
+// Script and style content goes out as the plain text it holds, as the old browser wrote it. A textarea's content
+// is text like any other and goes out escaped: the popup decodes the result once, so a box that shows "&lt;" to
+// the reader shows "&lt;" in the popup too, and a "</textarea>" in the text cannot end the result early. The line
+// break that the parser dropped after <textarea> is not written back, so that the text between the tags is exactly
+// the textarea's value.
 void AppendNode(const Node& node, std::u16string& out) {
     switch (node.type) {
         case NodeType::kElement:

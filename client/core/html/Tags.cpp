@@ -41,15 +41,6 @@ std::uint32_t TagTable::Intern(std::u16string_view lowerName) {
     return id;
 }
 
-// FNV-1a: tag names are short, and the library's byte hash costs more than the whole lookup should.
-std::size_t TagTable::Hash::operator()(std::u16string_view name) const noexcept {
-    std::size_t hash = 2166136261u;
-    for (const char16_t c : name) {
-        hash = (hash ^ c) * 16777619u;
-    }
-    return hash;
-}
-
 unsigned TagTable::Flags(std::uint32_t id) {
     return id < kTagCount ? kTagFlags[id] : 0;
 }

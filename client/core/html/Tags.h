@@ -8,6 +8,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "core/html/NameHash.h"
+
 namespace velmora::html {
 
 enum TagFlag : unsigned {
@@ -97,7 +99,7 @@ enum TagFlag : unsigned {
     X(Tbody, u"tbody", 0)                                                     \
     X(Td, u"td", 0)                                                           \
     X(Template, u"template", 0)                                               \
-    X(Textarea, u"textarea", kRcdata | kRawOut | kKeepsSpace | kSkipsNewline) \
+    X(Textarea, u"textarea", kRcdata | kKeepsSpace | kSkipsNewline)          \
     X(Tfoot, u"tfoot", 0)                                                     \
     X(Th, u"th", 0)                                                           \
     X(Thead, u"thead", 0)                                                     \
@@ -125,11 +127,8 @@ class TagTable {
     [[nodiscard]] static unsigned Flags(std::uint32_t id);
 
   private:
-    struct Hash {
-        std::size_t operator()(std::u16string_view name) const noexcept;
-    };
-
-    std::unordered_map<std::u16string_view, std::uint32_t, Hash> ids_;  // keys view into kTagNames or owned_
+    // The page chooses the names, so the table's hash must be one it cannot predict.
+    std::unordered_map<std::u16string_view, std::uint32_t, NameHash> ids_;  // keys view into kTagNames or owned_
     std::deque<std::u16string> owned_;
     std::vector<std::u16string_view> names_;
 };

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/html/Html.h"
+#include "core/html/NameHash.h"
 #include "core/html/Storage.h"
 #include "core/html/Tags.h"
 
@@ -47,7 +48,7 @@ class Tokenizer {
     std::uint32_t rawTag_ = 0;
     std::u16string name_;                           // the tag or attribute name being read
     std::u16string value_;                          // the attribute value being read
-    std::unordered_set<std::u16string> seenNames_;  // duplicate check for tags with very many attributes
+    std::unordered_set<std::u16string, NameHash> seenNames_;  // duplicate check for tags with many attributes
 };
 
 }  // namespace velmora::html

@@ -162,6 +162,14 @@ TEST(InfoseekRequest, EachCodeSendsItsUrlAndShowsTheTranslation) {
     }
 }
 
+TEST(InfoseekRequest, ShowsTheResultAsTheReaderOfThePageSawIt) {
+    // The page's text area shows "&lt;br&gt;" and "</textarea>" to a reader; the popup shows the same.
+    standin::Server server;
+    ASSERT_TRUE(server.Start());
+    Process client = Start(L"EJIFA&lt;br&gt; AT&amp;T </textarea> end", &server);
+    EXPECT_EQ(PopupText(client), L"【訳】&lt;br&gt; AT&amp;T </textarea> end");
+}
+
 TEST(InfoseekRequest, ReportsAPageWithoutTheResult) {
     for (auto fault : {standin::Fault::NoMarkers, standin::Fault::OneEndTag, standin::Fault::Http500}) {
         standin::Server server;

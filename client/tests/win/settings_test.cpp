@@ -154,6 +154,30 @@ TEST_F(ColorSettingsTest, BriefHoldsAreWaitedOut) {
     ExpectOnlyTheSettingsFile();
 }
 
+// A file that cannot be read is not a damaged one: design colours, and the file stays as it is.
+TEST_F(ColorSettingsTest, AFileThatCannotBeReadIsLeftAlone) {
+    const std::string mine = "&HFF\r\n&HFFFFFF\r\n";
+    WriteBytes(path_, mine);
+    // Held without read sharing for longer than the retries (another program could replace it meanwhile).
+    {
+        common::UniqueFile held(
+            CreateFileW(path_.c_str(), GENERIC_READ, FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(held);
+        EXPECT_EQ(LoadColorSettings(folder_), std::nullopt);
+    }
+    EXPECT_EQ(ReadBytes(path_), mine);
+    ExpectOnlyTheSettingsFile();
+
+    // Access denied (here: a folder in the file's place) is final and not waited for.
+    ASSERT_TRUE(DeleteFileW(path_.c_str()));
+    ASSERT_TRUE(CreateDirectoryW(path_.c_str(), nullptr));
+    const ULONGLONG start = GetTickCount64();
+    EXPECT_EQ(LoadColorSettings(folder_), std::nullopt);
+    EXPECT_LT(GetTickCount64() - start, 300u);
+    EXPECT_EQ(GetFileAttributesW(path_.c_str()) & FILE_ATTRIBUTE_DIRECTORY, DWORD{FILE_ATTRIBUTE_DIRECTORY});
+    EXPECT_TRUE(RemoveDirectoryW(path_.c_str()));
+}
+
 TEST_F(ColorSettingsTest, SaveGivesUpOnALongHoldAndLeavesTheOldFile) {
     WriteBytes(path_, kDefault);
     common::UniqueFile held(CreateFileW(path_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
