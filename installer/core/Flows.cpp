@@ -6,11 +6,13 @@ InstallerFlows::InstallerFlows(MenuRegistry& registry,
                                FileSystem& files,
                                Dialogs& dialogs,
                                EntryButtons& buttons,
+                               StartMenu& startMenu,
                                std::u16string sourceFolder)
     : registry_(registry),
       files_(files),
       dialogs_(dialogs),
       buttons_(buttons),
+      startMenu_(startMenu),
       clientSource_(JoinPath(sourceFolder, kClientFileName)),
       controlSource_(JoinPath(sourceFolder, kControlFileName)) {}
 
@@ -52,7 +54,8 @@ void InstallerFlows::InstallCommand(std::size_t entry) {
         if (!files_.IsOrdinaryFile(script)) {
             dialogs_.Show(ScriptFileMissing(e));
         } else if (registry_.AddMenuExtEntry(e.caption, script)) {
-            dialogs_.Show(EntryRegistered(e));
+            const bool shortcut = startMenu_.CreateShortcut(ShortcutFor(e));
+            dialogs_.Show(shortcut ? EntryRegistered(e) : ShortcutKeyNotSet(EntryRegistered(e)));
         } else {
             dialogs_.Show(RegistrationFailed(e));
         }
@@ -74,7 +77,8 @@ void InstallerFlows::UninstallCommand(std::size_t entry) {
             if (!AnyOtherEntryRegistered(entry)) {
                 RemoveClient();
             }
-            dialogs_.Show(EntryRemoved(e));
+            const bool shortcut = startMenu_.RemoveShortcut(ShortcutFor(e).fileName);
+            dialogs_.Show(shortcut ? EntryRemoved(e) : ShortcutKeyNotRemoved(EntryRemoved(e)));
         }
     }
     RefreshEntryButtons(entry);

@@ -9,6 +9,7 @@
 
 #include "core/Entries.h"
 #include "core/Messages.h"
+#include "core/Shortcuts.h"
 #include "core/Update.h"
 
 namespace installer {
@@ -44,6 +45,17 @@ class FileSystem {
     virtual void WriteMenuScript(std::u16string_view path, std::u16string_view requestCode) = 0;
 };
 
+// The per-user Start Menu shortcuts with their shortcut keys. A failure answers false and is only reported: the
+// browser menu entry stands on its own.
+class StartMenu {
+  public:
+    virtual ~StartMenu() = default;
+    // Creates or replaces the shortcut in the shortcut folder, creating the folder first when needed.
+    [[nodiscard]] virtual bool CreateShortcut(const Shortcut& shortcut) = 0;
+    // Removes the shortcut (one that is already gone counts as removed), and the folder once it is empty.
+    [[nodiscard]] virtual bool RemoveShortcut(std::u16string_view fileName) = 0;
+};
+
 enum class Answer { Ok, Yes, No };
 
 class Dialogs {
@@ -66,6 +78,7 @@ class InstallerFlows {
                    FileSystem& files,
                    Dialogs& dialogs,
                    EntryButtons& buttons,
+                   StartMenu& startMenu,
                    std::u16string sourceFolder);
 
     // Start-up, before the window shows: install or update the client, then set all four pairs of buttons.
@@ -86,6 +99,7 @@ class InstallerFlows {
     FileSystem& files_;
     Dialogs& dialogs_;
     EntryButtons& buttons_;
+    StartMenu& startMenu_;
     std::u16string clientSource_;
     std::u16string controlSource_;
 };

@@ -54,4 +54,14 @@ Message RemovalFailed(const MenuEntry& entry) {
     return {Caption(entry) + u" のｱﾝｲﾝｽﾄｰﾙに失敗しました。", kUninstallFailedTitle, BoxStyle::OkWarning};
 }
 
+Message ShortcutKeyNotSet(Message usual) {
+    usual.text += u"ｼｮｰﾄｶｯﾄｷｰは設定できませんでした。";
+    return usual;
+}
+
+Message ShortcutKeyNotRemoved(Message usual) {
+    usual.text += u"ｼｮｰﾄｶｯﾄｷｰは削除できませんでした。";
+    return usual;
+}
+
 }  // namespace installer

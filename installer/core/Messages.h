@@ -36,4 +36,8 @@ struct Message {
 [[nodiscard]] Message EntryRemoved(const MenuEntry& entry);
 [[nodiscard]] Message RemovalFailed(const MenuEntry& entry);
 
+// The command's usual message with one sentence more, when the entry's shortcut key could not be set up or removed.
+[[nodiscard]] Message ShortcutKeyNotSet(Message usual);
+[[nodiscard]] Message ShortcutKeyNotRemoved(Message usual);
+
 }  // namespace installer

@@ -43,7 +43,7 @@ void Place(HWND control, const RECT& twips, int frameTop, UINT dpi) {
 
 }  // namespace
 
-Form1::Form1() : flows_(registry_, files_, dialogs_, *this, common::ToU16(ProgramFolder())) {}
+Form1::Form1() : flows_(registry_, files_, dialogs_, *this, startMenu_, common::ToU16(ProgramFolder())) {}
 
 bool Form1::Create() {
     const UINT dpi = common::DpiOf(nullptr);

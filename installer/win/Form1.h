@@ -8,6 +8,7 @@
 #include "common/Window.h"
 #include "core/Flows.h"
 #include "win/Ports.h"
+#include "win/Shortcuts.h"
 
 namespace installer {
 
@@ -50,6 +51,7 @@ class Form1 final : public common::Window, private EntryButtons {
     WinMenuRegistry registry_{HKEY_CURRENT_USER};
     WinFileSystem files_;
     WinDialogs dialogs_;
+    WinStartMenu startMenu_;
     InstallerFlows flows_;
 };
 

@@ -17,7 +17,7 @@ const std::u16string kFolder(kInstallFolder);
 using Buttons = std::array<std::optional<bool>, kEntryCount>;
 
 // The registry, the disk, the message boxes and the window in memory, with faults to switch on.
-struct FakeSystem : MenuRegistry, FileSystem, Dialogs, EntryButtons {
+struct FakeSystem : MenuRegistry, FileSystem, Dialogs, EntryButtons, StartMenu {
     struct File {
         File(std::uint64_t s = 0, std::optional<FileVersion> v = {}) : size(s), version(v) {}
         std::uint64_t size;
@@ -30,6 +30,8 @@ struct FakeSystem : MenuRegistry, FileSystem, Dialogs, EntryButtons {
                                      u"D:\\setup"};
     std::set<std::u16string> locked;  // in use: cannot be replaced or deleted
     bool addFails = false, deleteFails = false;
+    std::map<std::u16string, Shortcut> shortcuts;  // by file name
+    bool startMenuFails = false;
     std::deque<Answer> answers;  // for the Yes/No boxes in turn; Yes once they run out
     std::vector<Message> shown;
     Buttons buttons;
@@ -97,10 +99,16 @@ struct FakeSystem : MenuRegistry, FileSystem, Dialogs, EntryButtons {
         return answer;
     }
     void SetEntryButtons(std::size_t entry, bool registered) override { buttons.at(entry) = registered; }
+    bool CreateShortcut(const Shortcut& shortcut) override {
+        return !startMenuFails && (shortcuts[shortcut.fileName] = shortcut, true);
+    }
+    bool RemoveShortcut(std::u16string_view fileName) override {
+        return !startMenuFails && (shortcuts.erase(std::u16string(fileName)), true);
+    }
 };
 
 struct World : FakeSystem {
-    InstallerFlows flows{*this, *this, *this, *this, u"D:\\setup"};
+    InstallerFlows flows{*this, *this, *this, *this, *this, u"D:\\setup"};
 };
 
 TEST(FormLoad, FirstStartDeploysEverythingAndSetsButtonsFromTheRegistry) {
@@ -260,6 +268,98 @@ TEST(UninstallCommand, Outcomes) {
         EXPECT_EQ(w.HasFolder(kFolder), c.folderLeft) << c.what;
         EXPECT_EQ(w.Has(settings), c.settingsFile) << c.what;
         EXPECT_EQ(w.buttons, (Buttons{c.registered && c.scriptLeft, {}, {}, {}})) << c.what;
+    }
+}
+
+TEST(Shortcuts, EachInstalledEntryGetsItsShortcutKeyAndLosesItOnUninstall) {
+    struct Case {
+        std::u16string fileName, arguments;
+        ShortcutKey key;
+    };
+    const Case cases[] = {
+        {u"選択範囲を英日翻訳(Excite).lnk", u"/selection EJhnA", {kControlKey | kAltKey, u'E'}},
+        {u"選択範囲を日英翻訳(Excite).lnk", u"/selection JEhnA", {kControlKey | kAltKey, u'J'}},
+        {u"選択範囲を英日翻訳(infoseek).lnk", u"/selection EJIFA", {kControlKey | kShiftKey | kAltKey, u'E'}},
+        {u"選択範囲を日英翻訳(infoseek).lnk", u"/selection JEIFA", {kControlKey | kShiftKey | kAltKey, u'J'}},
+    };
+    World w;
+    w.files[kSourceClient] = {500};
+    for (std::size_t entry = 0; entry < kEntryCount; ++entry) {
+        w.flows.InstallCommand(entry);
+        const Case& c = cases[entry];
+        ASSERT_EQ(w.shortcuts.count(c.fileName), 1u) << entry;
+        const Shortcut& made = w.shortcuts[c.fileName];
+        EXPECT_EQ(made.target, u"C:\\Program Files\\Velmora\\velmora.exe");
+        EXPECT_EQ(made.arguments, c.arguments);
+        EXPECT_EQ(made.workingFolder, u"C:\\Program Files\\Velmora");
+        EXPECT_EQ(made.key, c.key) << entry;
+    }
+    EXPECT_EQ(w.shortcuts.size(), kEntryCount);
+    for (std::size_t entry = 0; entry < kEntryCount; ++entry) {
+        w.flows.UninstallCommand(entry);
+        EXPECT_EQ(w.shortcuts.count(cases[entry].fileName), 0u) << entry;
+        EXPECT_EQ(w.shortcuts.size(), kEntryCount - entry - 1);
+    }
+}
+
+TEST(Shortcuts, AShortcutThatFailsOnlyAddsOneSentenceToTheUsualMessage) {
+    const MenuEntry& e = kEntries[2];
+    World w;
+    w.files[kSourceClient] = {500};
+    w.startMenuFails = true;
+    w.flows.InstallCommand(2);
+    const Message installed = ShortcutKeyNotSet(EntryRegistered(e));
+    EXPECT_EQ(w.shown, (std::vector{InstallConfirmation(e), installed}));
+    EXPECT_EQ(installed.text, EntryRegistered(e).text + u"ｼｮｰﾄｶｯﾄｷｰは設定できませんでした。");
+    EXPECT_EQ(installed.style, BoxStyle::Ok);
+    EXPECT_TRUE(w.MenuExtEntryExists(e.caption));
+    EXPECT_TRUE(w.Has(ScriptPath(e)));
+    EXPECT_EQ(w.buttons[2], true);
+
+    w.shown.clear();
+    w.flows.UninstallCommand(2);
+    const Message removed = ShortcutKeyNotRemoved(EntryRemoved(e));
+    EXPECT_EQ(w.shown, (std::vector{UninstallConfirmation(e), removed}));
+    EXPECT_EQ(removed.text, EntryRemoved(e).text + u"ｼｮｰﾄｶｯﾄｷｰは削除できませんでした。");
+    EXPECT_FALSE(w.MenuExtEntryExists(e.caption));
+    EXPECT_FALSE(w.Has(ScriptPath(e)));
+    EXPECT_FALSE(w.Has(kClient));
+    EXPECT_EQ(w.buttons[2], false);
+}
+
+// Only a registered entry has a shortcut: none is made when the menu entry is not made, and one stays while the
+// menu entry stays.
+TEST(Shortcuts, FollowTheMenuEntry) {
+    const MenuEntry& e = kEntries[0];
+    const std::u16string lnk = ShortcutFor(e).fileName;
+    struct Case {
+        const char* what;
+        bool install;
+        Answer answer;
+        bool noFolder, addFails, deleteFails, registered, shortcutLeft;
+    };
+    const Case cases[] = {
+        {"install answered No", true, Answer::No, false, false, false, false, false},
+        {"script missing", true, Answer::Yes, true, false, false, false, false},
+        {"registration fails", true, Answer::Yes, false, true, false, false, false},
+        {"uninstall answered No", false, Answer::No, false, false, false, true, true},
+        {"removal fails", false, Answer::Yes, false, false, true, true, true},
+    };
+    for (const Case& c : cases) {
+        World w;
+        w.files[kSourceClient] = {500};
+        w.answers = {c.answer};
+        w.addFails = c.addFails;
+        w.deleteFails = c.deleteFails;
+        if (c.noFolder) {
+            w.folders.erase(u"C:\\Program Files");
+        }
+        if (c.registered) {
+            w.keys[std::u16string(e.caption)] = kScript0;
+            w.shortcuts[lnk] = ShortcutFor(e);
+        }
+        c.install ? w.flows.InstallCommand(0) : w.flows.UninstallCommand(0);
+        EXPECT_EQ(w.shortcuts.count(lnk), c.shortcutLeft ? 1u : 0u) << c.what;
     }
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "WinTestSupport.h"
+#include "win/Shortcuts.h"
 
 namespace testsupport {
 namespace {
@@ -18,6 +19,11 @@ struct SavedKey {
 SavedKey savedKeys[4];
 std::optional<std::string> savedControls[2];
 bool savedFolder = false;
+bool savedShortcuts = false;
+
+std::wstring SavedShortcutFolder() {
+    return ShortcutFolder() + L".installer-test-saved";
+}
 
 }  // namespace
 
@@ -34,8 +40,13 @@ void DeleteMenuKey(int entry) {
     RegDeleteKeyW(HKEY_CURRENT_USER, (kMenuExt + kCaptions[entry]).c_str());
 }
 
+std::wstring ShortcutFolder() {
+    return installer::UserShortcutFolder().value_or(L"C:\\(no Programs folder)\\Velmora");
+}
+
 void SaveSharedState() {
     savedFolder = MoveFileW(kInstallFolder.c_str(), kSavedFolder.c_str()) != FALSE;
+    savedShortcuts = MoveFileW(ShortcutFolder().c_str(), SavedShortcutFolder().c_str()) != FALSE;
     for (int i = 0; i < 4; ++i) {
         SavedKey& saved = savedKeys[i];
         wchar_t script[MAX_PATH] = {};
@@ -57,6 +68,9 @@ void RestoreSharedState() {
     ClearInstallation();
     if (savedFolder) {
         MoveFileW(kSavedFolder.c_str(), kInstallFolder.c_str());
+    }
+    if (savedShortcuts) {
+        MoveFileW(SavedShortcutFolder().c_str(), ShortcutFolder().c_str());
     }
     for (int i = 0; i < 4; ++i) {
         const SavedKey& saved = savedKeys[i];
@@ -81,6 +95,10 @@ void RestoreSharedState() {
 
 void ClearInstallation() {
     RemoveTree(kInstallFolder);
+    const std::wstring shortcuts = ShortcutFolder();
+    SetFileAttributesW(shortcuts.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileW(shortcuts.c_str());  // a test may have put a file in its place
+    RemoveTree(shortcuts);
     for (int i = 0; i < 4; ++i) {
         DeleteMenuKey(i);
     }

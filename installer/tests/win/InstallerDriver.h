@@ -24,10 +24,13 @@ inline const std::wstring kControlCopies[2] = {L"C:\\windows\\system32\\MSINET.O
                                                L"C:\\windows\\system\\MSINET.OCX"};
 constexpr DWORD kWaitMs = 15000;
 
+// The shortcut folder "Velmora" in the user's Start Menu Programs folder.
+[[nodiscard]] std::wstring ShortcutFolder();
+
 // Saves and clears the shared state before the suite, and puts it back afterwards.
 void SaveSharedState();
 void RestoreSharedState();
-// Empties the install folder and removes the four menu keys.
+// Empties the install folder and the shortcut folder and removes the four menu keys.
 void ClearInstallation();
 
 [[nodiscard]] bool MenuKeyExists(int entry);

@@ -1,0 +1,109 @@
+#include "win/Shortcuts.h"
+
+#include <objbase.h>
+#include <shlobj.h>
+#include <shobjidl.h>
+
+#include "common/Text.h"
+
+namespace installer {
+namespace {
+
+using common::ToWide;
+
+// COM for the length of one call; a thread that has it already keeps it as it was.
+class ComScope {
+  public:
+    ComScope() : result_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE)) {}
+    ~ComScope() {
+        if (SUCCEEDED(result_)) {
+            CoUninitialize();
+        }
+    }
+    ComScope(const ComScope&) = delete;
+    ComScope& operator=(const ComScope&) = delete;
+
+  private:
+    HRESULT result_;
+};
+
+template <typename T>
+class ComPtr {
+  public:
+    ComPtr() = default;
+    ComPtr(const ComPtr&) = delete;
+    ComPtr& operator=(const ComPtr&) = delete;
+    ~ComPtr() {
+        if (p_) {
+            p_->Release();
+        }
+    }
+    [[nodiscard]] T** Out() { return &p_; }
+    T* operator->() const { return p_; }
+    explicit operator bool() const { return p_ != nullptr; }
+
+  private:
+    T* p_ = nullptr;
+};
+
+bool SaveShortcut(const std::wstring& path, const Shortcut& shortcut) {
+    ComScope com;
+    ComPtr<IShellLinkW> link;
+    ComPtr<IPersistFile> file;
+    const WORD hotKey = MAKEWORD(static_cast<BYTE>(shortcut.key.key), shortcut.key.modifiers);
+    return SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                      reinterpret_cast<void**>(link.Out()))) &&
+           SUCCEEDED(link->SetPath(ToWide(shortcut.target).c_str())) &&
+           SUCCEEDED(link->SetArguments(ToWide(shortcut.arguments).c_str())) &&
+           SUCCEEDED(link->SetWorkingDirectory(ToWide(shortcut.workingFolder).c_str())) &&
+           SUCCEEDED(link->SetDescription(ToWide(shortcut.description).c_str())) &&
+           SUCCEEDED(link->SetHotkey(hotKey)) && SUCCEEDED(link->SetShowCmd(SW_SHOWNORMAL)) &&
+           SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(file.Out()))) &&
+           SUCCEEDED(file->Save(path.c_str(), TRUE));
+}
+
+}  // namespace
+
+std::optional<std::wstring> UserShortcutFolder() {
+    PWSTR programs = nullptr;
+    if (FAILED(SHGetKnownFolderPath(FOLDERID_Programs, 0, nullptr, &programs))) {
+        return std::nullopt;
+    }
+    std::wstring folder = std::wstring(programs) + L"\\" + ToWide(kShortcutFolderName);
+    CoTaskMemFree(programs);
+    return folder;
+}
+
+std::optional<std::wstring> WinStartMenu::Folder() const {
+    return folder_.empty() ? UserShortcutFolder() : std::optional(folder_);
+}
+
+bool WinStartMenu::CreateShortcut(const Shortcut& shortcut) {
+    const auto folder = Folder();
+    if (!folder) {
+        return false;
+    }
+    // A file of the folder's name makes the save fail below, which is the answer we want.
+    const bool made = CreateDirectoryW(folder->c_str(), nullptr) != FALSE;
+    if (SaveShortcut(*folder + L"\\" + ToWide(shortcut.fileName), shortcut)) {
+        return true;
+    }
+    if (made) {
+        RemoveDirectoryW(folder->c_str());
+    }
+    return false;
+}
+
+bool WinStartMenu::RemoveShortcut(std::u16string_view fileName) {
+    const auto folder = Folder();
+    if (!folder) {
+        return false;
+    }
+    const bool gone = DeleteFileW((*folder + L"\\" + ToWide(fileName)).c_str()) ||
+                      GetLastError() == ERROR_FILE_NOT_FOUND || GetLastError() == ERROR_PATH_NOT_FOUND;
+    // Only an empty folder goes; the other entries' shortcuts keep it.
+    RemoveDirectoryW(folder->c_str());
+    return gone;
+}
+
+}  // namespace installer
