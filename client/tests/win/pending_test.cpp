@@ -27,6 +27,8 @@ protected:
     // Starts the client with both services pointed at the stand-in. Answers the time of the start and of the
     // client's own start: when its hidden worker window exists (Wine's own start-up comes before that).
     bool Start(const std::wstring& argument, ULONGLONG* launched = nullptr, ULONGLONG* ownStart = nullptr) {
+        // Moved as a user would: under Wine a SetCursorPos alone does not always reach a program started next.
+        automation::MoveMouse({600, 500});
         SetCursorPos(600, 500);
         const ULONGLONG before = GetTickCount64();
         auto process = automation::Launch(L"\"" + automation::WindowsPath(VELMORA_CLIENT_EXE) + L"\" " + argument,
@@ -179,6 +181,9 @@ TEST_F(Pending, LooksLikeThePopupButIsAnotherWindowWithTheFocus) {
     EXPECT_TRUE(ChildWithText(pending, L"Close"));
     EXPECT_TRUE(ChildWithText(pending, L"翻訳中…"));
     EXPECT_EQ(ScreenPixel(pending, 8, 40), RGB(255, 255, 192));
+    // Placed as the popup is: the tail's tip at the pointer (600, 500), 280 x 1300 twips from the corner.
+    EXPECT_EQ(WindowRect(pending).left, 600 - 19);
+    EXPECT_EQ(WindowRect(pending).top, 500 - 87);
     common::UniqueRgn pendingShape(CreateRectRgn(0, 0, 0, 0));
     ASSERT_NE(GetWindowRgn(pending, pendingShape.get()), ERROR);
     // The popup that follows has the same shape and the same place.
