@@ -5,6 +5,7 @@
 #include "common/Dpi.h"
 #include "core/Bubble.h"
 #include "win/ColorSettings.h"
+#include "win/VisualStyles.h"
 
 namespace velmora {
 namespace {
@@ -27,11 +28,14 @@ void MoveTo(HWND control, const Bounds& b) {
 }  // namespace
 
 bool BubbleWindow::CreateBubble(const wchar_t* className, const wchar_t* caption) {
-    // No border, no caption, no taskbar button; the size and place are set by LayOutAndPlace.
-    if (!Create(className, caption, WS_POPUP | WS_CLIPCHILDREN, WS_EX_TOOLWINDOW, 0, 0, 0, 0, nullptr)) {
+    // No border, no caption, no taskbar button; the size and place are set by LayOutAndPlace. Topmost from the
+    // start: made so later, the hidden window would be activated and restacked once more on its way to the screen.
+    if (!Create(className, caption, WS_POPUP | WS_CLIPCHILDREN, WS_EX_TOOLWINDOW | WS_EX_TOPMOST, 0, 0, 0, 0,
+                nullptr)) {
         return false;
     }
     HINSTANCE instance = GetModuleHandleW(nullptr);
+    const SystemControls systemControls;
     // Created in tab order: the title, the body, "Close".
     label3_ = CreateWindowExW(0, L"STATIC", L"翻訳結果", WS_CHILD | WS_VISIBLE | SS_NOTIFY | SS_LEFT, 0, 0, 0, 0,
                               hwnd(), reinterpret_cast<HMENU>(kLabel3Id), instance, nullptr);
@@ -59,7 +63,6 @@ void BubbleWindow::LoadColors() {
 void BubbleWindow::LayOutAndPlace(std::optional<POINT> topLeft) {
     LayOut(common::DpiOf(hwnd()));
     SetShape();
-    SetWindowPos(hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
     Place(topLeft);
 }
 

@@ -28,7 +28,7 @@ protected:
     [[nodiscard]] bool CreateBubble(const wchar_t* className, const wchar_t* caption);
     // The colours of the settings file, or the design colours when it has none to give.
     void LoadColors();
-    // Size and controls at the DPI, the shape, topmost, and the place: the given top-left corner, or next to
+    // Size and controls at the DPI, the shape, and the place: the given top-left corner, or next to
     // the pointer.
     void LayOutAndPlace(std::optional<POINT> topLeft);
     void Drag();

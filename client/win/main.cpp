@@ -8,6 +8,7 @@
 #include "win/Failure.h"
 #include "win/Form1.h"
 #include "win/Selection.h"
+#include "win/VisualStyles.h"
 
 namespace {
 
@@ -23,6 +24,7 @@ std::optional<std::u16string> Environment(const wchar_t* name) {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    velmora::UseVisualStyles();
     velmora::ClientOptions options;
     options.requestLimitMs = 60000;
     options.hosts = velmora::HostsWithOverrides(Environment(L"VELMORA_EXCITE_HOST"),

@@ -1,5 +1,10 @@
 // The popup's menu and the settings window of the real velmora.exe, driven with real mouse and keyboard input.
 #include <gtest/gtest.h>
+#include <windows.h>
+#include <psapi.h>
+
+#include <algorithm>
+#include <cwctype>
 
 #include "UiDriver.h"
 #include "standin/Standin.h"
@@ -15,6 +20,27 @@ const std::wstring& kIni = kSettingsFile;
 const std::string kRedOnWhite = "&HFF\r\n&HFFFFFF\r\n";
 constexpr COLORREF kRed = RGB(255, 0, 0);
 enum MenuItem { kCopy, kConf, kClose };
+
+// Whether the process has loaded the common controls with visual styles (the side-by-side copy of the library).
+bool HasVisualStyles(const Process& process) {
+    HMODULE modules[512];
+    DWORD bytes = 0;
+    if (!EnumProcessModules(process.Handle(), modules, sizeof modules, &bytes)) {
+        ADD_FAILURE() << "cannot list the modules: " << GetLastError();
+        return false;
+    }
+    for (DWORD i = 0; i < std::min<DWORD>(bytes / sizeof(HMODULE), 512); ++i) {
+        wchar_t path[MAX_PATH] = {};
+        GetModuleFileNameExW(process.Handle(), modules[i], path, MAX_PATH);
+        std::wstring lower(path);
+        std::transform(lower.begin(), lower.end(), lower.begin(), [](wchar_t c) { return std::towlower(c); });
+        if (lower.find(L"comctl32.dll") != std::wstring::npos) {
+            EXPECT_NE(lower.find(L"common-controls"), std::wstring::npos) << "not the visual-styles copy: " << path;
+            return true;
+        }
+    }
+    return false;
+}
 
 // A repaint after OK takes a moment under Wine.
 bool PopupShows(HWND popup, COLORREF color) {
@@ -101,6 +127,23 @@ TEST_F(SettingsWindow, MenuOpensOnTheBackgroundOnlyAndCopiesTheShownText) {
     automation::PressButton(box->hwnd, IDOK);
     Sleep(300);
     EXPECT_TRUE(client_.Running());
+}
+
+// The popup is made of the system's own controls, so that it does not wait for the control library; the settings
+// window and the message boxes still get the visual styles.
+TEST_F(SettingsWindow, VisualStylesComeWithTheSettingsWindowAndMessagesNotWithThePopup) {
+    ASSERT_TRUE(OpenPopup());
+    EXPECT_FALSE(HasVisualStyles(client_));
+    ASSERT_TRUE(OpenSettings());
+    EXPECT_TRUE(HasVisualStyles(client_));
+
+    // A code without text: the client says so in a message box.
+    auto process = automation::Launch(L"\"" + automation::WindowsPath(VELMORA_CLIENT_EXE) + L"\" EJhnA");
+    ASSERT_TRUE(process);
+    const auto box = automation::WaitForMessageBox(process->Pid(), 10000);
+    ASSERT_TRUE(box);
+    EXPECT_TRUE(HasVisualStyles(*process));
+    automation::PressButton(box->hwnd, IDOK);
 }
 
 TEST_F(SettingsWindow, OpensOnDefaultAndOnlyOkSavesAndRecolours) {
