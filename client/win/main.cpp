@@ -24,6 +24,7 @@ std::optional<std::u16string> Environment(const wchar_t* name) {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);  // libraries from the system folder only
     velmora::UseVisualStyles();
     velmora::ClientOptions options;
     options.requestLimitMs = 60000;

@@ -10,12 +10,6 @@ namespace installer {
 inline constexpr std::u16string_view kInstallFolder = u"C:\\Program Files\\Velmora";
 inline constexpr std::u16string_view kInstalledClient = u"C:\\Program Files\\Velmora\\velmora.exe";
 inline constexpr std::u16string_view kClientFileName = u"velmora.exe";
-inline constexpr std::u16string_view kControlFileName = u"MSINET.OCX";
-// Literal on purpose: the client's old transfer control is looked for exactly there.
-inline constexpr std::array<std::u16string_view, 2> kControlTargets = {
-    u"C:\\windows\\system32\\MSINET.OCX",
-    u"C:\\windows\\system\\MSINET.OCX",
-};
 
 struct MenuEntry {
     std::u16string_view caption;  // the registry key name and the browser's menu item, access key included

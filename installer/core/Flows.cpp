@@ -13,8 +13,7 @@ InstallerFlows::InstallerFlows(MenuRegistry& registry,
       dialogs_(dialogs),
       buttons_(buttons),
       startMenu_(startMenu),
-      clientSource_(JoinPath(sourceFolder, kClientFileName)),
-      controlSource_(JoinPath(sourceFolder, kControlFileName)) {}
+      clientSource_(JoinPath(sourceFolder, kClientFileName)) {}
 
 void InstallerFlows::FormLoad() {
     if (files_.FindInFolder(kInstallFolder, u"velmora", u".exe")) {
@@ -22,23 +21,26 @@ void InstallerFlows::FormLoad() {
         const ClientFile installed{files_.FileSize(kInstalledClient), files_.FileVersionOf(kInstalledClient)};
         if (ShouldUpdateClient(source, installed)) {
             dialogs_.Show(ClientUpdateNotice());
-            files_.CopyFileOver(clientSource_, kInstalledClient);
+            if (const auto failure = files_.CopyFileOver(clientSource_, kInstalledClient)) {
+                dialogs_.Show(ClientUpdateFailed(*failure));
+            }
         }
     } else {
         dialogs_.Show(ClientInstallNotice());
-        DeployClient();
+        if (const auto failure = DeployClient()) {
+            dialogs_.Show(ClientInstallFailed(*failure));
+        }
     }
     for (std::size_t entry = 0; entry < kEntryCount; ++entry) {
         RefreshEntryButtons(entry);
     }
 }
 
-void InstallerFlows::DeployClient() {
+// The transfer control that early clients needed is no longer copied into the system folder: the client does not
+// use it, and an elevated copy of whatever lies beside the installer under that name is a gift to an attacker.
+std::optional<std::u16string> InstallerFlows::DeployClient() {
     files_.CreateFolder(kInstallFolder);
-    files_.CopyFileOver(clientSource_, kInstalledClient);
-    for (std::u16string_view target : kControlTargets) {
-        files_.CopyFileOver(controlSource_, target);
-    }
+    return files_.CopyFileOver(clientSource_, kInstalledClient);
 }
 
 void InstallerFlows::RefreshEntryButtons(std::size_t entry) {
@@ -48,10 +50,16 @@ void InstallerFlows::RefreshEntryButtons(std::size_t entry) {
 void InstallerFlows::InstallCommand(std::size_t entry) {
     const MenuEntry& e = kEntries[entry];
     const std::u16string script = ScriptPath(e);
-    DeployClient();
-    files_.WriteMenuScript(script, e.requestCode);
+    // A failed copy here leaves the installed client as it was, still working; start-up reports the first install.
+    static_cast<void>(DeployClient());
+    const bool written = files_.WriteMenuScript(script, e.requestCode);
+    // Nothing of an entry that cannot be written may stay behind; the script of a registered entry is its own.
+    if (!written && !registry_.MenuExtEntryExists(e.caption)) {
+        files_.RemoveFile(script);
+    }
     if (dialogs_.Show(InstallConfirmation(e)) == Answer::Yes) {
-        if (!files_.IsOrdinaryFile(script)) {
+        // The box that has always stood for a script that could not be written.
+        if (!written || !files_.IsOrdinaryFile(script)) {
             dialogs_.Show(ScriptFileMissing(e));
         } else if (registry_.AddMenuExtEntry(e.caption, script)) {
             const bool shortcut = startMenu_.CreateShortcut(ShortcutFor(e));

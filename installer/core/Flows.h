@@ -24,7 +24,8 @@ class MenuRegistry {
 };
 
 // File operations. The ones without a result never stop a command: a failure is passed over, and what it left
-// behind is found later by looking (IsOrdinaryFile) or not at all.
+// behind is found later by looking (IsOrdinaryFile) or not at all. The two writers put their file in place whole
+// or not at all: a failure leaves the target as it was.
 class FileSystem {
   public:
     virtual ~FileSystem() = default;
@@ -38,11 +39,13 @@ class FileSystem {
     [[nodiscard]] virtual std::optional<FileVersion> FileVersionOf(std::u16string_view path) = 0;
     // Creates only the last level; the parent must exist.
     virtual void CreateFolder(std::u16string_view path) = 0;
-    virtual void CopyFileOver(std::u16string_view from, std::u16string_view to) = 0;
+    // Empty when the copy is in place; otherwise the system's text of why it is not.
+    [[nodiscard]] virtual std::optional<std::u16string> CopyFileOver(std::u16string_view from,
+                                                                     std::u16string_view to) = 0;
     virtual void RemoveFile(std::u16string_view path) = 0;
     // Removes the folder only when it is empty.
     virtual void RemoveFolder(std::u16string_view path) = 0;
-    virtual void WriteMenuScript(std::u16string_view path, std::u16string_view requestCode) = 0;
+    [[nodiscard]] virtual bool WriteMenuScript(std::u16string_view path, std::u16string_view requestCode) = 0;
 };
 
 // The per-user Start Menu shortcuts with their shortcut keys. A failure answers false and is only reported: the
@@ -83,8 +86,8 @@ class InstallerFlows {
 
     // Start-up, before the window shows: install or update the client, then set all four pairs of buttons.
     void FormLoad();
-    // Creates the install folder and copies the client and the transfer control; every failure is passed over.
-    void DeployClient();
+    // Creates the install folder and copies the client into it; the answer is the copy's failure text, if any.
+    [[nodiscard]] std::optional<std::u16string> DeployClient();
     // Sets the entry's pair of buttons from the registry.
     void RefreshEntryButtons(std::size_t entry);
     // entry: 0 to 3, the rows of kEntries.
@@ -101,7 +104,6 @@ class InstallerFlows {
     EntryButtons& buttons_;
     StartMenu& startMenu_;
     std::u16string clientSource_;
-    std::u16string controlSource_;
 };
 
 }  // namespace installer

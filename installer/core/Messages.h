@@ -1,6 +1,7 @@
 // The texts, titles and styles of every message box the installer shows.
 #pragma once
 #include <string>
+#include <string_view>
 
 #include "core/Entries.h"
 
@@ -10,6 +11,7 @@ enum class BoxStyle {
     Ok,         // OK, no icon
     OkWarning,  // OK with the exclamation mark
     YesNo,      // Yes and No, no icon
+    OkStop,     // OK with the stop sign
 };
 
 struct Message {
@@ -23,6 +25,11 @@ struct Message {
 // Start-up.
 [[nodiscard]] Message ClientInstallNotice();
 [[nodiscard]] Message ClientUpdateNotice();
+// The client could not be put in place; reason is the system's text for the failure.
+[[nodiscard]] Message ClientInstallFailed(std::u16string_view reason);
+[[nodiscard]] Message ClientUpdateFailed(std::u16string_view reason);
+// The elevated user is not the one whose desktop the installer runs on.
+[[nodiscard]] Message OtherUserNotice(std::u16string_view elevatedUser, std::u16string_view desktopUser);
 
 // Install command.
 [[nodiscard]] Message InstallConfirmation(const MenuEntry& entry);

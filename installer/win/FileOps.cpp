@@ -1,6 +1,7 @@
 #include "win/FileOps.h"
 
-#include <vector>
+#include "common/Handles.h"
+#include "core/VersionInfo.h"
 
 namespace installer {
 
@@ -19,22 +20,36 @@ std::optional<std::uint64_t> FileSizeOf(const std::wstring& path) {
     return (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
 }
 
+namespace {
+
+BOOL CALLBACK FirstResource(HMODULE module, LPCWSTR type, LPWSTR name, LONG_PTR found) {
+    *reinterpret_cast<HRSRC*>(found) = FindResourceW(module, name, type);
+    return FALSE;
+}
+
+}  // namespace
+
 std::optional<FileVersion> FileVersionOf(const std::wstring& path) {
-    DWORD ignored = 0;
-    const DWORD size = GetFileVersionInfoSizeW(path.c_str(), &ignored);
-    if (size == 0) {
+    const HMODULE module =
+        LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    if (!module) {
         return std::nullopt;
     }
-    std::vector<BYTE> block(size);
-    VS_FIXEDFILEINFO* info = nullptr;
-    UINT infoSize = 0;
-    if (!GetFileVersionInfoW(path.c_str(), 0, size, block.data()) ||
-        !VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&info), &infoSize) || !info ||
-        infoSize < sizeof *info || info->dwSignature != VS_FFI_SIGNATURE) {
-        return std::nullopt;
+    std::optional<FileVersion> version;
+    // The version block has the id 1 by convention, and GetFileVersionInfo takes the first one there is.
+    HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(VS_VERSION_INFO), RT_VERSION);
+    if (!found) {
+        EnumResourceNamesW(module, RT_VERSION, FirstResource, reinterpret_cast<LONG_PTR>(&found));
     }
-    return FileVersion{{HIWORD(info->dwFileVersionMS), LOWORD(info->dwFileVersionMS), HIWORD(info->dwFileVersionLS),
-                        LOWORD(info->dwFileVersionLS)}};
+    if (found) {
+        const HGLOBAL loaded = LoadResource(module, found);
+        const void* data = loaded ? LockResource(loaded) : nullptr;
+        if (data) {
+            version = ParseFileVersion({static_cast<const std::byte*>(data), SizeofResource(module, found)});
+        }
+    }
+    FreeLibrary(module);
+    return version;
 }
 
 bool FindInFolder(const std::wstring& folder, const std::wstring& name, const std::wstring& extension) {
@@ -63,8 +78,70 @@ bool CreateFolder(const std::wstring& path) {
     return CreateDirectoryW(path.c_str(), nullptr) != FALSE;
 }
 
-bool CopyFileOver(const std::wstring& from, const std::wstring& to) {
-    return CopyFileW(from.c_str(), to.c_str(), FALSE) != FALSE;
+namespace {
+
+std::wstring FolderOf(const std::wstring& path) {
+    const auto slash = path.find_last_of(L'\\');
+    return slash == std::wstring::npos ? std::wstring(L".") : path.substr(0, slash);
+}
+
+// A new, empty file with a unique name in the target's folder, so that the rename stays within one volume.
+std::wstring NewTemporaryFile(const std::wstring& target) {
+    wchar_t name[MAX_PATH];
+    if (!GetTempFileNameW(FolderOf(target).c_str(), L"vel", 0, name)) {
+        return {};
+    }
+    return name;
+}
+
+DWORD RenameOver(const std::wstring& temporary, const std::wstring& target) {
+    if (!MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        const DWORD error = GetLastError();
+        DeleteFileW(temporary.c_str());
+        return error;
+    }
+    return ERROR_SUCCESS;
+}
+
+}  // namespace
+
+DWORD CopyFileOver(const std::wstring& from, const std::wstring& to) {
+    const std::wstring temporary = NewTemporaryFile(to);
+    if (temporary.empty()) {
+        return GetLastError();
+    }
+    if (!CopyFileW(from.c_str(), temporary.c_str(), FALSE)) {
+        const DWORD error = GetLastError();
+        DeleteFileW(temporary.c_str());
+        return error;
+    }
+    return RenameOver(temporary, to);
+}
+
+DWORD WriteFileOver(const std::wstring& path, std::string_view bytes) {
+    const std::wstring temporary = NewTemporaryFile(path);
+    if (temporary.empty()) {
+        return GetLastError();
+    }
+    DWORD error = ERROR_SUCCESS;
+    {
+        const common::UniqueFile file(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
+                                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+        DWORD written = 0;
+        if (!file) {
+            error = GetLastError();
+        } else if (!WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
+                   !FlushFileBuffers(file.get())) {
+            error = GetLastError();
+        } else if (written != bytes.size()) {
+            error = ERROR_DISK_FULL;  // a short write without an error code is what a full disk gives
+        }
+    }
+    if (error != ERROR_SUCCESS) {
+        DeleteFileW(temporary.c_str());
+        return error;
+    }
+    return RenameOver(temporary, path);
 }
 
 bool DeleteFileAt(const std::wstring& path) {

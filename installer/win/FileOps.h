@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "core/Update.h"
 
@@ -13,7 +14,8 @@ namespace installer {
 // An existing file that is neither a folder nor hidden nor a system file.
 [[nodiscard]] bool IsOrdinaryFile(const std::wstring& path);
 [[nodiscard]] std::optional<std::uint64_t> FileSizeOf(const std::wstring& path);
-// The file version of the VERSIONINFO resource; empty for a file without one.
+// The file version of the VERSIONINFO resource; empty for a file without one. Read with kernel32 alone: the file is
+// mapped as data, never run, and no version library is loaded by the elevated installer.
 [[nodiscard]] std::optional<FileVersion> FileVersionOf(const std::wstring& path);
 // Looks for name + extension in that one folder only, as SearchPath does with a path of its own.
 [[nodiscard]] bool FindInFolder(const std::wstring& folder, const std::wstring& name, const std::wstring& extension);
@@ -21,7 +23,11 @@ namespace installer {
 [[nodiscard]] std::wstring ProgramFolder();
 
 [[nodiscard]] bool CreateFolder(const std::wstring& path);
-[[nodiscard]] bool CopyFileOver(const std::wstring& from, const std::wstring& to);
+// Copies to a temporary name in the target's folder and renames that over the target, so a failure at any point
+// leaves the old target whole. ERROR_SUCCESS, or the error of the step that failed.
+[[nodiscard]] DWORD CopyFileOver(const std::wstring& from, const std::wstring& to);
+// Writes the bytes the same way: a temporary file beside the target, flushed, then renamed over it.
+[[nodiscard]] DWORD WriteFileOver(const std::wstring& path, std::string_view bytes);
 [[nodiscard]] bool DeleteFileAt(const std::wstring& path);
 [[nodiscard]] bool RemoveEmptyFolder(const std::wstring& path);
 

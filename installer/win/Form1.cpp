@@ -2,6 +2,7 @@
 
 #include "common/Dpi.h"
 #include "common/Text.h"
+#include "win/Accounts.h"
 #include "win/FileOps.h"
 
 namespace installer {
@@ -45,6 +46,14 @@ void Place(HWND control, const RECT& twips, int frameTop, UINT dpi) {
 
 Form1::Form1() : flows_(registry_, files_, dialogs_, *this, startMenu_, common::ToU16(ProgramFolder())) {}
 
+// The base class destroys a window that is still there only after this class's members are gone: the controls
+// give the font back first, so that it is never deleted while one of them draws with it.
+Form1::~Form1() {
+    if (hwnd()) {
+        SetControlsFont(nullptr);
+    }
+}
+
 bool Form1::Create() {
     const UINT dpi = common::DpiOf(nullptr);
     const SIZE size = common::WindowSizeForClient(common::TwipsToPixels(kClientWidth, dpi),
@@ -64,6 +73,9 @@ bool Form1::Create() {
 }
 
 void Form1::Form_Load() {
+    if (const auto warning = OtherUserWarning(ElevatedUser(), DesktopOwner())) {
+        dialogs_.Show(*warning);
+    }
     flows_.FormLoad();
 }
 
@@ -133,9 +145,9 @@ void Form1::Form_DpiChanged(UINT dpi, const RECT& suggested) {
 
 void Form1::LayOut(UINT dpi) {
     // 9-point ＭＳ Ｐゴシック, the look of Japanese forms of its time, at the window's real DPI.
-    font_.reset(CreateFontW(-MulDiv(9, static_cast<int>(dpi), 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                            SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                            DEFAULT_PITCH | FF_DONTCARE, L"ＭＳ Ｐゴシック"));
+    common::UniqueFont font(CreateFontW(-MulDiv(9, static_cast<int>(dpi), 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE,
+                                        FALSE, SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                        DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"ＭＳ Ｐゴシック"));
     for (int entry = 0; entry < 4; ++entry) {
         const int top = kFrameTops[entry];
         Place(frames_[entry], kFrame, top, dpi);
@@ -143,14 +155,20 @@ void Form1::LayOut(UINT dpi) {
         Place(commands_[2 * entry], kInstall, top, dpi);
         Place(commands_[2 * entry + 1], kUninstall, top, dpi);
     }
+    SetControlsFont(font.get());
+    // The old font goes only now that no control uses it any more.
+    font_ = std::move(font);
+    InvalidateRect(hwnd(), nullptr, TRUE);
+}
+
+void Form1::SetControlsFont(HFONT font) {
     for (HWND control :
          {frames_[0], frames_[1], frames_[2], frames_[3], labels_[0], labels_[1], labels_[2], labels_[3]}) {
-        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     }
     for (HWND control : commands_) {
-        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     }
-    InvalidateRect(hwnd(), nullptr, TRUE);
 }
 
 void Form1::Command_Click(int id) {

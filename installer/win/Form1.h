@@ -15,9 +15,11 @@ namespace installer {
 class Form1 final : public common::Window, private EntryButtons {
   public:
     Form1();
+    ~Form1() override;
 
     // Creates the window and its controls, hidden; Form_Load runs before it is first shown.
     [[nodiscard]] bool Create();
+    // Warns when the entries would go to another user's account, then the start-up flow.
     void Form_Load();
     void Show(int showCommand);
 
@@ -29,6 +31,7 @@ class Form1 final : public common::Window, private EntryButtons {
     void Form_Activate(bool active);
     void Form_DpiChanged(UINT dpi, const RECT& suggested);
     void LayOut(UINT dpi);
+    void SetControlsFont(HFONT font);
     void Command_Click(int id);
 
     void Command1_Click() { flows_.InstallCommand(0); }

@@ -41,8 +41,12 @@ void WinFileSystem::CreateFolder(std::u16string_view path) {
     static_cast<void>(installer::CreateFolder(ToWide(path)));
 }
 
-void WinFileSystem::CopyFileOver(std::u16string_view from, std::u16string_view to) {
-    static_cast<void>(installer::CopyFileOver(ToWide(from), ToWide(to)));
+std::optional<std::u16string> WinFileSystem::CopyFileOver(std::u16string_view from, std::u16string_view to) {
+    const DWORD error = installer::CopyFileOver(ToWide(from), ToWide(to));
+    if (error == ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    return common::ToU16(common::SystemErrorText(error));
 }
 
 void WinFileSystem::RemoveFile(std::u16string_view path) {
@@ -53,8 +57,8 @@ void WinFileSystem::RemoveFolder(std::u16string_view path) {
     static_cast<void>(RemoveEmptyFolder(ToWide(path)));
 }
 
-void WinFileSystem::WriteMenuScript(std::u16string_view path, std::u16string_view requestCode) {
-    static_cast<void>(installer::WriteMenuScript(ToWide(path), requestCode));
+bool WinFileSystem::WriteMenuScript(std::u16string_view path, std::u16string_view requestCode) {
+    return installer::WriteMenuScript(ToWide(path), requestCode);
 }
 
 Answer WinDialogs::Show(const Message& message) {
@@ -67,6 +71,8 @@ Answer ShowMessage(HWND owner, const Message& message) {
         style = MB_YESNO;
     } else if (message.style == BoxStyle::OkWarning) {
         style = MB_OK | MB_ICONWARNING;
+    } else if (message.style == BoxStyle::OkStop) {
+        style = MB_OK | MB_ICONSTOP;
     }
     const std::wstring title = message.title.empty() ? std::wstring(kProgramTitle) : ToWide(message.title);
     // A box that cannot be shown answers 0, which no command takes for Yes.

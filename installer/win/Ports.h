@@ -28,10 +28,10 @@ class WinFileSystem final : public FileSystem {
     std::optional<std::uint64_t> FileSize(std::u16string_view path) override;
     std::optional<FileVersion> FileVersionOf(std::u16string_view path) override;
     void CreateFolder(std::u16string_view path) override;
-    void CopyFileOver(std::u16string_view from, std::u16string_view to) override;
+    std::optional<std::u16string> CopyFileOver(std::u16string_view from, std::u16string_view to) override;
     void RemoveFile(std::u16string_view path) override;
     void RemoveFolder(std::u16string_view path) override;
-    void WriteMenuScript(std::u16string_view path, std::u16string_view requestCode) override;
+    bool WriteMenuScript(std::u16string_view path, std::u16string_view requestCode) override;
 };
 
 class WinDialogs final : public Dialogs {

@@ -32,6 +32,7 @@ struct FakeSystem : MenuRegistry, FileSystem, Dialogs, EntryButtons, StartMenu {
     bool addFails = false, deleteFails = false;
     std::map<std::u16string, Shortcut> shortcuts;  // by file name
     bool startMenuFails = false;
+    bool diskFull = false;  // every copy and write fails, leaving its target as it was
     std::deque<Answer> answers;  // for the Yes/No boxes in turn; Yes once they run out
     std::vector<Message> shown;
     Buttons buttons;
@@ -63,10 +64,15 @@ struct FakeSystem : MenuRegistry, FileSystem, Dialogs, EntryButtons, StartMenu {
             folders.insert(std::u16string(path));
         }
     }
-    void CopyFileOver(std::u16string_view from, std::u16string_view to) override {
-        if (Has(from) && Usable(to)) {
-            files[std::u16string(to)] = files[std::u16string(from)];
+    std::optional<std::u16string> CopyFileOver(std::u16string_view from, std::u16string_view to) override {
+        if (diskFull) {
+            return u"disk full";
         }
+        if (!Has(from) || !Usable(to)) {
+            return u"cannot copy";
+        }
+        files[std::u16string(to)] = files[std::u16string(from)];
+        return std::nullopt;
     }
     void RemoveFile(std::u16string_view path) override {
         if (!locked.count(std::u16string(path))) {
@@ -81,11 +87,13 @@ struct FakeSystem : MenuRegistry, FileSystem, Dialogs, EntryButtons, StartMenu {
         }
         folders.erase(std::u16string(path));
     }
-    void WriteMenuScript(std::u16string_view path, std::u16string_view code) override {
-        if (Usable(path)) {
-            files[std::u16string(path)] = {MenuScriptText(code).size()};
-            scriptCodes[std::u16string(path)] = code;
+    bool WriteMenuScript(std::u16string_view path, std::u16string_view code) override {
+        if (diskFull || !Usable(path)) {
+            return false;
         }
+        files[std::u16string(path)] = {MenuScriptText(code).size()};
+        scriptCodes[std::u16string(path)] = code;
+        return true;
     }
     Answer Show(const Message& message) override {
         shown.push_back(message);
@@ -111,7 +119,8 @@ struct World : FakeSystem {
     InstallerFlows flows{*this, *this, *this, *this, *this, u"D:\\setup"};
 };
 
-TEST(FormLoad, FirstStartDeploysEverythingAndSetsButtonsFromTheRegistry) {
+// Whatever lies beside the installer as MSINET.OCX stays out of the system folders: the client does not use it.
+TEST(FormLoad, FirstStartDeploysTheClientOnlyAndSetsButtonsFromTheRegistry) {
     World w;
     w.files[kSourceClient] = {500};
     w.files[u"D:\\setup\\MSINET.OCX"] = {90};
@@ -119,9 +128,41 @@ TEST(FormLoad, FirstStartDeploysEverythingAndSetsButtonsFromTheRegistry) {
     w.flows.FormLoad();
     EXPECT_EQ(w.shown, std::vector{ClientInstallNotice()});
     EXPECT_EQ(w.FileSize(kClient), 500u);
-    EXPECT_EQ(w.FileSize(kControlTargets[0]), 90u);
-    EXPECT_EQ(w.FileSize(kControlTargets[1]), 90u);
+    EXPECT_FALSE(w.Has(u"C:\\windows\\system32\\MSINET.OCX"));
+    EXPECT_FALSE(w.Has(u"C:\\windows\\system\\MSINET.OCX"));
     EXPECT_EQ(w.buttons, (Buttons{false, true, false, false}));
+}
+
+TEST(FormLoad, AFailedClientCopyIsReportedAndTheOldClientKept) {
+    const FileVersion v1{{1, 0, 0, 0}}, v2{{2, 0, 0, 0}};
+    struct Case {
+        const char* what;
+        bool installed, running, diskFull;
+        std::vector<Message> shown;
+    };
+    const Case cases[] = {
+        {"update while the client runs", true, true, false,
+         {ClientUpdateNotice(), ClientUpdateFailed(u"cannot copy")}},
+        {"update on a full disk", true, false, true, {ClientUpdateNotice(), ClientUpdateFailed(u"disk full")}},
+        {"first install on a full disk", false, false, true,
+         {ClientInstallNotice(), ClientInstallFailed(u"disk full")}},
+    };
+    for (const Case& c : cases) {
+        World w;
+        w.files[kSourceClient] = {400, v2};
+        if (c.installed) {
+            w.folders.insert(kFolder);
+            w.files[kClient] = {500, v1};
+        }
+        if (c.running) {
+            w.locked.insert(kClient);
+        }
+        w.diskFull = c.diskFull;
+        w.flows.FormLoad();
+        EXPECT_EQ(w.shown, c.shown) << c.what;
+        EXPECT_EQ(w.FileVersionOf(kClient), c.installed ? std::optional(v1) : std::nullopt) << c.what;
+        EXPECT_EQ(w.buttons, (Buttons{false, false, false, false})) << c.what;
+    }
 }
 
 TEST(FormLoad, InstalledClientIsReplacedOnlyByANewerOne) {
@@ -197,6 +238,41 @@ TEST(InstallCommand, OtherOutcomesAndTheButtonsFollowTheRegistry) {
         EXPECT_EQ(w.MenuExtEntryExists(e.caption), c.oldKey) << c.what;
         // Whatever the answer, the client and the script were put in place before asking.
         EXPECT_EQ(w.Has(kClient) && w.Has(kScript0), !c.noFolder) << c.what;
+    }
+}
+
+// A script that cannot be written registers nothing and leaves nothing of its entry, but the script of an entry
+// registered before stays with its key.
+TEST(InstallCommand, AFailedScriptWriteRegistersNothingAndLeavesNothing) {
+    const MenuEntry& e = kEntries[0];
+    struct Case {
+        const char* what;
+        Answer answer;
+        bool oldKey;
+        std::vector<Message> shown;
+    };
+    const Case cases[] = {
+        {"answered Yes", Answer::Yes, false, {InstallConfirmation(e), ScriptFileMissing(e)}},
+        {"answered No", Answer::No, false, {InstallConfirmation(e)}},
+        {"over an old key", Answer::Yes, true, {InstallConfirmation(e), ScriptFileMissing(e)}},
+    };
+    for (const Case& c : cases) {
+        World w;
+        w.folders.insert(kFolder);
+        w.files[kSourceClient] = {500};
+        w.files[kClient] = {500};
+        w.files[kScript0] = {7};  // an older or cut-short script
+        if (c.oldKey) {
+            w.keys[std::u16string(e.caption)] = kScript0;
+        }
+        w.answers = {c.answer};
+        w.diskFull = true;
+        w.flows.InstallCommand(0);
+        EXPECT_EQ(w.shown, c.shown) << c.what;
+        EXPECT_EQ(w.MenuExtEntryExists(e.caption), c.oldKey) << c.what;
+        EXPECT_EQ(w.Has(kScript0), c.oldKey) << c.what;
+        EXPECT_EQ(w.buttons[0], c.oldKey) << c.what;
+        EXPECT_TRUE(w.Has(kClient)) << c.what;
     }
 }
 
