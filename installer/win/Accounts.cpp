@@ -55,7 +55,11 @@ std::optional<Account> ElevatedUser() {
 }
 
 std::optional<Account> DesktopOwner() {
-    const HWND shell = GetShellWindow();
+    // The taskbar belongs to the same shell process; Wine's shell makes no shell window but does make a taskbar.
+    HWND shell = GetShellWindow();
+    if (!shell) {
+        shell = FindWindowW(L"Shell_TrayWnd", nullptr);
+    }
     DWORD pid = 0;
     if (!shell || !GetWindowThreadProcessId(shell, &pid) || pid == 0) {
         return std::nullopt;

@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "WinTestSupport.h"
+#include "common/Handles.h"
 #include "win/Automation.h"
 #include "win/FileOps.h"
 #include "win/MenuScriptFile.h"
@@ -86,6 +88,64 @@ TEST(FileOps, FileVersionComesFromTheVersionResource) {
     EXPECT_EQ(FileVersionOf(automation::WindowsPath(STUB_NEW_CLIENT)), (FileVersion{{2, 1, 0, 7}}));
     EXPECT_EQ(FileVersionOf(automation::WindowsPath(STUB_OLD_CLIENT)), (FileVersion{{1, 0, 0, 0}}));
     testsupport::RemoveTree(folder);
+}
+
+std::vector<std::wstring> FilesIn(const std::wstring& folder) {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW data;
+    const HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &data);
+    for (BOOL more = find != INVALID_HANDLE_VALUE; more; more = FindNextFileW(find, &data)) {
+        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            names.push_back(data.cFileName);
+        }
+    }
+    if (find != INVALID_HANDLE_VALUE) {
+        FindClose(find);
+    }
+    return names;
+}
+
+// A copy or a write that fails leaves the old file whole and no temporary file beside it; one that works
+// replaces the file. "Locked": held open as a running program's file is (Windows refuses to replace either).
+TEST(FileOps, CopyAndWriteReplaceTheFileWholeOrLeaveItAlone) {
+    struct Case {
+        const wchar_t* what;
+        bool write, lockSource, lockTarget, noSource;
+        DWORD error;
+    };
+    const Case cases[] = {
+        {L"copy", false, false, false, false, ERROR_SUCCESS},
+        {L"copy from a locked file", false, true, false, false, ERROR_SHARING_VIOLATION},
+        {L"copy over a locked file", false, false, true, false, ERROR_ACCESS_DENIED},
+        {L"copy from nothing", false, false, false, true, ERROR_FILE_NOT_FOUND},
+        {L"write", true, false, false, false, ERROR_SUCCESS},
+        {L"write over a locked file", true, false, true, false, ERROR_ACCESS_DENIED},
+    };
+    for (const Case& c : cases) {
+        const std::wstring folder = testsupport::ScratchFolder(L"replace");
+        const std::wstring source = folder + L"\\new.bin", target = folder + L"\\target.bin";
+        ASSERT_TRUE(testsupport::WriteBytes(target, std::string(5000, 'o')));
+        if (!c.noSource) {
+            ASSERT_TRUE(testsupport::WriteBytes(source, "new"));
+        }
+        const common::UniqueFile sourceLock(
+            c.lockSource ? CreateFileW(source.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr) : nullptr);
+        const common::UniqueFile targetLock(
+            c.lockTarget ? CreateFileW(target.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr)
+                         : nullptr);
+        const DWORD error = c.write ? WriteFileOver(target, "new") : CopyFileOver(source, target);
+        EXPECT_EQ(error, c.error) << c.what;
+        EXPECT_EQ(testsupport::ReadBytes(target), error ? std::string(5000, 'o') : "new") << c.what;
+        std::vector<std::wstring> expected{L"target.bin"};
+        if (!c.noSource) {
+            expected.insert(expected.begin(), L"new.bin");
+        }
+        auto names = FilesIn(folder);
+        std::sort(names.begin(), names.end());
+        EXPECT_EQ(names, expected) << c.what;
+        testsupport::RemoveTree(folder);
+    }
+    EXPECT_NE(WriteFileOver(testsupport::ScratchFolder(L"replace") + L"\\missing\\x.html", "x"), ERROR_SUCCESS);
 }
 
 }  // namespace
