@@ -119,8 +119,9 @@ void InstallerRun::Answer(const std::wstring& title, const std::wstring& text, B
     EXPECT_EQ(GetDlgItem(box->hwnd, IDNO) != nullptr, yesNo);
     EXPECT_EQ(GetDlgItem(box->hwnd, IDOK) != nullptr, !yesNo);
     EXPECT_EQ(box->buttons.size(), yesNo ? 2u : 1u);
-    if (style == Box::OkWarning) {
-        EXPECT_TRUE(automation::ShowsIcon(box->iconControl, LoadIconW(nullptr, IDI_WARNING)));
+    if (style == Box::OkWarning || style == Box::OkStop) {
+        EXPECT_TRUE(
+            automation::ShowsIcon(box->iconControl, LoadIconW(nullptr, style == Box::OkStop ? IDI_ERROR : IDI_WARNING)));
     } else {
         // Wine keeps the empty icon control in the box; it must hold no icon.
         EXPECT_TRUE(!box->iconControl || !IsWindowVisible(box->iconControl) ||

@@ -36,7 +36,7 @@ void ClearInstallation();
 [[nodiscard]] bool MenuKeyExists(int entry);
 void DeleteMenuKey(int entry);
 
-enum class Box { Ok, OkWarning, YesNo };
+enum class Box { Ok, OkWarning, OkStop, YesNo };
 
 class InstallerRun {
   public:

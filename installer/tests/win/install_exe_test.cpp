@@ -4,6 +4,8 @@
 
 #include "InstallerDriver.h"
 #include "WinTestSupport.h"
+#include "common/Handles.h"
+#include "common/Text.h"
 #include "win/Module1.h"
 
 namespace testsupport {
@@ -56,13 +58,15 @@ class InstallExeTest : public ::testing::Test {
     std::wstring stage_;
 };
 
+// The first box is the install notice: the user who runs the installer here owns the desktop, so no warning about
+// another account comes before it. The control file beside the installer stays out of the system folders.
 TEST_F(InstallExeTest, FirstStartThenEntryOneInstalledAndUninstalled) {
     InstallerRun run(stage_);
     ASSERT_NO_FATAL_FAILURE(run.Answer(L"Velmora", L"本体をインストールします", Box::Ok, IDOK));
     ASSERT_TRUE(run.WaitForForm());
     EXPECT_TRUE(InstalledIs());
     for (const std::wstring& copy : kControlCopies) {
-        EXPECT_EQ(ReadBytes(copy), kFakeControl) << copy;
+        EXPECT_FALSE(ReadBytes(copy)) << copy;
     }
     for (int entry = 0; entry < 4; ++entry) {
         EXPECT_EQ(run.Registered(entry), false) << entry;
@@ -155,6 +159,80 @@ TEST_F(InstallExeTest, UpdateTakesOnlyANewerVersion) {
     ASSERT_TRUE(run.WaitForForm());
     EXPECT_TRUE(run.NoBoxFor(500));
     EXPECT_TRUE(InstalledIs(STUB_NEW_CLIENT));
+    EXPECT_TRUE(run.Close());
+}
+
+std::vector<std::wstring> InstallFolderFiles() {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW data;
+    const HANDLE find = FindFirstFileW((kInstallFolder + L"\\*").c_str(), &data);
+    for (BOOL more = find != INVALID_HANDLE_VALUE; more; more = FindNextFileW(find, &data)) {
+        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            names.push_back(data.cFileName);
+        }
+    }
+    if (find != INVALID_HANDLE_VALUE) {
+        FindClose(find);
+    }
+    return names;
+}
+
+// A client that cannot be replaced (held open, as a running program is) or copied: a stop box with the system's
+// reason, the old client untouched, no temporary file left, and the window all the same.
+TEST_F(InstallExeTest, ClientCopyThatFailsIsReportedAndLeavesTheOldClient) {
+    Install(STUB_OLD_CLIENT);
+    Stage(STUB_NEW_CLIENT);
+    {
+        const common::UniqueFile held(CreateFileW(kInstalledClient.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                                  OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(held);
+        InstallerRun run(stage_);
+        ASSERT_NO_FATAL_FAILURE(run.Answer(L"Velmora", L"本体をアップデートします", Box::Ok, IDOK));
+        ASSERT_NO_FATAL_FAILURE(run.Answer(L"Velmora",
+                                           L"本体のアップデートに失敗しました。これまでの本体をそのまま使います。\n\n" +
+                                               common::SystemErrorText(ERROR_ACCESS_DENIED),
+                                           Box::OkStop, IDOK));
+        ASSERT_TRUE(run.WaitForForm());
+        EXPECT_TRUE(InstalledIs(STUB_OLD_CLIENT));
+        EXPECT_EQ(InstallFolderFiles(), std::vector<std::wstring>{L"velmora.exe"});
+        EXPECT_TRUE(run.Close());
+    }
+
+    ClearInstallation();
+    const common::UniqueFile held(CreateFileW((stage_ + L"\\velmora.exe").c_str(), GENERIC_READ, 0, nullptr,
+                                              OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(held);
+    InstallerRun run(stage_);
+    ASSERT_NO_FATAL_FAILURE(run.Answer(L"Velmora", L"本体をインストールします", Box::Ok, IDOK));
+    ASSERT_NO_FATAL_FAILURE(run.Answer(L"Velmora",
+                                       L"本体のインストールに失敗しました。\n\n" +
+                                           common::SystemErrorText(ERROR_SHARING_VIOLATION),
+                                       Box::OkStop, IDOK));
+    ASSERT_TRUE(run.WaitForForm());
+    EXPECT_EQ(InstallFolderFiles(), std::vector<std::wstring>{});
+    EXPECT_TRUE(run.Close());
+}
+
+// The script cannot be put in place (an old one is held open, as a browser reading it would): the entry is not
+// registered, the box for a missing script says so, and the old script goes too, leaving nothing of the entry.
+TEST_F(InstallExeTest, ScriptThatCannotBeWrittenRegistersNothingAndLeavesNothing) {
+    Install();
+    const std::wstring script = kInstallFolder + L"\\E_J.html";
+    ASSERT_TRUE(WriteBytes(script, "<script>cut sh"));
+    InstallerRun run(stage_);
+    ASSERT_TRUE(run.WaitForForm());
+    {
+        const common::UniqueFile held(CreateFileW(script.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                                                  nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(held);
+        run.Click(1);
+        run.Answer(kConfirmInstall, L"IE の右ｸﾘｯｸﾒﾆｭｰに「" + kCaptions[0] + L"」を追加しますか。", Box::YesNo, IDYES);
+        run.Answer(L"ｲﾝｽﾄｰﾙ失敗", L"ｽｸﾘﾌﾟﾄﾌｧｲﾙ E_J.html が見つかりません。", Box::OkWarning, IDOK);
+        EXPECT_TRUE(run.NoBoxFor(500));
+    }
+    EXPECT_FALSE(MenuKeyExists(0));
+    EXPECT_EQ(run.Registered(0), false);
+    EXPECT_EQ(InstallFolderFiles(), std::vector<std::wstring>{L"velmora.exe"});
     EXPECT_TRUE(run.Close());
 }
 
