@@ -44,6 +44,7 @@ class InstallerRun {
     explicit InstallerRun(const std::wstring& folder);
 
     [[nodiscard]] DWORD Pid() const { return process_ ? process_->Pid() : 0; }
+    [[nodiscard]] HANDLE Handle() const { return process_ ? process_->Handle() : nullptr; }
     // Waits for a message box, checks its title, text, buttons and icon, and answers it with the button id.
     void Answer(const std::wstring& title, const std::wstring& text, Box style, int button);
     // Waits for the installer's window; false when it did not come.
