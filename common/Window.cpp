@@ -19,7 +19,12 @@ bool Window::Create(const wchar_t* className, const wchar_t* caption, DWORD styl
         wc.lpfnWndProc = Thunk;
         wc.hInstance = instance;
         wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
+        // A tool window without a window menu shows its icon nowhere (no caption, no taskbar button, not among
+        // the windows Alt+Tab offers). Loading it, and the small copy the system makes of it, costs milliseconds
+        // on the way to a popup, so such windows go without.
+        if (!(exStyle & WS_EX_TOOLWINDOW) || (style & WS_SYSMENU)) {
+            wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
+        }
         wc.hbrBackground = background;
         wc.lpszClassName = className;
         if (!RegisterClassExW(&wc)) {
