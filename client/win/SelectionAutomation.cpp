@@ -9,11 +9,11 @@
 
 #include "win/Selection.h"
 
-namespace velmora {
-namespace {
-
 // MinGW's headers lack the UI Automation client interfaces. Only the methods we call are named; the others hold
-// their places in the vtables, in the order of the system's UIAutomationClient.h.
+// their places in the vtables, in the order of the system's UIAutomationClient.h. They must not live in an
+// anonymous namespace: GCC would see that nothing in the program implements them and optimise the calls away.
+namespace velmora::uia {
+
 #define VELMORA_UNUSED(n) virtual HRESULT STDMETHODCALLTYPE Unused##n() = 0;
 
 struct UiaTextRange : IUnknown {
@@ -49,6 +49,17 @@ struct UiaAutomation : IUnknown {
 };
 
 #undef VELMORA_UNUSED
+
+}  // namespace velmora::uia
+
+namespace velmora {
+namespace {
+
+using uia::UiaAutomation;
+using uia::UiaElement;
+using uia::UiaTextPattern;
+using uia::UiaTextRange;
+using uia::UiaTextRangeArray;
 
 constexpr CLSID kClsidCUIAutomation = {0xff48dba4, 0x60ef, 0x4201, {0xaa, 0x87, 0x54, 0x10, 0x3e, 0xef, 0x59, 0x4e}};
 constexpr IID kIidIUIAutomation = {0x30cbe57d, 0xd9d0, 0x452a, {0xab, 0x13, 0x7a, 0xc5, 0xac, 0x48, 0x25, 0xee}};

@@ -1,6 +1,6 @@
 // The real velmora.exe started as "/selection CODE" while a window of this test holds a focused Edit with selected
-// text, against the stand-in service. Wine has no UI Automation client (CUIAutomation is not registered), so here the
-// text always comes through the clipboard; the choice between the two ways is tested natively.
+// text, against the stand-in service. Wine has no UI Automation client (CUIAutomation is not registered), so the
+// text comes through the clipboard, except where a test registers the stand-in client of fake_automation.cpp.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -162,10 +162,11 @@ protected:
         delete server_;
     }
 
-    Process Start(const std::wstring& argument) {
+    Process Start(const std::wstring& argument, const std::wstring& fakeAutomation = L"none") {
         const std::wstring line = L"\"" + automation::WindowsPath(VELMORA_CLIENT_EXE) + L"\" " + argument;
-        auto process = automation::Launch(
-            line, {{L"VELMORA_EXCITE_HOST", server_->HostW()}, {L"VELMORA_INFOSEEK_HOST", server_->HostW()}});
+        auto process = automation::Launch(line, {{L"VELMORA_EXCITE_HOST", server_->HostW()},
+                                                 {L"VELMORA_INFOSEEK_HOST", server_->HostW()},
+                                                 {L"VELMORA_FAKE_AUTOMATION", fakeAutomation}});
         EXPECT_TRUE(process.has_value());
         return process ? std::move(*process) : Process();
     }
@@ -286,6 +287,66 @@ TEST_F(SelectionStart, CopiesOnlyAfterTheShortcutsModifiersAreReleased) {
     EXPECT_EQ(PopupText(client), L"どうもありがとうございます");
     EXPECT_GE(target_->LastCopyTick(), released);
     ExpectClipboardGivenBack("held modifiers");
+}
+
+// The stand-in UI Automation client, registered for the class for the length of one test.
+class FakeAutomationRegistered {
+public:
+    FakeAutomationRegistered() {
+        HKEY key = nullptr;
+        const std::wstring dll = automation::WindowsPath(FAKE_AUTOMATION_DLL);
+        ok_ = RegCreateKeyExW(HKEY_LOCAL_MACHINE, (kKey + L"\\InprocServer32").c_str(), 0, nullptr, 0, KEY_WRITE,
+                              nullptr, &key, nullptr) == ERROR_SUCCESS;
+        if (ok_) {
+            const std::wstring model = L"Both";
+            RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(dll.c_str()),
+                           static_cast<DWORD>((dll.size() + 1) * sizeof(wchar_t)));
+            RegSetValueExW(key, L"ThreadingModel", 0, REG_SZ, reinterpret_cast<const BYTE*>(model.c_str()),
+                           static_cast<DWORD>((model.size() + 1) * sizeof(wchar_t)));
+            RegCloseKey(key);
+        }
+    }
+    ~FakeAutomationRegistered() { RegDeleteTreeW(HKEY_LOCAL_MACHINE, kKey.c_str()); }
+    [[nodiscard]] bool Ok() const { return ok_; }
+
+private:
+    inline static const std::wstring kKey = L"Software\\Classes\\CLSID\\{FF48DBA4-60EF-4201-AA87-54103EEF594E}";
+    bool ok_ = false;
+};
+
+// The focused element's text pattern comes first and leaves the clipboard alone; a password box, a blank selection
+// or no text pattern fall back to the copy.
+TEST_F(SelectionStart, UiAutomationsSelectionComesFirstAndLeavesTheClipboardAlone) {
+    FakeAutomationRegistered registered;
+    ASSERT_TRUE(registered.Ok());
+    struct Case {
+        const wchar_t* fake;
+        std::string sent;  // the text as the request line carries it
+        bool copied;
+    };
+    const Case cases[] = {
+        {L"text:Good morning", "Good%20morning", false},
+        // As the control reports it: no line break is dropped from this way's text.
+        {L"text: Good morning\r\n", "%20Good%20morning%0D%0A", false},
+        {L"password:Good morning", "Hello%20world", true},
+        {L"text: \r\n\u3000", "Hello%20world", true},
+        {L"none", "Hello%20world", true},
+    };
+    for (const Case& c : cases) {
+        target_->FillClipboard();
+        target_->Select({L"Hello world", 0, 11});
+        const int copies = target_->Copies();
+        const DWORD sequence = GetClipboardSequenceNumber();
+        Process client = Start(L"/selection EJhnA", c.fake);
+        EXPECT_NE(PopupText(client), L"(no popup)") << c.fake;
+        ASSERT_FALSE(server_->RequestLines().empty());
+        EXPECT_EQ(server_->RequestLines().back(), "GET /world/text/?wb_lp=ENJA&before=" + c.sent + " HTTP/1.1");
+        EXPECT_EQ(target_->Copies(), copies + (c.copied ? 1 : 0)) << c.fake;
+        if (!c.copied) {
+            EXPECT_EQ(GetClipboardSequenceNumber(), sequence) << c.fake;
+        }
+        ExpectClipboardGivenBack("automation");
+    }
 }
 
 }  // namespace
