@@ -60,4 +60,30 @@ Point PlaceBubble(Point cursor, Size window, Rect workArea, int dpi) {
             Fit(top, window.height, workArea.top, workArea.bottom)};
 }
 
+namespace {
+
+// Squared distance from the point to the rectangle; 0 inside it.
+long long DistanceSquared(Point p, const Rect& r) {
+    const long long dx = p.x < r.left ? r.left - p.x : p.x >= r.right ? p.x - (r.right - 1) : 0;
+    const long long dy = p.y < r.top ? r.top - p.y : p.y >= r.bottom ? p.y - (r.bottom - 1) : 0;
+    return dx * dx + dy * dy;
+}
+
+}  // namespace
+
+BubblePlacement PlaceBubbleOn(Point cursor, std::span<const Monitor> monitors) {
+    const Monitor fallback{{0, 0, 1 << 20, 1 << 20}, {0, 0, 1 << 20, 1 << 20}, 96};
+    const Monitor* best = monitors.empty() ? &fallback : &monitors.front();
+    for (const Monitor& m : monitors) {
+        if (DistanceSquared(cursor, m.area) < DistanceSquared(cursor, best->area)) {
+            best = &m;
+        }
+    }
+    BubblePlacement placement;
+    placement.dpi = best->dpi > 0 ? best->dpi : 96;
+    placement.window = BubbleLayoutAt(placement.dpi).client;
+    placement.topLeft = PlaceBubble(cursor, placement.window, best->workArea, placement.dpi);
+    return placement;
+}
+
 }  // namespace velmora

@@ -2,6 +2,7 @@
 // 96-dpi pixels) and its place next to the mouse pointer, all in real pixels at a given DPI.
 #pragma once
 #include <array>
+#include <span>
 
 namespace velmora {
 
@@ -68,5 +69,24 @@ struct BubbleRegion {
 // the monitor under the pointer); otherwise moved just enough to fit, and aligned to the work area's top or left
 // when it is too big for it.
 [[nodiscard]] Point PlaceBubble(Point cursor, Size window, Rect workArea, int dpi);
+
+// A monitor as the bubble sees it: its whole area, its work area and its DPI.
+struct Monitor {
+    Rect area;
+    Rect workArea;
+    int dpi = 96;
+};
+
+struct BubblePlacement {
+    int dpi = 96;    // the DPI the bubble is laid out at: that of the monitor it goes on
+    Size window;     // its size at that DPI
+    Point topLeft;   // its place on that monitor
+    friend bool operator==(const BubblePlacement&, const BubblePlacement&) = default;
+};
+
+// Where the bubble goes for the pointer at `cursor`: on the monitor under the pointer (the nearest one when the
+// pointer is on none), laid out at that monitor's DPI and kept in its work area. With monitors of different DPIs
+// the size, the tail's offset and the clamp all follow the monitor under the pointer, not the primary one.
+[[nodiscard]] BubblePlacement PlaceBubbleOn(Point cursor, std::span<const Monitor> monitors);
 
 }  // namespace velmora

@@ -224,6 +224,13 @@ std::optional<std::string> ResolveLocation(const HttpUrl& base, std::string_view
         return origin + std::string(location);
     }
     const std::string path = base.target.substr(0, base.target.find('?'));
+    // A location of only a query (or only a fragment) keeps the page's path (and its query).
+    if (location[0] == '?') {
+        return origin + path + std::string(location);
+    }
+    if (location[0] == '#') {
+        return origin + base.target + std::string(location);
+    }
     return origin + path.substr(0, path.rfind('/') + 1) + std::string(location);
 }
 

@@ -2,6 +2,8 @@
 
 #include <windowsx.h>
 
+#include <vector>
+
 #include "common/Dpi.h"
 #include "core/Bubble.h"
 #include "win/ColorSettings.h"
@@ -25,7 +27,62 @@ void MoveTo(HWND control, const Bounds& b) {
     MoveWindow(control, b.x, b.y, b.width, b.height, TRUE);
 }
 
+// A monitor's own DPI. With one monitor the window's DPI is that monitor's; with several, the system's DPI is only
+// the primary's, and the monitor's comes from shcore (loaded only then: it costs start-up time).
+UINT MonitorDpi(HMONITOR monitor, HWND window) {
+    if (GetSystemMetrics(SM_CMONITORS) <= 1) {
+        return common::DpiOf(window);
+    }
+    using GetDpiForMonitorFn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
+    static const auto getDpiForMonitor = [] {
+        HMODULE shcore = LoadLibraryExW(L"shcore.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+        return shcore ? reinterpret_cast<GetDpiForMonitorFn>(
+                            reinterpret_cast<void*>(GetProcAddress(shcore, "GetDpiForMonitor")))
+                      : nullptr;
+    }();
+    UINT x = 0;
+    UINT y = 0;
+    constexpr int kEffectiveDpi = 0;
+    if (getDpiForMonitor && SUCCEEDED(getDpiForMonitor(monitor, kEffectiveDpi, &x, &y)) && x > 0) {
+        return x;
+    }
+    return common::DpiOf(window);
+}
+
+Rect ToRect(const RECT& r) {
+    return {r.left, r.top, r.right, r.bottom};
+}
+
+struct MonitorList {
+    HWND window;
+    std::vector<Monitor> monitors;
+};
+
+BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
+    auto& list = *reinterpret_cast<MonitorList*>(data);
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (GetMonitorInfoW(monitor, &info)) {
+        list.monitors.push_back(
+            {ToRect(info.rcMonitor), ToRect(info.rcWork), static_cast<int>(MonitorDpi(monitor, list.window))});
+    }
+    return TRUE;
+}
+
+std::vector<Monitor> Monitors(HWND window) {
+    MonitorList list{window, {}};
+    EnumDisplayMonitors(nullptr, nullptr, AddMonitor, reinterpret_cast<LPARAM>(&list));
+    return list.monitors;
+}
+
 }  // namespace
+
+// The window goes first, while the fonts its controls use still exist.
+BubbleWindow::~BubbleWindow() {
+    if (hwnd()) {
+        DestroyWindow(hwnd());
+    }
+}
 
 bool BubbleWindow::CreateBubble(const wchar_t* className, const wchar_t* caption) {
     // No border, no caption, no taskbar button; the size and place are set by LayOutAndPlace. Topmost from the
@@ -61,29 +118,69 @@ void BubbleWindow::LoadColors() {
 }
 
 void BubbleWindow::LayOutAndPlace(std::optional<POINT> topLeft) {
-    LayOut(common::DpiOf(hwnd()));
+    if (topLeft) {
+        moved_ = true;
+        LayOut(MonitorDpi(MonitorFromPoint(*topLeft, MONITOR_DEFAULTTONEAREST), hwnd()));
+        SetShape();
+        SetWindowPos(hwnd(), nullptr, topLeft->x, topLeft->y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        return;
+    }
+    if (!GetCursorPos(&anchor_)) {
+        anchor_ = POINT{0, 0};
+    }
+    PlaceAtAnchor();
+}
+
+void BubbleWindow::PlaceAtAnchor() {
+    const std::vector<Monitor> monitors = Monitors(hwnd());
+    const BubblePlacement placement = PlaceBubbleOn(Point{anchor_.x, anchor_.y}, monitors);
+    LayOut(static_cast<UINT>(placement.dpi));
     SetShape();
-    Place(topLeft);
+    SetWindowPos(hwnd(), nullptr, placement.topLeft.x, placement.topLeft.y, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// The bubble came onto a monitor of another DPI, or its monitor's scale changed. Laid out again at the new DPI; a
+// bubble the user has not moved points at its place again (the system's suggestion keeps the old offset from the
+// pointer), one that was moved goes where the system suggests.
+void BubbleWindow::Form_DpiChanged(UINT dpi, const RECT& suggested) {
+    LayOut(dpi);
+    SetShape();
+    POINT place{suggested.left, suggested.top};
+    if (!moved_) {
+        MONITORINFO monitor{};
+        monitor.cbSize = sizeof monitor;
+        GetMonitorInfoW(MonitorFromPoint(anchor_, MONITOR_DEFAULTTONEAREST), &monitor);
+        const BubbleLayout layout = BubbleLayoutAt(static_cast<int>(dpi));
+        const Point p = PlaceBubble(Point{anchor_.x, anchor_.y}, layout.client, ToRect(monitor.rcWork),
+                                    static_cast<int>(dpi));
+        place = POINT{p.x, p.y};
+    }
+    SetWindowPos(hwnd(), nullptr, place.x, place.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void BubbleWindow::LayOut(UINT dpi) {
+    dpi_ = dpi;
     const BubbleLayout layout = BubbleLayoutAt(static_cast<int>(dpi));
     SetWindowPos(hwnd(), nullptr, 0, 0, layout.client.width, layout.client.height,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     MoveTo(label3_, layout.label3);
     MoveTo(body_, layout.text1);
     MoveTo(label1_, layout.label1);
-    uiFont_ = MakeFont(L"MS UI Gothic", 9, false, dpi);
-    closeFont_ = MakeFont(L"ＭＳ Ｐゴシック", 9, true, dpi);
-    SendMessageW(label3_, WM_SETFONT, reinterpret_cast<WPARAM>(uiFont_.get()), TRUE);
-    SendMessageW(body_, WM_SETFONT, reinterpret_cast<WPARAM>(uiFont_.get()), TRUE);
-    SendMessageW(label1_, WM_SETFONT, reinterpret_cast<WPARAM>(closeFont_.get()), TRUE);
+    // The new fonts are set before the old ones are deleted: a control must never hold a deleted font.
+    common::UniqueFont uiFont = MakeFont(L"MS UI Gothic", 9, false, dpi);
+    common::UniqueFont closeFont = MakeFont(L"ＭＳ Ｐゴシック", 9, true, dpi);
+    SendMessageW(label3_, WM_SETFONT, reinterpret_cast<WPARAM>(uiFont.get()), TRUE);
+    SendMessageW(body_, WM_SETFONT, reinterpret_cast<WPARAM>(uiFont.get()), TRUE);
+    SendMessageW(label1_, WM_SETFONT, reinterpret_cast<WPARAM>(closeFont.get()), TRUE);
+    uiFont_ = std::move(uiFont);
+    closeFont_ = std::move(closeFont);
 }
 
 void BubbleWindow::SetShape() {
     RECT client{};
     GetClientRect(hwnd(), &client);
-    const BubbleRegion shape = BubbleRegionAt(Size{client.right, client.bottom}, static_cast<int>(common::DpiOf(hwnd())));
+    const BubbleRegion shape = BubbleRegionAt(Size{client.right, client.bottom}, static_cast<int>(dpi_));
     // An empty working region first, then the rounded body joined and the tail XORed in: where the tail's top
     // row meets the body, the overlap is cut out.
     HRGN working = CreateRectRgn(0, 0, client.right, client.bottom);
@@ -107,28 +204,6 @@ void BubbleWindow::SetShape() {
     }
 }
 
-void BubbleWindow::Place(std::optional<POINT> topLeft) {
-    if (topLeft) {
-        SetWindowPos(hwnd(), nullptr, topLeft->x, topLeft->y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-        return;
-    }
-    POINT cursor{0, 0};
-    if (!GetCursorPos(&cursor)) {
-        cursor = POINT{0, 0};
-    }
-    RECT window{};
-    GetWindowRect(hwnd(), &window);
-    MONITORINFO monitor{};
-    monitor.cbSize = sizeof monitor;
-    GetMonitorInfoW(MonitorFromPoint(cursor, MONITOR_DEFAULTTONEAREST), &monitor);
-    const RECT& work = monitor.rcWork;
-    const Point place = PlaceBubble(Point{cursor.x, cursor.y},
-                                    Size{window.right - window.left, window.bottom - window.top},
-                                    Rect{work.left, work.top, work.right, work.bottom},
-                                    static_cast<int>(common::DpiOf(hwnd())));
-    SetWindowPos(hwnd(), nullptr, place.x, place.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
 void BubbleWindow::ApplyColors(COLORREF background, COLORREF text) {
     backColor_ = background;
     backBrush_ = common::UniqueBrush(CreateSolidBrush(background));
@@ -146,6 +221,7 @@ void BubbleWindow::ApplyColors(COLORREF background, COLORREF text) {
 void BubbleWindow::Drag() {
     // The system then moves the window with the mouse as if its title bar had been pressed.
     dragging_ = true;
+    moved_ = true;
     ReleaseCapture();
     SendMessageW(hwnd(), WM_NCLBUTTONDOWN, HTCAPTION, 0);
     dragging_ = false;
@@ -189,7 +265,11 @@ HBRUSH BubbleWindow::ColorFor(HWND control, HDC dc) {
 LRESULT CALLBACK BubbleWindow::LabelProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     auto* form = reinterpret_cast<BubbleWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     const int id = GetDlgCtrlID(hwnd);
-    const int button = msg == WM_LBUTTONDOWN ? 1 : msg == WM_RBUTTONDOWN ? 2 : msg == WM_MBUTTONDOWN ? 4 : 0;
+    // The Static class asks for double clicks: a quick second press comes as a double click and is a press too.
+    const int button = msg == WM_LBUTTONDOWN || msg == WM_LBUTTONDBLCLK   ? 1
+                       : msg == WM_RBUTTONDOWN || msg == WM_RBUTTONDBLCLK ? 2
+                       : msg == WM_MBUTTONDOWN || msg == WM_MBUTTONDBLCLK ? 4
+                                                                          : 0;
     if (id == kLabel3Id && button) {
         form->Label3_MouseDown(button);
         return 0;
@@ -234,15 +314,9 @@ LRESULT BubbleWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_CTLCOLORSTATIC:
         case WM_CTLCOLOREDIT:
             return reinterpret_cast<LRESULT>(ColorFor(reinterpret_cast<HWND>(lp), reinterpret_cast<HDC>(wp)));
-        case WM_DPICHANGED: {
-            // Moved to a monitor of another DPI: the design is redrawn at the new scale where the system says.
-            const RECT* suggested = reinterpret_cast<const RECT*>(lp);
-            LayOut(HIWORD(wp));
-            SetShape();
-            SetWindowPos(hwnd(), nullptr, suggested->left, suggested->top, 0, 0,
-                         SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        case WM_DPICHANGED:
+            Form_DpiChanged(HIWORD(wp), *reinterpret_cast<const RECT*>(lp));
             return 0;
-        }
     }
     return common::Window::HandleMessage(msg, wp, lp);
 }

@@ -14,6 +14,8 @@ namespace velmora {
 
 class BubbleWindow : public common::Window {
 public:
+    ~BubbleWindow() override;
+
     static constexpr COLORREF kDesignBackColor = 0x00C0FFFF;
     static constexpr COLORREF kDesignForeColor = 0x00000000;
     static constexpr COLORREF kCloseGrey = 0x00808080;
@@ -48,7 +50,9 @@ protected:
 private:
     void LayOut(UINT dpi);
     void SetShape();
-    void Place(std::optional<POINT> topLeft);
+    // Lays it out and places it for the pointer at anchor_, on the monitor there and at that monitor's DPI.
+    void PlaceAtAnchor();
+    void Form_DpiChanged(UINT dpi, const RECT& suggested);
     void Label3_MouseDown(int button);
     void Label1_MouseDown();
     void Label1_MouseUp();
@@ -67,6 +71,9 @@ private:
     common::UniqueFont closeFont_;
     bool closePressed_ = false;
     bool dragging_ = false;
+    UINT dpi_ = 96;           // the DPI the bubble is laid out at
+    POINT anchor_{0, 0};      // the pointer it was placed for
+    bool moved_ = false;      // placed elsewhere by the user (or where the pending bubble stood)
     WNDPROC staticProc_ = nullptr;
 };
 

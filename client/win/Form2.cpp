@@ -14,6 +14,13 @@ void Form2::Load(std::optional<POINT> topLeft) {
     }
 }
 
+// The text box gets its own procedure back before this object goes: the window outlives it by a moment.
+Form2::~Form2() {
+    if (body_ && editProc_) {
+        SetWindowLongPtrW(body_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(editProc_));
+    }
+}
+
 bool Form2::Show() {
     Load();
     if (!hwnd()) {

@@ -13,6 +13,7 @@ class Form1;
 class Form2 : public BubbleWindow {
 public:
     explicit Form2(Form1& owner) : form1_(owner) {}
+    ~Form2() override;
     // Creates and loads the popup hidden, next to the pointer or with its top-left corner at `topLeft` (where the
     // pending bubble stands). The load runs once: later calls keep its first text, colours and place.
     void Load(std::optional<POINT> topLeft = std::nullopt);

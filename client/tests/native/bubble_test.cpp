@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 namespace velmora {
 namespace {
 
@@ -83,6 +85,32 @@ TEST(BubblePlacement, TailTipMeetsThePointerAtEveryDpi) {
         EXPECT_LE(dx, ScaleFrom96At(3, dpi)) << dpi;
         EXPECT_GE(dy, 0) << dpi;
         EXPECT_LE(dy, ScaleFrom96At(8, dpi)) << dpi;
+    }
+}
+
+// A 150 % primary monitor with a 100 % one beside it: the bubble takes the size, tail offset and work area of
+// the monitor under the pointer.
+TEST(BubblePlacement, FollowsTheMonitorUnderThePointer) {
+    const Monitor primary{{0, 0, 2880, 1800}, {0, 0, 2880, 1728}, 144};
+    const Monitor right{{2880, 0, 4800, 1080}, {2880, 0, 4800, 1040}, 96};
+    const Monitor left{{-1920, 0, 0, 1080}, {-1920, 0, 0, 1040}, 96};
+    struct Case {
+        const char* what;
+        std::vector<Monitor> monitors;
+        Point cursor;
+        BubblePlacement expected;
+    };
+    const Case cases[] = {
+        {"on the 100 % monitor", {primary, right}, {3500, 600}, {96, {301, 94}, {3481, 513}}},
+        {"on the 150 % monitor", {primary, right}, {1000, 1000}, {144, {452, 141}, {972, 870}}},
+        {"order of the list does not matter", {right, primary}, {1000, 1000}, {144, {452, 141}, {972, 870}}},
+        {"kept in the 100 % work area at its size", {primary, right}, {4790, 1030}, {96, {301, 94}, {4499, 943}}},
+        {"off every monitor: the nearest", {primary, right}, {3000, 1500}, {144, {452, 141}, {2428, 1370}}},
+        {"left of the primary", {primary, left}, {-5, 10}, {96, {301, 94}, {-301, 0}}},
+        {"no monitor known", {}, {500, 500}, {96, {301, 94}, {481, 413}}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(PlaceBubbleOn(c.cursor, c.monitors), c.expected) << c.what;
     }
 }
 

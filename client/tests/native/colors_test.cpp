@@ -16,6 +16,7 @@ TEST(ParseColorText, ReadsHexAndDecimalForms) {
         {"&H000000001", std::nullopt}, {"&H", std::nullopt},        {"&HG", std::nullopt},
         {"&H12 34", std::nullopt},     {"H00C0FFFF", std::nullopt}, {"4294967296", std::nullopt},
         {"-2147483649", std::nullopt}, {"", std::nullopt},          {"-", std::nullopt},
+        {"-2147483648", 0x80000000u},  // the lowest number accepted
         {"12abc", std::nullopt},       {"0x10", std::nullopt},      {std::string_view("1\0", 2), std::nullopt},
     };
     for (const auto& c : cases) {

@@ -71,6 +71,17 @@ TEST(HttpUrls, ParseAndResolveRedirects) {
         EXPECT_EQ(ResolveLocation(*url, location), absolute);
     }
     EXPECT_FALSE(ResolveLocation(*url, ""));
+    // On a page whose path ends in a file name, a query-only location keeps that file.
+    const auto page = ParseHttpUrl("http://h/amitext/indexUTF8.jsp?langpair=1,2");
+    ASSERT_TRUE(page);
+    const std::pair<const char*, const char*> relative[] = {
+        {"?x=1", "http://h:80/amitext/indexUTF8.jsp?x=1"},
+        {"#top", "http://h:80/amitext/indexUTF8.jsp?langpair=1,2#top"},
+        {"other.jsp?x=1", "http://h:80/amitext/other.jsp?x=1"},
+    };
+    for (const auto& [location, absolute] : relative) {
+        EXPECT_EQ(ResolveLocation(*page, location), absolute) << location;
+    }
 }
 
 }  // namespace

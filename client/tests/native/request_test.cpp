@@ -58,8 +58,14 @@ TEST(RequestCodes, MatchExactlyAndCarryTheBrowserNumber) {
 
 TEST(RequestHosts, OverridesReplaceTheBuiltInHosts) {
     const ServiceHosts builtIn = HostsWithOverrides(std::nullopt, std::nullopt);
-    EXPECT_FALSE(builtIn.excite.empty());
-    EXPECT_FALSE(builtIn.infoseek.empty());
+    // Without overrides the requests go to the real services, with the client's own identifier.
+    const RequestKind* excite = FindRequest(u"EJhnA");
+    const RequestKind* infoseek = FindRequest(u"EJIFA");
+    ASSERT_TRUE(excite && infoseek);
+    EXPECT_EQ(BuildRequestUrl(*excite, u"x", builtIn), u"http://www.excite.co.jp/world/text/?wb_lp=ENJA&before=x");
+    EXPECT_EQ(BuildRequestUrl(*infoseek, u"x", builtIn),
+              u"http://translation.infoseek.co.jp/amitext/indexUTF8.jsp?langpair=1,2&sourceText=x"
+              u"&lang=JA&toolbar=yes&c_id=velmora&translate=");
     const ServiceHosts both = HostsWithOverrides(u"127.0.0.1:1", u"127.0.0.1:2");
     EXPECT_EQ(both.excite, u"127.0.0.1:1");
     EXPECT_EQ(both.infoseek, u"127.0.0.1:2");

@@ -291,6 +291,76 @@ TEST(PendingBubble, WaitsFourHundredMillisecondsFromTheSelectionRead) {
     EXPECT_LT(shownAt - readAt, 900u);
 }
 
+// Watches the popup's controls: every font a control holds when it gets a new one, and when it goes, must still
+// be a live font object.
+int g_fontChecks = 0;
+int g_deadFonts = 0;
+
+LRESULT CALLBACK WatchFont(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    const auto previous = reinterpret_cast<WNDPROC>(GetPropW(hwnd, L"VelmoraTestProc"));
+    if (msg == WM_SETFONT || msg == WM_DESTROY) {
+        if (const auto font = reinterpret_cast<HGDIOBJ>(CallWindowProcW(previous, hwnd, WM_GETFONT, 0, 0))) {
+            ++g_fontChecks;
+            g_deadFonts += GetObjectType(font) != OBJ_FONT;
+        }
+    }
+    if (msg == WM_NCDESTROY) {
+        SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
+        RemovePropW(hwnd, L"VelmoraTestProc");
+    }
+    return CallWindowProcW(previous, hwnd, msg, wp, lp);
+}
+
+TEST(PopupWindow, ADpiChangeLaysItOutAndPointsItAtThePointerAgain) {
+    standin::Server server;
+    ASSERT_TRUE(server.Start());
+    Outcome outcome;
+    {
+        velmora::ClientOptions options;
+        options.requestLimitMs = kLimitMs;
+        const std::wstring host = server.HostW();
+        options.hosts = velmora::HostsWithOverrides(std::u16string(host.begin(), host.end()), std::nullopt);
+        options.reportFailure = [reports = outcome.reports](const std::wstring& text) { reports->push_back(text); };
+        options.endProgram = [](UINT) {};
+        velmora::Form1 form1(std::move(options));
+        ASSERT_TRUE(form1.Create());
+        form1.Form_Load(L"EJhnAGood morning");
+        RunUntilEnded(form1, outcome, GetTickCount64());
+        ASSERT_TRUE(form1.Popup() && form1.Popup()->hwnd());
+        HWND popup = form1.Popup()->hwnd();
+        RECT first{};
+        GetWindowRect(popup, &first);
+        const POINT pointer{first.left + 19, first.top + 87};  // where the tip pointed at 96 dpi
+        for (HWND child = GetWindow(popup, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+            SetPropW(child, L"VelmoraTestProc", reinterpret_cast<HANDLE>(GetWindowLongPtrW(child, GWLP_WNDPROC)));
+            SetWindowLongPtrW(child, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(WatchFont));
+        }
+        // As the system sends it when the bubble lands on a 150 % monitor, with its own suggestion (the old size
+        // scaled around the old place): the tail's tip goes back to the pointer at the new scale.
+        struct Case {
+            UINT dpi;
+            SIZE size;
+            POINT topLeft;
+        };
+        const Case cases[] = {{144, {452, 141}, {pointer.x - 28, pointer.y - 130}},
+                              {96, {301, 94}, {pointer.x - 19, pointer.y - 87}}};
+        for (const Case& c : cases) {
+            RECT suggested{10, 20, 10 + 452, 20 + 141};
+            SendMessageW(popup, WM_DPICHANGED, MAKEWPARAM(c.dpi, c.dpi), reinterpret_cast<LPARAM>(&suggested));
+            RECT r{};
+            GetWindowRect(popup, &r);
+            EXPECT_EQ(r.right - r.left, c.size.cx) << c.dpi;
+            EXPECT_EQ(r.bottom - r.top, c.size.cy) << c.dpi;
+            EXPECT_EQ(r.left, c.topLeft.x) << c.dpi;
+            EXPECT_EQ(r.top, c.topLeft.y) << c.dpi;
+        }
+    }
+    // Two font changes for three controls, and the end of the labels (the text box's own procedure is put back
+    // before it goes, which takes this watch off too).
+    EXPECT_GE(g_fontChecks, 8);
+    EXPECT_EQ(g_deadFonts, 0);
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {

@@ -2,8 +2,9 @@
 
 #include <gtest/gtest.h>
 
-// Everything else assumes a Japanese system: the menu scripts and the message texts depend on code page 932.
-TEST(Platform, RunsWithTheJapaneseAnsiCodePage) {
+// A precondition, not a test of our code: everything else assumes a Japanese system (the menu scripts and the
+// message texts depend on code page 932), so a wrong test environment shows here first.
+TEST(Platform, PreconditionTheTestSystemHasTheJapaneseAnsiCodePage) {
     EXPECT_EQ(GetACP(), 932u);
 }
 

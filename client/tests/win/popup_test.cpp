@@ -110,11 +110,12 @@ TEST_F(Popup, ScalesWithTheDpi) {
         SIZE client;
         POINT tailInside;
         POINT outsideRight;
+        POINT seam;  // on the tail's top row where it overlaps the body's last row: cut out by the XOR, kept by OR
     };
     const Case cases[] = {
-        {120, {376, 118}, {27, 114}, {376 - 1, 10}},
-        {144, {452, 141}, {32, 137}, {452 - 1, 10}},
-        {192, {602, 188}, {42, 183}, {602 - 1, 10}},
+        {120, {376, 118}, {27, 114}, {376 - 1, 10}, {-1, -1}},
+        {144, {452, 141}, {32, 137}, {452 - 1, 10}, {40, 109}},
+        {192, {602, 188}, {42, 183}, {602 - 1, 10}, {50, 146}},
     };
     for (const auto& c : cases) {
         automation::SystemDpi dpi(c.dpi);
@@ -129,6 +130,11 @@ TEST_F(Popup, ScalesWithTheDpi) {
         EXPECT_TRUE(PtInRegion(region, c.tailInside.x, c.tailInside.y)) << c.dpi;
         EXPECT_FALSE(PtInRegion(region, c.outsideRight.x, c.outsideRight.y)) << c.dpi;
         EXPECT_FALSE(PtInRegion(region, 0, 0)) << c.dpi;
+        if (c.seam.x >= 0) {
+            EXPECT_FALSE(PtInRegion(region, c.seam.x, c.seam.y)) << c.dpi;
+            EXPECT_TRUE(PtInRegion(region, c.seam.x, c.seam.y + 1)) << c.dpi;  // the tail goes on below it
+            EXPECT_TRUE(PtInRegion(region, c.seam.x, c.seam.y - 1)) << c.dpi;  // and the body above it
+        }
         DeleteObject(region);
         client_ = Process();
     }
@@ -201,6 +207,36 @@ TEST_F(Popup, TwentyClientsLoadWhileFiveSave) {
     const std::string last = ReadIni();
     EXPECT_EQ(std::count(last.begin(), last.end(), '\n'), 2) << last;
     EXPECT_EQ(last.rfind("&H", 0), 0u) << last;
+}
+
+// The labels' class asks for double clicks, so a quick second press arrives as one: it is a press all the same.
+TEST_F(Popup, AQuickSecondPressOnALabelIsAPressToo) {
+    HWND popup = OpenPopup();
+    ASSERT_TRUE(popup);
+    HWND close = Child(popup, L"Static", L"Close");
+    RECT r{};
+    GetWindowRect(close, &r);
+    const POINT at{r.left + 10, r.top + 8};
+    automation::ClickAt(at, true);
+    automation::Press(at, automation::Button::Right);
+    Sleep(200);
+    EXPECT_GT(CountColor(close, RGB(0, 0, 0)), 5);
+    automation::Release(at, automation::Button::Right);
+    Sleep(200);
+    EXPECT_GT(CountColor(close, RGB(128, 128, 128)), 5);
+    EXPECT_TRUE(client_.Running());
+
+    RECT before{};
+    GetWindowRect(popup, &before);
+    RECT title{};
+    GetWindowRect(Child(popup, L"Static", L"翻訳結果"), &title);
+    const POINT from{title.left + 5, title.top + 5};
+    automation::ClickAt(from);
+    automation::Drag(from, {from.x + 40, from.y + 30});
+    RECT after{};
+    EXPECT_TRUE(automation::WaitUntil([&] { return GetWindowRect(popup, &after) && after.left != before.left; }, 3000));
+    EXPECT_EQ(after.left - before.left, 40);
+    EXPECT_EQ(after.top - before.top, 30);
 }
 
 TEST_F(Popup, IgnoresTheMiddleButtonOnItsBackground) {
