@@ -4,6 +4,7 @@
 #include <ws2tcpip.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <chrono>
 
 #include "standin/Pages.h"
@@ -149,6 +150,16 @@ void Server::AcceptLoop() {
             return;
         }
         open_.push_back(c);
+        // Workers that have ended are joined here, so that a long run (the demo, the soak) keeps no thread per
+        // request: they only leave after saying so, holding nothing.
+        std::erase_if(workers_, [this](std::thread& w) {
+            if (std::find(finished_.begin(), finished_.end(), w.get_id()) == finished_.end()) {
+                return false;
+            }
+            std::erase(finished_, w.get_id());
+            w.join();
+            return true;
+        });
         workers_.emplace_back([this, c] { Serve(c); });
     }
 }
@@ -238,6 +249,7 @@ void Server::Serve(uintptr_t socket) {
     std::lock_guard lock(mutex_);
     std::erase(open_, socket);
     closesocket(s);
+    finished_.push_back(std::this_thread::get_id());
 }
 
 }  // namespace standin

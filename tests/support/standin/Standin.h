@@ -73,6 +73,7 @@ private:
     mutable std::mutex mutex_;
     std::condition_variable stopped_;
     std::vector<std::thread> workers_;
+    std::vector<std::thread::id> finished_;  // workers that have ended and wait to be joined
     std::vector<uintptr_t> open_;
     std::vector<std::string> requests_;
 };
