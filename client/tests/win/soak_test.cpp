@@ -1,8 +1,6 @@
 // Soak: 100 real clients, each to its popup and its Close. One process per request, so "growth" has two faces:
 // within one client's life (at the popup, after a while, after a drag, just before Close), and across the runs
-// (each client at its popup, and this test process, which starts them all). Both must stay flat. Under Wine 8
-// GetGuiResources answers 0: there the windows stand for the USER objects, and the GDI objects of the popup are
-// watched in-process by the popup window test (client_fetch_tests).
+// (each client at its popup, and this test process, which starts them all). Both must stay flat.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -13,57 +11,29 @@
 
 #include "UiDriver.h"
 #include "win/Automation.h"
+#include "win/ResourceCounts.h"
 
 namespace {
 
-struct Counts {
-    DWORD gdi = 0;
-    DWORD user = 0;
-    DWORD kernel = 0;
-    DWORD windows = 0;  // the process's windows, top-level and children: its USER objects that Wine can show
-};
+using automation::ResourceCounts;
 
-// The process's kernel handles. Wine 8 answers GetProcessHandleCount (and GetGuiResources) with 0, so there the
-// handle values are tried one by one: Wine hands out the lowest free value, so a leak shows as more of them.
-DWORD KernelHandles(HANDLE process) {
-    DWORD count = 0;
-    if (GetProcessHandleCount(process, &count) && count > 0) {
-        return count;
-    }
-    for (ULONG_PTR value = 4; value < 0x1000; value += 4) {
-        HANDLE copy = nullptr;
-        if (DuplicateHandle(process, reinterpret_cast<HANDLE>(value), GetCurrentProcess(), &copy, 0, FALSE,
-                            DUPLICATE_SAME_ACCESS)) {
-            ++count;
-            CloseHandle(copy);
-        }
-    }
-    return count;
+ResourceCounts Sample(HANDLE process, DWORD pid) {
+    const auto counts = automation::CountResources(process, pid);
+    EXPECT_TRUE(counts.has_value());
+    return counts.value_or(ResourceCounts{});
 }
 
-Counts Sample(HANDLE process, DWORD pid) {
-    Counts c;
-    c.gdi = GetGuiResources(process, GR_GDIOBJECTS);
-    c.user = GetGuiResources(process, GR_USEROBJECTS);
-    c.kernel = KernelHandles(process);
-    for (HWND top : automation::TopLevelWindows(pid, false)) {
-        c.windows += 1 + static_cast<DWORD>(automation::Children(top).size());
-    }
-    return c;
-}
-
-void Print(const char* what, const Counts& c) {
-    std::printf("%-34s GDI %4lu  USER %4lu  kernel %4lu  windows %3lu\n", what, c.gdi, c.user, c.kernel, c.windows);
+void Print(const char* what, const ResourceCounts& c) {
+    std::printf("%-34s GDI %4d  USER %4d  kernel %4d\n", what, c.gdi, c.user, c.kernel);
 }
 
 // The largest rise of each count over the first sample.
-Counts Growth(const std::vector<Counts>& samples) {
-    Counts g;
-    for (const Counts& s : samples) {
-        g.gdi = std::max<DWORD>(g.gdi, s.gdi > samples[0].gdi ? s.gdi - samples[0].gdi : 0);
-        g.user = std::max<DWORD>(g.user, s.user > samples[0].user ? s.user - samples[0].user : 0);
-        g.kernel = std::max<DWORD>(g.kernel, s.kernel > samples[0].kernel ? s.kernel - samples[0].kernel : 0);
-        g.windows = std::max<DWORD>(g.windows, s.windows > samples[0].windows ? s.windows - samples[0].windows : 0);
+ResourceCounts Growth(const std::vector<ResourceCounts>& samples) {
+    ResourceCounts g;
+    for (const ResourceCounts& s : samples) {
+        g.gdi = std::max(g.gdi, s.gdi - samples[0].gdi);
+        g.user = std::max(g.user, s.user - samples[0].user);
+        g.kernel = std::max(g.kernel, s.kernel - samples[0].kernel);
     }
     return g;
 }
@@ -73,14 +43,14 @@ using Soak = uidriver::ClientTest;
 TEST_F(Soak, AHundredClientsToThePopupAndCloseLeaveNothingGrowing) {
     constexpr int kRuns = 100;
     const DWORD self = GetCurrentProcessId();
-    std::vector<Counts> atPopup;    // each client when its popup is up
-    std::vector<Counts> lifeGrowth;  // each client's rise over its life
-    std::vector<Counts> tester;      // this process after each run
+    std::vector<ResourceCounts> atPopup;    // each client when its popup is up
+    std::vector<ResourceCounts> lifeGrowth;  // each client's rise over its life
+    std::vector<ResourceCounts> tester;      // this process after each run
     for (int run = 0; run < kRuns; ++run) {
         HWND popup = OpenPopup({600, 500});
         ASSERT_TRUE(popup) << run;
         const HANDLE process = client_.Handle();
-        std::vector<Counts> life{Sample(process, client_.Pid())};
+        std::vector<ResourceCounts> life{Sample(process, client_.Pid())};
         Sleep(100);
         life.push_back(Sample(process, client_.Pid()));
         RECT r{};
@@ -102,31 +72,27 @@ TEST_F(Soak, AHundredClientsToThePopupAndCloseLeaveNothingGrowing) {
     Print("client at its popup, run 1", atPopup.front());
     Print("client at its popup, run 100", atPopup.back());
     Print("client at its popup, largest rise", Growth(atPopup));
-    Print("within a client's life, largest", *std::max_element(lifeGrowth.begin(), lifeGrowth.end(),
-                                                                 [](const Counts& a, const Counts& b) {
-                                                                     return a.gdi + a.user + a.kernel + a.windows <
-                                                                            b.gdi + b.user + b.kernel + b.windows;
-                                                                 }));
+    ResourceCounts life;
+    for (const ResourceCounts& g : lifeGrowth) {
+        life = {std::max(life.gdi, g.gdi), std::max(life.user, g.user), std::max(life.kernel, g.kernel)};
+    }
+    Print("within a client's life, largest", life);
     Print("test process after run 1", tester.front());
     Print("test process after run 100", tester.back());
     Print("test process, largest rise", Growth(tester));
 
     // Noise: a handle or two that the system opens on its own at times; growth would be one or more per run.
-    const Counts across = Growth(atPopup);
-    EXPECT_LE(across.gdi, 4u);
-    EXPECT_LE(across.user, 4u);
-    EXPECT_LE(across.kernel, 4u);
-    EXPECT_EQ(across.windows, 0u);
-    for (const Counts& g : lifeGrowth) {
-        EXPECT_LE(g.gdi, 4u);
-        EXPECT_LE(g.user, 4u);
-        EXPECT_LE(g.kernel, 4u);
-        EXPECT_EQ(g.windows, 0u);
-    }
-    const Counts ours = Growth(tester);
-    EXPECT_LE(ours.gdi, 4u);
-    EXPECT_LE(ours.user, 4u);
-    EXPECT_LE(ours.kernel, 10u);
+    const ResourceCounts across = Growth(atPopup);
+    EXPECT_LE(across.gdi, 4);
+    EXPECT_LE(across.user, 0);
+    EXPECT_LE(across.kernel, 4);
+    EXPECT_LE(life.gdi, 4);
+    EXPECT_LE(life.user, 0);
+    EXPECT_LE(life.kernel, 4);
+    const ResourceCounts ours = Growth(tester);
+    EXPECT_LE(ours.gdi, 4);
+    EXPECT_LE(ours.user, 0);
+    EXPECT_LE(ours.kernel, 10);
 }
 
 }  // namespace
