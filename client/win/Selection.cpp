@@ -1,6 +1,7 @@
 // The clipboard way of reading the selection, and the choice between the two ways.
 #include "win/Selection.h"
 
+#include <cstring>
 #include <vector>
 
 #include "common/Text.h"
