@@ -68,6 +68,18 @@ std::optional<std::u16string_view> SelectionStartCode(std::u16string_view argume
     return kind ? std::optional(kind->code) : std::nullopt;
 }
 
+bool InterruptsOnCtrlC(std::u16string_view windowClass) {
+    // The console host, Windows Terminal, PuTTY, mintty (Git Bash, Cygwin) and ConEmu.
+    constexpr std::u16string_view kTerminals[] = {u"ConsoleWindowClass", u"CASCADIA_HOSTING_WINDOW_CLASS", u"PuTTY",
+                                                  u"mintty", u"VirtualConsoleClass"};
+    for (std::u16string_view terminal : kTerminals) {
+        if (windowClass == terminal) {
+            return true;
+        }
+    }
+    return false;
+}
+
 std::optional<std::u16string> ChooseSelection(const SelectionSource& automation, const SelectionSource& copy) {
     if (auto text = automation ? automation() : std::nullopt; text && HasVisibleText(*text)) {
         return Capped(std::move(*text));

@@ -25,4 +25,8 @@ using SelectionSource = std::function<std::optional<std::u16string>()>;
 [[nodiscard]] std::optional<std::u16string> ChooseSelection(const SelectionSource& automation,
                                                             const SelectionSource& copy);
 
+// Window classes of terminals, where Ctrl+C without a selection interrupts the running program instead of copying:
+// the copy is never sent to them (their UI Automation text pattern, where they have one, still serves).
+[[nodiscard]] bool InterruptsOnCtrlC(std::u16string_view windowClass);
+
 }  // namespace velmora

@@ -181,9 +181,18 @@ std::optional<std::wstring> ClipboardText() {
     return result;
 }
 
+bool ForegroundIsTerminal() {
+    wchar_t name[256] = {};
+    HWND foreground = GetForegroundWindow();
+    return foreground && GetClassNameW(foreground, name, 256) > 0 && InterruptsOnCtrlC(common::ToU16(name));
+}
+
 }  // namespace
 
 std::optional<std::wstring> SelectionByCopy(HWND clipboardOwner) {
+    if (ForegroundIsTerminal()) {
+        return std::nullopt;  // Ctrl+C there could end the user's running program
+    }
     WaitForModifiersReleased();
     ClipboardSnapshot snapshot;
     if (!OpenClipboardWithRetry(clipboardOwner)) {

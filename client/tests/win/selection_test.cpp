@@ -37,7 +37,10 @@ public:
         PostMessageW(frame_, WM_CLOSE, 0, 0);
         thread_.join();
     }
-    void Select(const Selection& s) { SendMessageW(frame_, kSelect, 0, reinterpret_cast<LPARAM>(&s)); }
+    // In the ordinary window, or in one of the console's window class (a terminal, where Ctrl+C interrupts).
+    void Select(const Selection& s, bool inTerminal = false) {
+        SendMessageW(inTerminal ? terminal_ : frame_, kSelect, 0, reinterpret_cast<LPARAM>(&s));
+    }
     void FillClipboard() { SendMessageW(frame_, kSetClipboard, 0, 0); }
     [[nodiscard]] ULONGLONG LastCopyTick() const { return lastCopy_; }
     [[nodiscard]] int Copies() const { return copies_; }
@@ -48,10 +51,11 @@ private:
         switch (msg) {
             case kSelect: {
                 const auto& s = *reinterpret_cast<const Selection*>(lp);
-                SetWindowTextW(self->edit_, s.text);
+                HWND edit = GetWindow(hwnd, GW_CHILD);
+                SetWindowTextW(edit, s.text);
                 SetForegroundWindow(hwnd);
-                SetFocus(self->edit_);
-                SendMessageW(self->edit_, EM_SETSEL, s.start, s.end);
+                SetFocus(edit);
+                SendMessageW(edit, EM_SETSEL, s.start, s.end);
                 return 0;
             }
             case kSetClipboard:
@@ -63,10 +67,13 @@ private:
                 }
                 break;
             case WM_CLOSE:
+                DestroyWindow(self->terminal_);
                 DestroyWindow(hwnd);
                 return 0;
             case WM_DESTROY:
-                PostQuitMessage(0);
+                if (hwnd == self->frame_) {
+                    PostQuitMessage(0);
+                }
                 return 0;
         }
         return DefWindowProcW(hwnd, msg, wp, lp);
@@ -94,21 +101,26 @@ private:
         put(RegisterClipboardFormatW(L"VelmoraTestFormat"), kCustomBytes.data(), kCustomBytes.size());
         CloseClipboard();
     }
-    void Run() {
+    HWND MakeFrame(const wchar_t* className) {
         WNDCLASSW wc{};
         wc.lpfnWndProc = FrameProc;
         wc.hInstance = GetModuleHandleW(nullptr);
-        wc.lpszClassName = L"VelmoraSelectionTarget";
+        wc.lpszClassName = className;
         wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
         RegisterClassW(&wc);
-        frame_ = CreateWindowExW(0, wc.lpszClassName, L"target", WS_POPUP | WS_BORDER | WS_VISIBLE, 100, 100, 500, 80,
-                                 nullptr, nullptr, wc.hInstance, nullptr);
-        SetWindowLongPtrW(frame_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-        HWND edit = CreateWindowExW(0, L"Edit", L"", WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL, 10, 10, 480, 30, frame_,
+        HWND frame = CreateWindowExW(0, className, L"target", WS_POPUP | WS_BORDER | WS_VISIBLE, 100, 100, 500, 80,
+                                     nullptr, nullptr, wc.hInstance, nullptr);
+        SetWindowLongPtrW(frame, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+        HWND edit = CreateWindowExW(0, L"Edit", L"", WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL, 10, 10, 480, 30, frame,
                                     nullptr, wc.hInstance, nullptr);
         editProc_ = reinterpret_cast<WNDPROC>(
             SetWindowLongPtrW(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TargetProgram::EditProc)));
-        edit_ = edit;
+        return frame;
+    }
+    void Run() {
+        terminal_ = MakeFrame(L"ConsoleWindowClass");
+        frame_ = MakeFrame(L"VelmoraSelectionTarget");
+        edit_ = GetWindow(frame_, GW_CHILD);
         MSG msg;
         while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
             TranslateMessage(&msg);
@@ -117,7 +129,7 @@ private:
     }
 
     std::thread thread_;
-    HWND frame_ = nullptr;
+    HWND frame_ = nullptr, terminal_ = nullptr;
     std::atomic<HWND> edit_{nullptr};
     WNDPROC editProc_ = nullptr;
     std::atomic<ULONGLONG> lastCopy_{0};
@@ -259,6 +271,22 @@ TEST_F(SelectionStart, AnUnknownCodeAfterTheSwitchEndsAtOnceAndCopiesNothing) {
         EXPECT_FALSE(sawWindow);
         EXPECT_EQ(target_->Copies(), copies);
     }
+}
+
+// Ctrl+C in a terminal without a selection would interrupt the user's running program: no copy is sent there.
+TEST_F(SelectionStart, ATerminalGetsNoCtrlC) {
+    target_->FillClipboard();
+    target_->Select({L"Hello world", 0, 11}, true);
+    const int copies = target_->Copies();
+    const DWORD sequence = GetClipboardSequenceNumber();
+    Process client = Start(L"/selection EJhnA");
+    const auto box = automation::WaitForMessageBox(client.Pid(), 20000);
+    ASSERT_TRUE(box.has_value());
+    EXPECT_EQ(box->text, L"範囲を選択してください");
+    automation::PressButton(box->hwnd, IDOK);
+    EXPECT_TRUE(client.WaitExit(10000));
+    EXPECT_EQ(target_->Copies(), copies);
+    EXPECT_EQ(GetClipboardSequenceNumber(), sequence);
 }
 
 // The shortcut key is often still down when the client starts; the copy must wait for its release.
