@@ -56,6 +56,16 @@ HWND ClientTest::OpenPopup(POINT cursor, const std::wstring& argument) {
     return popup_;
 }
 
+bool ClientTest::StartClient(const std::wstring& argument) {
+    auto process = automation::Launch(L"\"" + automation::WindowsPath(VELMORA_CLIENT_EXE) + L"\" " + argument,
+                                      {{L"VELMORA_EXCITE_HOST", server_->HostW()},
+                                       {L"VELMORA_INFOSEEK_HOST", server_->HostW()}});
+    if (process) {
+        client_ = std::move(*process);
+    }
+    return process.has_value();
+}
+
 std::string ReadIni() {
     std::ifstream in(std::filesystem::path(kSettingsFile), std::ios::binary);
     return in ? std::string(std::istreambuf_iterator<char>(in), {}) : std::string("(missing)");

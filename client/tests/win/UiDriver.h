@@ -26,6 +26,8 @@ protected:
 
     // Starts the client with the pointer at `cursor` and waits for its popup to be painted.
     HWND OpenPopup(POINT cursor = {600, 500}, const std::wstring& argument = L"EJhnAHello world");
+    // Starts the client with both services pointed at the stand-in; returns at once.
+    bool StartClient(const std::wstring& argument);
 
     static standin::Server* server_;
     std::optional<std::string> saved_;

@@ -1,8 +1,10 @@
 // The request's failure paths, in-process with a short limit through the same code the program runs with 60 s.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <functional>
 #include <memory>
+#include <tuple>
 #include <vector>
 
 #include "core/Request.h"
@@ -24,35 +26,59 @@ struct Outcome {
     ULONGLONG elapsedMs = 0;
 };
 
-// Runs the message loop until the request has ended one way or the other: both paths answer in the background.
-void RunUntilEnded(velmora::Form1& form1, Outcome& outcome, ULONGLONG start, DWORD limitMs = kLimitMs) {
+// Runs the thread's messages, as the client's loop would, until the condition holds or the time is up.
+template <typename Done>
+void PumpUntil(Done done, DWORD milliseconds) {
+    const ULONGLONG end = GetTickCount64() + milliseconds;
     MSG msg;
-    while (outcome.reports->empty() && !form1.Popup() && GetTickCount64() - start < limitMs + 5000) {
+    while (!done() && GetTickCount64() < end) {
         if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
             DispatchMessageW(&msg);
         } else {
-            MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
         }
     }
-    outcome.failure = outcome.reports->empty() ? L"" : outcome.reports->front();
 }
 
-Outcome RunExcite(standin::Server& server, const std::wstring& argument = L"EJhnAHello world") {
-    Outcome outcome;
+void Pump(DWORD milliseconds) {
+    PumpUntil([] { return false; }, milliseconds);
+}
+
+// Both services at the stand-in; the reports go to the outcome.
+velmora::ClientOptions Options(const standin::Server& server, const Outcome& outcome, DWORD limitMs = kLimitMs) {
     velmora::ClientOptions options;
-    options.requestLimitMs = kLimitMs;
+    options.requestLimitMs = limitMs;
     const std::wstring host = server.HostW();
-    options.hosts = velmora::HostsWithOverrides(std::u16string(host.begin(), host.end()), std::nullopt);
+    const std::u16string host16(host.begin(), host.end());
+    options.hosts = velmora::HostsWithOverrides(host16, host16);
     options.reportFailure = [reports = outcome.reports](const std::wstring& text) { reports->push_back(text); };
     options.endProgram = [](UINT) {};
-    velmora::Form1 form1(std::move(options));
-    EXPECT_TRUE(form1.Create());
+    return options;
+}
+
+// Starts a request and runs the message loop until it has ended one way or the other: both paths answer in the
+// background. `started`, when given, runs right after the start; `keep`, when given, receives the client.
+Outcome Request(standin::Server& server, const std::wstring& argument = L"EJhnAHello world",
+                std::unique_ptr<velmora::Form1>* keep = nullptr,
+                const std::function<void(velmora::Form1&)>& started = nullptr, DWORD limitMs = kLimitMs) {
+    Outcome outcome;
+    auto form1 = std::make_unique<velmora::Form1>(Options(server, outcome, limitMs));
+    EXPECT_TRUE(form1->Create());
     const ULONGLONG start = GetTickCount64();
-    form1.Form_Load(argument);
-    RunUntilEnded(form1, outcome, start);
+    form1->Form_Load(argument);
+    // The infoseek codes go through the browser's request, the Excite ones do not.
+    EXPECT_EQ(form1->BrowserRequest != 0, argument.substr(2, 2) == L"IF") << argument;
+    if (started) {
+        started(*form1);
+    }
+    PumpUntil([&] { return !outcome.reports->empty() || form1->Popup(); }, limitMs + 5000);
     outcome.elapsedMs = GetTickCount64() - start;
-    outcome.text3 = form1.Text3;
-    outcome.popup = form1.Popup() != nullptr;
+    outcome.failure = outcome.reports->empty() ? L"" : outcome.reports->front();
+    outcome.text3 = form1->Text3;
+    outcome.popup = form1->Popup() != nullptr;
+    if (keep) {
+        *keep = std::move(form1);
+    }
     return outcome;
 }
 
@@ -72,7 +98,7 @@ TEST(RequestOutcome, APopupThatCannotBeCreatedEndsTheRequestWithTheReport) {
     ASSERT_TRUE(RegisterClassExW(&wc));
     standin::Server server;
     ASSERT_TRUE(server.Start());
-    const Outcome outcome = RunExcite(server);
+    const Outcome outcome = Request(server);
     UnregisterClassW(L"VelmoraForm2", GetModuleHandleW(nullptr));
     EXPECT_NE(outcome.failure.find(L"窓を開けませんでした"), std::wstring::npos);
 }
@@ -95,7 +121,7 @@ TEST(ExciteFailures, EachEndsInTheReportWithinTheLimit) {
     for (const auto& c : cases) {
         standin::Server server;
         ASSERT_TRUE(server.Start(c.fault));
-        const Outcome outcome = RunExcite(server);
+        const Outcome outcome = Request(server);
         EXPECT_NE(outcome.failure.find(c.words), std::wstring::npos) << static_cast<int>(c.fault);
         EXPECT_FALSE(outcome.popup) << static_cast<int>(c.fault);
         EXPECT_LT(outcome.elapsedMs, kLimitMs + 1500) << static_cast<int>(c.fault);
@@ -106,7 +132,7 @@ TEST(ExciteFailures, EachEndsInTheReportWithinTheLimit) {
 TEST(ExciteRequestPaths, FollowsTenRedirectsAndNoMore) {
     standin::Server server;
     ASSERT_TRUE(server.Start(standin::Fault::RedirectLoop));
-    const Outcome outcome = RunExcite(server);
+    const Outcome outcome = Request(server);
     EXPECT_NE(outcome.failure.find(L"転送が多すぎます"), std::wstring::npos);
     EXPECT_EQ(server.RequestLines().size(), 1u + 10u);
 }
@@ -114,46 +140,15 @@ TEST(ExciteRequestPaths, FollowsTenRedirectsAndNoMore) {
 TEST(ExciteRequestPaths, FollowsOneRedirectAndCutsTheResultAreaFirstPage) {
     standin::Server server;
     ASSERT_TRUE(server.Start(standin::Fault::Redirect));
-    Outcome outcome = RunExcite(server);
+    Outcome outcome = Request(server);
     EXPECT_LT(outcome.elapsedMs, 1000u);
     EXPECT_EQ(outcome.failure, L"");
     EXPECT_EQ(outcome.text3, L"こんにちは、世界");
     EXPECT_EQ(server.RequestLines().size(), 2u);
 
     server.SetFault(standin::Fault::ResultFirst);
-    outcome = RunExcite(server, L"EJhnAGood morning");
+    outcome = Request(server, L"EJhnAGood morning");
     EXPECT_EQ(outcome.text3, L"おはようございます");
-}
-
-// Starts an infoseek request and runs the message loop until it has ended one way or the other. `started`, when
-// given, runs right after the request has started.
-Outcome RunInfoseek(standin::Server& server, const std::wstring& argument, velmora::Form1** keep = nullptr,
-                    const std::function<void(velmora::Form1&)>& started = nullptr, DWORD limitMs = kLimitMs) {
-    static std::unique_ptr<velmora::Form1> kept;
-    Outcome outcome;
-    velmora::ClientOptions options;
-    options.requestLimitMs = limitMs;
-    const std::wstring host = server.HostW();
-    options.hosts = velmora::HostsWithOverrides(std::nullopt, std::u16string(host.begin(), host.end()));
-    options.reportFailure = [reports = outcome.reports](const std::wstring& text) { reports->push_back(text); };
-    options.endProgram = [](UINT) {};
-    auto form1 = std::make_unique<velmora::Form1>(std::move(options));
-    EXPECT_TRUE(form1->Create());
-    const ULONGLONG start = GetTickCount64();
-    form1->Form_Load(argument);
-    EXPECT_NE(form1->BrowserRequest, 0);
-    if (started) {
-        started(*form1);
-    }
-    RunUntilEnded(*form1, outcome, start, limitMs);
-    outcome.elapsedMs = GetTickCount64() - start;
-    outcome.text3 = form1->Text3;
-    outcome.popup = form1->Popup() != nullptr;
-    if (keep) {
-        kept = std::move(form1);
-        *keep = kept.get();
-    }
-    return outcome;
 }
 
 TEST(InfoseekRequestPaths, FailsWithinTheLimitOrShowsTheResult) {
@@ -165,7 +160,7 @@ TEST(InfoseekRequestPaths, FailsWithinTheLimitOrShowsTheResult) {
     for (const auto& [fault, words] : failures) {
         standin::Server server;
         ASSERT_TRUE(server.Start(fault));
-        const Outcome outcome = RunInfoseek(server, L"EJIFAHello world");
+        const Outcome outcome = Request(server, L"EJIFAHello world");
         EXPECT_NE(outcome.failure.find(words), std::wstring::npos) << static_cast<int>(fault);
         EXPECT_FALSE(outcome.popup);
         EXPECT_LT(outcome.elapsedMs, kLimitMs + 1500);
@@ -174,7 +169,7 @@ TEST(InfoseekRequestPaths, FailsWithinTheLimitOrShowsTheResult) {
     // The result area may come first: the end tag is looked for after the marker.
     standin::Server server;
     ASSERT_TRUE(server.Start(standin::Fault::ResultFirst));
-    const Outcome first = RunInfoseek(server, L"KJIFAHello world");
+    const Outcome first = Request(server, L"KJIFAHello world");
     EXPECT_EQ(first.failure, L"");
     EXPECT_EQ(first.text3, L"こんにちは、世界");
 }
@@ -182,8 +177,8 @@ TEST(InfoseekRequestPaths, FailsWithinTheLimitOrShowsTheResult) {
 TEST(InfoseekRequestPaths, ALaterCompletionKeepsThePopupsFirstText) {
     standin::Server server;
     ASSERT_TRUE(server.Start());
-    velmora::Form1* form1 = nullptr;
-    const Outcome outcome = RunInfoseek(server, L"EJIFAGood morning", &form1);
+    std::unique_ptr<velmora::Form1> form1;
+    const Outcome outcome = Request(server, L"EJIFAGood morning", &form1);
     ASSERT_TRUE(outcome.popup);
     EXPECT_EQ(outcome.text3, L"おはようございます");
     wchar_t shown[256] = {};
@@ -202,32 +197,19 @@ TEST(InfoseekRequestPaths, TheLimitCoversParsingThePage) {
     standin::Server server;
     ASSERT_TRUE(server.Start(standin::Fault::BigPage));
     constexpr DWORD kShortLimitMs = 650;
-    const Outcome outcome = RunInfoseek(server, L"EJIFAHello world", nullptr, nullptr, kShortLimitMs);
+    const Outcome outcome = Request(server, L"EJIFAHello world", nullptr, nullptr, kShortLimitMs);
     EXPECT_NE(outcome.failure.find(L"秒以内に応答しませんでした"), std::wstring::npos);
     EXPECT_FALSE(outcome.popup);
     EXPECT_LT(outcome.elapsedMs, kShortLimitMs + 1000);
 }
 
-// Pumps the thread's messages for a while, as the client's message loop would.
-void Pump(DWORD milliseconds) {
-    const ULONGLONG end = GetTickCount64() + milliseconds;
-    MSG msg;
-    while (GetTickCount64() < end) {
-        if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            DispatchMessageW(&msg);
-        } else {
-            MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-        }
-    }
-}
-
 TEST(RequestOutcome, TheFirstOfTimeOutAndResultWins) {
     standin::Server server;
     ASSERT_TRUE(server.Start());
-    velmora::Form1* form1 = nullptr;
+    std::unique_ptr<velmora::Form1> form1;
     // The time-out comes first (its timer message is posted before the page can be there): the result that
     // follows must not open a popup over the report.
-    const Outcome outcome = RunInfoseek(server, L"EJIFAGood morning", &form1, [](velmora::Form1& form) {
+    const Outcome outcome = Request(server, L"EJIFAGood morning", &form1, [](velmora::Form1& form) {
         PostMessageW(form.hwnd(), WM_TIMER, 1, 0);
     });
     EXPECT_NE(outcome.failure.find(L"秒以内に応答しませんでした"), std::wstring::npos);
@@ -240,7 +222,7 @@ TEST(RequestOutcome, TheFirstOfTimeOutAndResultWins) {
 TEST(RequestOutcome, MessagesFromOutsideCarryNoResult) {
     standin::Server server;
     ASSERT_TRUE(server.Start());
-    velmora::Form1* form1 = nullptr;
+    std::unique_ptr<velmora::Form1> form1;
     // The completion message with made-up values arrives before the real one: it is ignored, and the page's
     // result still makes the popup.
     auto forge = [](velmora::Form1& form) {
@@ -248,7 +230,7 @@ TEST(RequestOutcome, MessagesFromOutsideCarryNoResult) {
             PostMessageW(form.hwnd(), velmora::Browser::kCompleteMessage, 0, value);
         }
     };
-    const Outcome outcome = RunInfoseek(server, L"EJIFAGood morning", &form1, forge);
+    const Outcome outcome = Request(server, L"EJIFAGood morning", &form1, forge);
     EXPECT_EQ(outcome.failure, L"");
     EXPECT_TRUE(outcome.popup);
     EXPECT_EQ(outcome.text3, L"おはようございます");
@@ -264,12 +246,7 @@ TEST(PendingBubble, WaitsFourHundredMillisecondsFromTheSelectionRead) {
     ASSERT_TRUE(server.Start());
     server.SetAnswerDelay(2000);
     ULONGLONG readAt = 0;
-    velmora::ClientOptions options;
-    options.requestLimitMs = kLimitMs;
-    const std::wstring host = server.HostW();
-    options.hosts = velmora::HostsWithOverrides(std::u16string(host.begin(), host.end()), std::nullopt);
-    options.reportFailure = [](const std::wstring&) {};
-    options.endProgram = [](UINT) {};
+    velmora::ClientOptions options = Options(server, Outcome());
     options.readSelection = [&readAt](HWND) {
         Sleep(700);
         readAt = GetTickCount64();
@@ -278,15 +255,10 @@ TEST(PendingBubble, WaitsFourHundredMillisecondsFromTheSelectionRead) {
     velmora::Form1 form1(std::move(options));
     ASSERT_TRUE(form1.Create());
     form1.Form_Load(L"/selection EJhnA");
-    ULONGLONG shownAt = 0;
-    const ULONGLONG end = GetTickCount64() + 3000;
-    while (!shownAt && GetTickCount64() < end) {
-        Pump(10);
-        if (form1.Pending() && IsWindowVisible(form1.Pending()->hwnd())) {
-            shownAt = GetTickCount64();
-        }
-    }
-    ASSERT_NE(shownAt, 0u);
+    auto shown = [&] { return form1.Pending() && IsWindowVisible(form1.Pending()->hwnd()); };
+    PumpUntil(shown, 3000);
+    ASSERT_TRUE(shown());
+    const ULONGLONG shownAt = GetTickCount64();
     EXPECT_GE(shownAt - readAt, 390u);  // the timer's own granularity
     EXPECT_LT(shownAt - readAt, 900u);
 }
@@ -314,47 +286,27 @@ LRESULT CALLBACK WatchFont(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 TEST(PopupWindow, ADpiChangeLaysItOutAndPointsItAtThePointerAgain) {
     standin::Server server;
     ASSERT_TRUE(server.Start());
-    Outcome outcome;
-    {
-        velmora::ClientOptions options;
-        options.requestLimitMs = kLimitMs;
-        const std::wstring host = server.HostW();
-        options.hosts = velmora::HostsWithOverrides(std::u16string(host.begin(), host.end()), std::nullopt);
-        options.reportFailure = [reports = outcome.reports](const std::wstring& text) { reports->push_back(text); };
-        options.endProgram = [](UINT) {};
-        velmora::Form1 form1(std::move(options));
-        ASSERT_TRUE(form1.Create());
-        form1.Form_Load(L"EJhnAGood morning");
-        RunUntilEnded(form1, outcome, GetTickCount64());
-        ASSERT_TRUE(form1.Popup() && form1.Popup()->hwnd());
-        HWND popup = form1.Popup()->hwnd();
-        RECT first{};
-        GetWindowRect(popup, &first);
-        const POINT pointer{first.left + 19, first.top + 87};  // where the tip pointed at 96 dpi
-        for (HWND child = GetWindow(popup, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-            SetPropW(child, L"VelmoraTestProc", reinterpret_cast<HANDLE>(GetWindowLongPtrW(child, GWLP_WNDPROC)));
-            SetWindowLongPtrW(child, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(WatchFont));
-        }
-        // As the system sends it when the bubble lands on a 150 % monitor, with its own suggestion (the old size
-        // scaled around the old place): the tail's tip goes back to the pointer at the new scale.
-        struct Case {
-            UINT dpi;
-            SIZE size;
-            POINT topLeft;
-        };
-        const Case cases[] = {{144, {452, 141}, {pointer.x - 28, pointer.y - 130}},
-                              {96, {301, 94}, {pointer.x - 19, pointer.y - 87}}};
-        for (const Case& c : cases) {
-            RECT suggested{10, 20, 10 + 452, 20 + 141};
-            SendMessageW(popup, WM_DPICHANGED, MAKEWPARAM(c.dpi, c.dpi), reinterpret_cast<LPARAM>(&suggested));
-            RECT r{};
-            GetWindowRect(popup, &r);
-            EXPECT_EQ(r.right - r.left, c.size.cx) << c.dpi;
-            EXPECT_EQ(r.bottom - r.top, c.size.cy) << c.dpi;
-            EXPECT_EQ(r.left, c.topLeft.x) << c.dpi;
-            EXPECT_EQ(r.top, c.topLeft.y) << c.dpi;
-        }
+    std::unique_ptr<velmora::Form1> form1;
+    ASSERT_TRUE(Request(server, L"EJhnAGood morning", &form1).popup);
+    HWND popup = form1->Popup()->hwnd();
+    RECT r{};
+    GetWindowRect(popup, &r);
+    const POINT pointer{r.left + 19, r.top + 87};  // where the tip pointed at 96 dpi
+    for (HWND child = GetWindow(popup, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        SetPropW(child, L"VelmoraTestProc", reinterpret_cast<HANDLE>(GetWindowLongPtrW(child, GWLP_WNDPROC)));
+        SetWindowLongPtrW(child, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(WatchFont));
     }
+    // As the system sends it when the bubble lands on a 150 % monitor, with its own suggestion (the old size
+    // scaled around the old place): the tail's tip goes back to the pointer at the new scale.
+    for (const auto& [dpi, tipX, tipY, cx, cy] : {std::array{144, 28, 130, 452, 141}, {96, 19, 87, 301, 94}}) {
+        r = {10, 20, 10 + 452, 20 + 141};
+        SendMessageW(popup, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&r));
+        GetWindowRect(popup, &r);
+        EXPECT_EQ(std::tuple(r.left, r.top, r.right - r.left, r.bottom - r.top),
+                  std::tuple(pointer.x - tipX, pointer.y - tipY, cx, cy))
+            << dpi;
+    }
+    form1.reset();
     // Two font changes for three controls, and the end of the labels (the text box's own procedure is put back
     // before it goes, which takes this watch off too).
     EXPECT_GE(g_fontChecks, 8);

@@ -7,7 +7,7 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <vector>
+#include <tuple>
 
 #include "UiDriver.h"
 #include "win/Automation.h"
@@ -27,72 +27,54 @@ void Print(const char* what, const ResourceCounts& c) {
     std::printf("%-34s GDI %4d  USER %4d  kernel %4d\n", what, c.gdi, c.user, c.kernel);
 }
 
-// The largest rise of each count over the first sample.
-ResourceCounts Growth(const std::vector<ResourceCounts>& samples) {
-    ResourceCounts g;
-    for (const ResourceCounts& s : samples) {
-        g.gdi = std::max(g.gdi, s.gdi - samples[0].gdi);
-        g.user = std::max(g.user, s.user - samples[0].user);
-        g.kernel = std::max(g.kernel, s.kernel - samples[0].kernel);
-    }
-    return g;
+// Raises each count of `rise` to the rise of `now` over `base`.
+void Track(ResourceCounts& rise, const ResourceCounts& base, const ResourceCounts& now) {
+    rise = {std::max(rise.gdi, now.gdi - base.gdi), std::max(rise.user, now.user - base.user),
+            std::max(rise.kernel, now.kernel - base.kernel)};
 }
 
 using Soak = uidriver::ClientTest;
 
 TEST_F(Soak, AHundredClientsToThePopupAndCloseLeaveNothingGrowing) {
-    constexpr int kRuns = 100;
-    const DWORD self = GetCurrentProcessId();
-    std::vector<ResourceCounts> atPopup;    // each client when its popup is up
-    std::vector<ResourceCounts> lifeGrowth;  // each client's rise over its life
-    std::vector<ResourceCounts> tester;      // this process after each run
-    for (int run = 0; run < kRuns; ++run) {
+    ResourceCounts firstAtPopup, lastAtPopup, firstTester, lastTester;  // each client at its popup; this process
+    ResourceCounts across, life, ours;  // largest rises: across the clients, within a client's life, this process
+    for (int run = 0; run < 100; ++run) {
         HWND popup = OpenPopup({600, 500});
         ASSERT_TRUE(popup) << run;
-        const HANDLE process = client_.Handle();
-        std::vector<ResourceCounts> life{Sample(process, client_.Pid())};
+        auto sample = [&] { return Sample(client_.Handle(), client_.Pid()); };
+        lastAtPopup = sample();
+        firstAtPopup = run == 0 ? lastAtPopup : firstAtPopup;
         Sleep(100);
-        life.push_back(Sample(process, client_.Pid()));
-        RECT r{};
-        GetWindowRect(popup, &r);
+        Track(life, lastAtPopup, sample());
+        const RECT r = uidriver::PlaceOf(popup, nullptr);
         automation::Drag({r.left + 8, r.top + 40}, {r.left + 28, r.top + 50});
         Sleep(200);
-        life.push_back(Sample(process, client_.Pid()));
-        HWND close = uidriver::ChildWithText(popup, L"Close");
-        ASSERT_TRUE(close) << run;
-        life.push_back(Sample(process, client_.Pid()));
-        automation::ClickAt(uidriver::Center(close));
+        Track(life, lastAtPopup, sample());
+        Track(across, firstAtPopup, lastAtPopup);
+        automation::ClickAt(uidriver::Center(uidriver::ChildWithText(popup, L"Close")));
         DWORD code = 1;
         ASSERT_TRUE(client_.WaitExit(10000, &code)) << run;
         EXPECT_EQ(code, 0u) << run;
-        atPopup.push_back(life[0]);
-        lifeGrowth.push_back(Growth(life));
-        tester.push_back(Sample(GetCurrentProcess(), self));
+        lastTester = Sample(GetCurrentProcess(), GetCurrentProcessId());
+        firstTester = run == 0 ? lastTester : firstTester;
+        Track(ours, firstTester, lastTester);
     }
-    Print("client at its popup, run 1", atPopup.front());
-    Print("client at its popup, run 100", atPopup.back());
-    Print("client at its popup, largest rise", Growth(atPopup));
-    ResourceCounts life;
-    for (const ResourceCounts& g : lifeGrowth) {
-        life = {std::max(life.gdi, g.gdi), std::max(life.user, g.user), std::max(life.kernel, g.kernel)};
-    }
-    Print("within a client's life, largest", life);
-    Print("test process after run 1", tester.front());
-    Print("test process after run 100", tester.back());
-    Print("test process, largest rise", Growth(tester));
-
+    Print("client at its popup, run 1", firstAtPopup);
+    Print("client at its popup, run 100", lastAtPopup);
+    Print("test process after run 1", firstTester);
+    Print("test process after run 100", lastTester);
     // Noise: a handle or two that the system opens on its own at times; growth would be one or more per run.
-    const ResourceCounts across = Growth(atPopup);
-    EXPECT_LE(across.gdi, 4);
-    EXPECT_LE(across.user, 0);
-    EXPECT_LE(across.kernel, 4);
-    EXPECT_LE(life.gdi, 4);
-    EXPECT_LE(life.user, 0);
-    EXPECT_LE(life.kernel, 4);
-    const ResourceCounts ours = Growth(tester);
-    EXPECT_LE(ours.gdi, 4);
-    EXPECT_LE(ours.user, 0);
-    EXPECT_LE(ours.kernel, 10);
+    const std::tuple<const char*, ResourceCounts, ResourceCounts> limits[] = {
+        {"client at its popup, largest rise", across, {4, 0, 4}},
+        {"within a client's life, largest", life, {4, 0, 4}},
+        {"test process, largest rise", ours, {4, 0, 10}},
+    };
+    for (const auto& [what, rise, limit] : limits) {
+        Print(what, rise);
+        EXPECT_LE(rise.gdi, limit.gdi) << what;
+        EXPECT_LE(rise.user, limit.user) << what;
+        EXPECT_LE(rise.kernel, limit.kernel) << what;
+    }
 }
 
 }  // namespace

@@ -150,6 +150,21 @@ HWND WaitForWindow(DWORD pid, const wchar_t* className, const wchar_t* caption, 
     return match;
 }
 
+HWND WaitForAnyWindow(DWORD pid, const wchar_t* className, DWORD timeoutMs) {
+    const ULONGLONG end = GetTickCount64() + timeoutMs;
+    for (;;) {
+        for (HWND hwnd : TopLevelWindows(pid, false)) {
+            if (ClassName(hwnd) == className) {
+                return hwnd;
+            }
+        }
+        if (GetTickCount64() >= end) {
+            return nullptr;
+        }
+        Sleep(2);
+    }
+}
+
 std::optional<MessageBoxInfo> WaitForMessageBox(DWORD pid, DWORD timeoutMs) {
     HWND box = WaitForWindow(pid, L"#32770", nullptr, timeoutMs);
     if (!box) {

@@ -48,6 +48,8 @@ using EnvironmentOverrides = std::vector<std::pair<std::wstring, std::wstring>>;
 
 // Waits for a visible top-level window of the process with this class (and caption, when given).
 [[nodiscard]] HWND WaitForWindow(DWORD pid, const wchar_t* className, const wchar_t* caption, DWORD timeoutMs);
+// The same for hidden windows too, looked for every few milliseconds (to time the moment one comes into being).
+[[nodiscard]] HWND WaitForAnyWindow(DWORD pid, const wchar_t* className, DWORD timeoutMs);
 
 struct MessageBoxInfo {
     HWND hwnd = nullptr;
