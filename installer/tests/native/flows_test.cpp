@@ -399,7 +399,6 @@ TEST(Shortcuts, AShortcutThatFailsOnlyAddsOneSentenceToTheUsualMessage) {
     EXPECT_EQ(removed.text, EntryRemoved(e).text + u"ｼｮｰﾄｶｯﾄｷｰは削除できませんでした。");
     EXPECT_FALSE(w.MenuExtEntryExists(e.caption));
     EXPECT_FALSE(w.Has(ScriptPath(e)));
-    EXPECT_FALSE(w.Has(kClient));
     EXPECT_EQ(w.buttons[2], false);
 }
 

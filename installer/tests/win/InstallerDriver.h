@@ -55,6 +55,10 @@ class InstallerRun {
     // The entry's pair: true for install disabled and uninstall enabled, false for the reverse, empty otherwise.
     [[nodiscard]] std::optional<bool> Registered(int entry) const;
     void Click(int command) const;
+    // Installs or removes one entry by its button, answering Yes and then the success box; true when the entry's
+    // buttons then follow.
+    [[nodiscard]] bool InstallEntry(int entry);
+    [[nodiscard]] bool UninstallEntry(int entry);
     // No box and no change for a moment: the command is over.
     [[nodiscard]] bool NoBoxFor(DWORD ms) const;
     // Closes the window; true when the program then ends with 0.

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -33,6 +34,16 @@ std::optional<std::string> ReadBytes(const std::wstring& path) {
 void RemoveTree(const std::wstring& path) {
     std::error_code ignored;
     fs::remove_all(path, ignored);
+}
+
+std::vector<std::wstring> FilesIn(const std::wstring& folder) {
+    std::vector<std::wstring> names;
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(fs::path(folder), error)) {
+        names.push_back(entry.path().filename().wstring());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 }  // namespace testsupport

@@ -27,73 +27,35 @@ struct Imports {
     DWORD entryRva = 0, imageSize = 0;
 };
 
-// The import directory of a 32-bit PE file, read from its bytes.
-std::optional<Imports> ReadImports(const std::string& file) {
-    auto at = [&](std::size_t offset, std::size_t size) -> const char* {
-        return offset + size <= file.size() ? file.data() + offset : nullptr;
-    };
-    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(at(0, sizeof(IMAGE_DOS_HEADER)));
-    if (!dos || dos->e_magic != IMAGE_DOS_SIGNATURE) {
+// The import directory of a 32-bit program, mapped as an image (sections at their addresses, nothing resolved).
+std::optional<Imports> ReadImports(const std::wstring& path) {
+    const HMODULE module = LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    if (!module) {
         return std::nullopt;
     }
-    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS32*>(at(dos->e_lfanew, sizeof(IMAGE_NT_HEADERS32)));
-    if (!nt || nt->Signature != IMAGE_NT_SIGNATURE || nt->OptionalHeader.Magic != IMAGE_NT_OPTIONAL_HDR32_MAGIC) {
-        return std::nullopt;
-    }
-    const auto* sections = reinterpret_cast<const IMAGE_SECTION_HEADER*>(
-        at(dos->e_lfanew + offsetof(IMAGE_NT_HEADERS32, OptionalHeader) + nt->FileHeader.SizeOfOptionalHeader,
-           nt->FileHeader.NumberOfSections * sizeof(IMAGE_SECTION_HEADER)));
-    if (!sections) {
-        return std::nullopt;
-    }
-    auto fileOffset = [&](DWORD rva) -> std::optional<std::size_t> {
-        for (WORD i = 0; i < nt->FileHeader.NumberOfSections; ++i) {
-            const IMAGE_SECTION_HEADER& s = sections[i];
-            if (rva >= s.VirtualAddress && rva < s.VirtualAddress + std::max(s.Misc.VirtualSize, s.SizeOfRawData)) {
-                return rva - s.VirtualAddress + s.PointerToRawData;
-            }
-        }
-        return std::nullopt;
-    };
+    const auto* base = reinterpret_cast<const char*>(reinterpret_cast<std::uintptr_t>(module) & ~std::uintptr_t{3});
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS32*>(
+        base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
+    const auto& directories = nt->OptionalHeader.DataDirectory;
     Imports imports;
     imports.entryRva = nt->OptionalHeader.AddressOfEntryPoint;
     imports.imageSize = nt->OptionalHeader.SizeOfImage;
-    const auto& directories = nt->OptionalHeader.DataDirectory;
     imports.delayed = directories[IMAGE_DIRECTORY_ENTRY_DELAY_IMPORT].VirtualAddress != 0;
-    const auto first = fileOffset(directories[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress);
-    if (!first) {
-        return std::nullopt;
-    }
-    for (std::size_t offset = *first;; offset += sizeof(IMAGE_IMPORT_DESCRIPTOR)) {
-        const auto* d = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(at(offset, sizeof(IMAGE_IMPORT_DESCRIPTOR)));
-        if (!d) {
-            return std::nullopt;
-        }
-        if (d->Name == 0) {
-            return imports;
-        }
-        const auto name = fileOffset(d->Name);
-        if (!name || !at(*name, 1)) {
-            return std::nullopt;
-        }
-        std::string dll(file.data() + *name, strnlen(file.data() + *name, file.size() - *name));
+    for (auto* d = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(
+             base + directories[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress);
+         d->Name; ++d) {
+        std::string dll = base + d->Name;
         std::transform(dll.begin(), dll.end(), dll.begin(), [](unsigned char c) { return std::tolower(c); });
         imports.dlls.insert(dll);
-        const auto names = fileOffset(d->OriginalFirstThunk ? d->OriginalFirstThunk : d->FirstThunk);
-        for (DWORD i = 0; names; ++i) {
-            const auto* thunk = reinterpret_cast<const DWORD*>(at(*names + 4 * i, 4));
-            if (!thunk || *thunk == 0) {
-                break;
-            }
-            std::string function;
-            if (!(*thunk & IMAGE_ORDINAL_FLAG32)) {
-                if (const auto hint = fileOffset(*thunk); hint && at(*hint + 2, 1)) {
-                    function.assign(file.data() + *hint + 2, strnlen(file.data() + *hint + 2, file.size() - *hint - 2));
-                }
-            }
-            imports.functions.push_back({dll, function, d->FirstThunk + 4 * i});
+        const auto* thunk = reinterpret_cast<const DWORD*>(base + (d->OriginalFirstThunk ? d->OriginalFirstThunk
+                                                                                          : d->FirstThunk));
+        for (DWORD i = 0; thunk[i]; ++i) {
+            const bool byName = !(thunk[i] & IMAGE_ORDINAL_FLAG32);
+            imports.functions.push_back({dll, byName ? base + thunk[i] + 2 : "", d->FirstThunk + 4 * i});
         }
     }
+    FreeLibrary(module);
+    return imports;
 }
 
 // Libraries that Windows always takes from the system folder (the KnownDLLs), plus the common controls, which come
@@ -110,9 +72,7 @@ TEST(DllSearch, ProgramsImportOnlyLibrariesTheSystemFolderAlwaysGives) {
     };
     const Case cases[] = {{INSTALL_EXE, {}}, {CLIENT_EXE, {"wininet.dll"}}};
     for (const Case& c : cases) {
-        const auto bytes = testsupport::ReadBytes(automation::WindowsPath(c.program));
-        ASSERT_TRUE(bytes) << c.program;
-        const auto imports = ReadImports(*bytes);
+        const auto imports = ReadImports(automation::WindowsPath(c.program));
         ASSERT_TRUE(imports) << c.program;
         EXPECT_TRUE(imports->dlls.count("kernel32.dll")) << "the import table was not read: " << c.program;
         EXPECT_FALSE(imports->delayed) << c.program;
@@ -263,15 +223,12 @@ class StartWatch {
     }
 
     static std::string PathOf(HANDLE file) {
-        wchar_t path[MAX_PATH] = {};
-        if (!file || !GetFinalPathNameByHandleW(file, path, MAX_PATH, 0)) {
-            return "(unnamed)";
+        wchar_t wide[MAX_PATH] = {};
+        char path[MAX_PATH] = "(unnamed)";
+        if (file && GetFinalPathNameByHandleW(file, wide, MAX_PATH, 0)) {
+            WideCharToMultiByte(CP_UTF8, 0, wide, -1, path, MAX_PATH, nullptr, nullptr);
         }
-        std::string narrow;
-        for (const wchar_t* p = path; *p; ++p) {
-            narrow += *p < 0x80 ? static_cast<char>(*p) : '?';
-        }
-        return narrow;
+        return path;
     }
 
     struct Breakpoint {
@@ -290,9 +247,7 @@ TEST(DllSearch, BothProgramsLimitTheSearchToTheSystemFolderBeforeAnythingElse) {
     const std::wstring folder = testsupport::ScratchFolder(L"dllsearch");
     for (const char* program : {INSTALL_EXE, CLIENT_EXE}) {
         const std::wstring source = automation::WindowsPath(program);
-        const auto bytes = testsupport::ReadBytes(source);
-        ASSERT_TRUE(bytes) << program;
-        const auto imports = ReadImports(*bytes);
+        const auto imports = ReadImports(source);
         ASSERT_TRUE(imports) << program;
         // A copy in a folder of its own, away from anything the build put beside it.
         const std::wstring copy = folder + source.substr(source.find_last_of(L'\\'));

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <vector>
 
 #include "WinTestSupport.h"
@@ -90,21 +89,6 @@ TEST(FileOps, FileVersionComesFromTheVersionResource) {
     testsupport::RemoveTree(folder);
 }
 
-std::vector<std::wstring> FilesIn(const std::wstring& folder) {
-    std::vector<std::wstring> names;
-    WIN32_FIND_DATAW data;
-    const HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &data);
-    for (BOOL more = find != INVALID_HANDLE_VALUE; more; more = FindNextFileW(find, &data)) {
-        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-            names.push_back(data.cFileName);
-        }
-    }
-    if (find != INVALID_HANDLE_VALUE) {
-        FindClose(find);
-    }
-    return names;
-}
-
 // A copy or a write that fails leaves the old file whole and no temporary file beside it; one that works
 // replaces the file. "Locked": held open as a running program's file is (Windows refuses to replace either).
 TEST(FileOps, CopyAndWriteReplaceTheFileWholeOrLeaveItAlone) {
@@ -128,21 +112,16 @@ TEST(FileOps, CopyAndWriteReplaceTheFileWholeOrLeaveItAlone) {
         if (!c.noSource) {
             ASSERT_TRUE(testsupport::WriteBytes(source, "new"));
         }
-        const common::UniqueFile sourceLock(
-            c.lockSource ? CreateFileW(source.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr) : nullptr);
-        const common::UniqueFile targetLock(
-            c.lockTarget ? CreateFileW(target.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr)
-                         : nullptr);
+        const auto lock = [](bool on, const std::wstring& path, DWORD share) {
+            return common::UniqueFile(
+                on ? CreateFileW(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr) : nullptr);
+        };
+        const auto sourceLock = lock(c.lockSource, source, 0), targetLock = lock(c.lockTarget, target, FILE_SHARE_READ);
         const DWORD error = c.write ? WriteFileOver(target, "new") : CopyFileOver(source, target);
         EXPECT_EQ(error, c.error) << c.what;
         EXPECT_EQ(testsupport::ReadBytes(target), error ? std::string(5000, 'o') : "new") << c.what;
-        std::vector<std::wstring> expected{L"target.bin"};
-        if (!c.noSource) {
-            expected.insert(expected.begin(), L"new.bin");
-        }
-        auto names = FilesIn(folder);
-        std::sort(names.begin(), names.end());
-        EXPECT_EQ(names, expected) << c.what;
+        const std::vector<std::wstring> left{L"new.bin", L"target.bin"};
+        EXPECT_EQ(testsupport::FilesIn(folder), std::vector(left.begin() + c.noSource, left.end())) << c.what;
         testsupport::RemoveTree(folder);
     }
     EXPECT_NE(WriteFileOver(testsupport::ScratchFolder(L"replace") + L"\\missing\\x.html", "x"), ERROR_SUCCESS);

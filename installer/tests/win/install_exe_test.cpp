@@ -162,55 +162,37 @@ TEST_F(InstallExeTest, UpdateTakesOnlyANewerVersion) {
     EXPECT_TRUE(run.Close());
 }
 
-std::vector<std::wstring> InstallFolderFiles() {
-    std::vector<std::wstring> names;
-    WIN32_FIND_DATAW data;
-    const HANDLE find = FindFirstFileW((kInstallFolder + L"\\*").c_str(), &data);
-    for (BOOL more = find != INVALID_HANDLE_VALUE; more; more = FindNextFileW(find, &data)) {
-        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-            names.push_back(data.cFileName);
-        }
-    }
-    if (find != INVALID_HANDLE_VALUE) {
-        FindClose(find);
-    }
-    return names;
+common::UniqueFile Hold(const std::wstring& path, DWORD share) {
+    return common::UniqueFile(CreateFileW(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr));
 }
 
 // A client that cannot be replaced (held open, as a running program is) or copied: a stop box with the system's
 // reason, the old client untouched, no temporary file left, and the window all the same.
 TEST_F(InstallExeTest, ClientCopyThatFailsIsReportedAndLeavesTheOldClient) {
+    const auto failsWith = [&](const wchar_t* notice, const std::wstring& failed) {
+        InstallerRun run(stage_);
+        ASSERT_NO_FATAL_FAILURE(run.Answer(L"Velmora", notice, Box::Ok, IDOK));
+        ASSERT_NO_FATAL_FAILURE(run.Answer(L"Velmora", failed, Box::OkStop, IDOK));
+        ASSERT_TRUE(run.WaitForForm());
+        EXPECT_TRUE(run.Close());
+    };
     Install(STUB_OLD_CLIENT);
     Stage(STUB_NEW_CLIENT);
     {
-        const common::UniqueFile held(CreateFileW(kInstalledClient.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                                  OPEN_EXISTING, 0, nullptr));
+        const auto held = Hold(kInstalledClient, FILE_SHARE_READ);
         ASSERT_TRUE(held);
-        InstallerRun run(stage_);
-        ASSERT_NO_FATAL_FAILURE(run.Answer(L"Velmora", L"本体をアップデートします", Box::Ok, IDOK));
-        ASSERT_NO_FATAL_FAILURE(run.Answer(L"Velmora",
-                                           L"本体のアップデートに失敗しました。これまでの本体をそのまま使います。\n\n" +
-                                               common::SystemErrorText(ERROR_ACCESS_DENIED),
-                                           Box::OkStop, IDOK));
-        ASSERT_TRUE(run.WaitForForm());
-        EXPECT_TRUE(InstalledIs(STUB_OLD_CLIENT));
-        EXPECT_EQ(InstallFolderFiles(), std::vector<std::wstring>{L"velmora.exe"});
-        EXPECT_TRUE(run.Close());
+        failsWith(L"本体をアップデートします", L"本体のアップデートに失敗しました。これまでの本体をそのまま使います。\n\n" +
+                                                   common::SystemErrorText(ERROR_ACCESS_DENIED));
     }
+    EXPECT_TRUE(InstalledIs(STUB_OLD_CLIENT));
+    EXPECT_EQ(FilesIn(kInstallFolder), std::vector<std::wstring>{L"velmora.exe"});
 
     ClearInstallation();
-    const common::UniqueFile held(CreateFileW((stage_ + L"\\velmora.exe").c_str(), GENERIC_READ, 0, nullptr,
-                                              OPEN_EXISTING, 0, nullptr));
+    const auto held = Hold(stage_ + L"\\velmora.exe", 0);
     ASSERT_TRUE(held);
-    InstallerRun run(stage_);
-    ASSERT_NO_FATAL_FAILURE(run.Answer(L"Velmora", L"本体をインストールします", Box::Ok, IDOK));
-    ASSERT_NO_FATAL_FAILURE(run.Answer(L"Velmora",
-                                       L"本体のインストールに失敗しました。\n\n" +
-                                           common::SystemErrorText(ERROR_SHARING_VIOLATION),
-                                       Box::OkStop, IDOK));
-    ASSERT_TRUE(run.WaitForForm());
-    EXPECT_EQ(InstallFolderFiles(), std::vector<std::wstring>{});
-    EXPECT_TRUE(run.Close());
+    failsWith(L"本体をインストールします",
+              L"本体のインストールに失敗しました。\n\n" + common::SystemErrorText(ERROR_SHARING_VIOLATION));
+    EXPECT_EQ(FilesIn(kInstallFolder), std::vector<std::wstring>{});
 }
 
 // The script cannot be put in place (an old one is held open, as a browser reading it would): the entry is not
@@ -222,8 +204,7 @@ TEST_F(InstallExeTest, ScriptThatCannotBeWrittenRegistersNothingAndLeavesNothing
     InstallerRun run(stage_);
     ASSERT_TRUE(run.WaitForForm());
     {
-        const common::UniqueFile held(CreateFileW(script.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
-                                                  nullptr, OPEN_EXISTING, 0, nullptr));
+        const auto held = Hold(script, FILE_SHARE_READ | FILE_SHARE_DELETE);
         ASSERT_TRUE(held);
         run.Click(1);
         run.Answer(kConfirmInstall, L"IE の右ｸﾘｯｸﾒﾆｭｰに「" + kCaptions[0] + L"」を追加しますか。", Box::YesNo, IDYES);
@@ -232,7 +213,7 @@ TEST_F(InstallExeTest, ScriptThatCannotBeWrittenRegistersNothingAndLeavesNothing
     }
     EXPECT_FALSE(MenuKeyExists(0));
     EXPECT_EQ(run.Registered(0), false);
-    EXPECT_EQ(InstallFolderFiles(), std::vector<std::wstring>{L"velmora.exe"});
+    EXPECT_EQ(FilesIn(kInstallFolder), std::vector<std::wstring>{L"velmora.exe"});
     EXPECT_TRUE(run.Close());
 }
 

@@ -5,9 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <set>
-
 #include "InstallerDriver.h"
 #include "WinTestSupport.h"
 #include "standin/Standin.h"
@@ -21,22 +18,6 @@ std::wstring PackageFolder() {
     wchar_t folder[MAX_PATH] = {};
     const DWORD n = GetEnvironmentVariableW(L"VELMORA_PACKAGE_FOLDER", folder, MAX_PATH);
     return n > 0 && n < MAX_PATH ? folder : L"";
-}
-
-std::set<std::wstring> FileNames(const std::wstring& folder) {
-    std::set<std::wstring> names;
-    WIN32_FIND_DATAW found{};
-    const HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) {
-        return names;
-    }
-    do {
-        if (wcscmp(found.cFileName, L".") != 0 && wcscmp(found.cFileName, L"..") != 0) {
-            names.insert(found.cFileName);
-        }
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
-    return names;
 }
 
 // Every line break is CR LF: no LF alone, no CR alone.
@@ -70,8 +51,8 @@ std::vector<std::string> VbScriptBlock(const std::string& script) {
 TEST(Package, HoldsTheFourFilesAsAWindowsUserNeedsThem) {
     const std::wstring folder = PackageFolder();
     ASSERT_FALSE(folder.empty()) << "VELMORA_PACKAGE_FOLDER is not set: run this test through package_test.sh";
-    EXPECT_EQ(FileNames(folder),
-              (std::set<std::wstring>{L"Install.exe", L"velmora.exe", L"LICENSE.txt", L"README-ja.txt"}));
+    EXPECT_EQ(FilesIn(folder),
+              (std::vector<std::wstring>{L"Install.exe", L"LICENSE.txt", L"README-ja.txt", L"velmora.exe"}));
     const std::string readme = ReadBytes(folder + L"\\README-ja.txt").value_or("");
     EXPECT_EQ(readme.rfind("\xEF\xBB\xBF", 0), 0u) << "no byte-order mark";
     EXPECT_TRUE(OnlyCrLf(readme));
@@ -84,13 +65,12 @@ TEST(Package, HoldsTheFourFilesAsAWindowsUserNeedsThem) {
     EXPECT_TRUE(OnlyCrLf(license));
 
     // The zip's name (the folder is named after it) and both programs carry the version CMake was given.
-    const std::wstring version = std::to_wstring(VELMORA_VERSION_MAJOR) + L"." +
-                                 std::to_wstring(VELMORA_VERSION_MINOR) + L"." + std::to_wstring(VELMORA_VERSION_PATCH);
-    EXPECT_EQ(folder.substr(folder.rfind(L'\\') + 1), L"velmora-" + version + L"-win32");
+    const installer::FileVersion version{{VELMORA_VERSION_MAJOR, VELMORA_VERSION_MINOR, VELMORA_VERSION_PATCH, 0}};
+    EXPECT_EQ(folder.substr(folder.rfind(L'\\') + 1), L"velmora-" + std::to_wstring(VELMORA_VERSION_MAJOR) + L"." +
+                                                           std::to_wstring(VELMORA_VERSION_MINOR) + L"." +
+                                                           std::to_wstring(VELMORA_VERSION_PATCH) + L"-win32");
     for (const wchar_t* program : {L"\\Install.exe", L"\\velmora.exe"}) {
-        EXPECT_EQ(installer::FileVersionOf(folder + program),
-                  (installer::FileVersion{{VELMORA_VERSION_MAJOR, VELMORA_VERSION_MINOR, VELMORA_VERSION_PATCH, 0}}))
-            << program;
+        EXPECT_EQ(installer::FileVersionOf(folder + program), version) << program;
     }
 }
 
@@ -101,11 +81,7 @@ TEST(Package, InstallsTheFirstEntryAndTheMenuScriptHandsOverToTheClient) {
         InstallerRun run(folder);
         ASSERT_NO_FATAL_FAILURE(run.Answer(L"Velmora", L"本体をインストールします", Box::Ok, IDOK));
         ASSERT_TRUE(run.WaitForForm());
-        run.Click(1);
-        run.Answer(L"Velmora のｲﾝｽﾄｰﾙ", L"IE の右ｸﾘｯｸﾒﾆｭｰに「" + kCaptions[0] + L"」を追加しますか。", Box::YesNo,
-                   IDYES);
-        run.Answer(L"ｲﾝｽﾄｰﾙ成功", kCaptions[0] + L" のｲﾝｽﾄｰﾙに成功しました。IE を再起動して下さい。", Box::Ok, IDOK);
-        EXPECT_TRUE(automation::WaitUntil([&] { return run.Registered(0) == true; }, kWaitMs));
+        EXPECT_TRUE(run.InstallEntry(0));
         EXPECT_TRUE(run.Close());
     }
     EXPECT_EQ(ReadBytes(kInstalledClient), ReadBytes(folder + L"\\velmora.exe"));

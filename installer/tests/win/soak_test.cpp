@@ -40,43 +40,30 @@ TEST(InstallerSoak, TwoHundredInstallUninstallCyclesHoldNoMoreHandles) {
     InstallerRun run(stage);
     ASSERT_NO_FATAL_FAILURE(run.Answer(L"Velmora", L"本体をインストールします", Box::Ok, IDOK));
     ASSERT_TRUE(run.WaitForForm());
-    const std::wstring caption = kCaptions[0];
-    std::vector<int> gdi, user, kernel;
+    std::vector<int> series[3];  // GDI, USER, kernel
     for (int cycle = 0; cycle < kCycles; ++cycle) {
-        run.Click(1);
-        ASSERT_NO_FATAL_FAILURE(run.Answer(L"Velmora のｲﾝｽﾄｰﾙ", L"IE の右ｸﾘｯｸﾒﾆｭｰに「" + caption + L"」を追加しますか。",
-                                           Box::YesNo, IDYES));
-        ASSERT_NO_FATAL_FAILURE(run.Answer(
-            L"ｲﾝｽﾄｰﾙ成功", caption + L" のｲﾝｽﾄｰﾙに成功しました。IE を再起動して下さい。", Box::Ok, IDOK));
-        ASSERT_TRUE(automation::WaitUntil([&] { return run.Registered(0) == true; }, kWaitMs)) << cycle;
-        run.Click(2);
-        ASSERT_NO_FATAL_FAILURE(run.Answer(L"Velmora のｱﾝｲﾝｽﾄｰﾙ",
-                                           L"IE の右ｸﾘｯｸﾒﾆｭｰから「" + caption + L"」を削除しますか。", Box::YesNo,
-                                           IDYES));
-        ASSERT_NO_FATAL_FAILURE(run.Answer(
-            L"ｱﾝｲﾝｽﾄｰﾙ成功", caption + L" のｱﾝｲﾝｽﾄｰﾙに成功しました。IE を再起動して下さい。", Box::Ok, IDOK));
-        ASSERT_TRUE(automation::WaitUntil([&] { return run.Registered(0) == false; }, kWaitMs)) << cycle;
+        ASSERT_TRUE(run.InstallEntry(0)) << cycle;
+        ASSERT_TRUE(run.UninstallEntry(0)) << cycle;
         const auto counts = automation::CountResources(run.Handle(), run.Pid());
         ASSERT_TRUE(counts) << cycle;
-        gdi.push_back(counts->gdi);
-        user.push_back(counts->user);
-        kernel.push_back(counts->kernel);
+        series[0].push_back(counts->gdi);
+        series[1].push_back(counts->user);
+        series[2].push_back(counts->kernel);
     }
     EXPECT_TRUE(run.Close());
     RemoveTree(stage);
 
-    struct Series {
-        const char* name;
-        const std::vector<int>& values;
-    };
-    for (const Series& s : {Series{"GDI", gdi}, Series{"USER", user}, Series{"kernel", kernel}}) {
-        const std::vector<int> early(s.values.begin() + kWarmUp, s.values.begin() + kWarmUp + kWindow);
-        const std::vector<int> late(s.values.end() - kWindow, s.values.end());
-        const auto [low, high] = std::minmax_element(s.values.begin(), s.values.end());
+    const char* const names[] = {"GDI", "USER", "kernel"};
+    for (int i = 0; i < 3; ++i) {
+        const char* name = names[i];
+        const std::vector<int>& values = series[i];
+        const std::vector<int> early(values.begin() + kWarmUp, values.begin() + kWarmUp + kWindow);
+        const std::vector<int> late(values.end() - kWindow, values.end());
+        const auto [low, high] = std::minmax_element(values.begin(), values.end());
         std::printf("%-6s after cycle 1: %d, median of cycles %d-%d: %d, median of the last %d: %d, range %d-%d\n",
-                    s.name, s.values.front(), kWarmUp + 1, kWarmUp + kWindow, Median(early), kWindow, Median(late),
+                    name, values.front(), kWarmUp + 1, kWarmUp + kWindow, Median(early), kWindow, Median(late),
                     *low, *high);
-        EXPECT_LE(Median(late), Median(early) + kNoise) << s.name;
+        EXPECT_LE(Median(late), Median(early) + kNoise) << name;
     }
 }
 
