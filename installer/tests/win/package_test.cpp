@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "InstallerDriver.h"
 #include "WinTestSupport.h"
 #include "standin/Standin.h"
@@ -22,13 +24,12 @@ std::wstring PackageFolder() {
 
 // Every line break is CR LF: no LF alone, no CR alone.
 bool OnlyCrLf(const std::string& text) {
-    for (size_t i = 0; i < text.size(); ++i) {
-        if ((text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) ||
-            (text[i] == '\r' && (i + 1 == text.size() || text[i + 1] != '\n'))) {
-            return false;
-        }
+    std::ptrdiff_t pairs = 0;
+    for (auto at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at + 2)) {
+        ++pairs;
     }
-    return text.find("\r\n") != std::string::npos;
+    return pairs > 0 && pairs == std::count(text.begin(), text.end(), '\r') &&
+           pairs == std::count(text.begin(), text.end(), '\n');
 }
 
 // The lines of the script's VBScript block, without its opening and closing tags.
@@ -106,13 +107,7 @@ TEST(Package, InstallsTheFirstEntryAndTheMenuScriptHandsOverToTheClient) {
     HWND popup = nullptr;
     ASSERT_TRUE(automation::WaitUntil(
         [&] { return (popup = FindWindowW(L"VelmoraForm2", nullptr)) != nullptr && IsWindowVisible(popup); }, 30000));
-    std::wstring shown;
-    for (HWND child : automation::Children(popup)) {
-        if (automation::ClassName(child) == L"Edit") {
-            shown = automation::WindowText(child);
-        }
-    }
-    EXPECT_EQ(shown, L"こんにちは、世界");
+    EXPECT_EQ(automation::WindowText(FindWindowExW(popup, nullptr, L"Edit", nullptr)), L"こんにちは、世界");
     EXPECT_EQ(server.RequestLines().size(), 1u);
     PostMessageW(popup, WM_CLOSE, 0, 0);
     RemoveTree(scratch);

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "win/Automation.h"
+
 namespace automation {
 namespace {
 
@@ -63,18 +65,17 @@ std::optional<int> GdiObjects(HANDLE process) {
 
 std::optional<int> KernelHandles(DWORD pid) {
     using Query = NTSTATUS(WINAPI*)(ULONG, PVOID, ULONG, PULONG);
+    constexpr NTSTATUS kLengthMismatch = static_cast<NTSTATUS>(0xC0000004);
     std::vector<BYTE> buffer(1 << 20);
-    for (;;) {
-        ULONG needed = 0;
-        const NTSTATUS status = Ntdll<Query>("NtQuerySystemInformation")(
-            kSystemHandleInformation, buffer.data(), static_cast<ULONG>(buffer.size()), &needed);
-        if (status == 0) {
-            break;
-        }
-        if (status != static_cast<NTSTATUS>(0xC0000004) || buffer.size() > (64u << 20)) {  // STATUS_INFO_LENGTH_MISMATCH
-            return std::nullopt;
-        }
+    NTSTATUS status = 0;
+    while ((status = Ntdll<Query>("NtQuerySystemInformation")(kSystemHandleInformation, buffer.data(),
+                                                              static_cast<ULONG>(buffer.size()), nullptr)) ==
+               kLengthMismatch &&
+           buffer.size() < (64u << 20)) {
         buffer.resize(buffer.size() * 2);
+    }
+    if (status != 0) {
+        return std::nullopt;
     }
     const ULONG count = *reinterpret_cast<const ULONG*>(buffer.data());
     const auto* entries = reinterpret_cast<const SystemHandleEntry*>(buffer.data() + sizeof(ULONG_PTR));
@@ -85,25 +86,6 @@ std::optional<int> KernelHandles(DWORD pid) {
     return owned;
 }
 
-struct WindowCount {
-    DWORD pid;
-    int windows;
-};
-
-BOOL CALLBACK CountChild(HWND hwnd, LPARAM param) {
-    auto* count = reinterpret_cast<WindowCount*>(param);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(hwnd, &owner);
-    count->windows += owner == count->pid;
-    return TRUE;
-}
-
-BOOL CALLBACK CountTopLevel(HWND hwnd, LPARAM param) {
-    CountChild(hwnd, param);
-    EnumChildWindows(hwnd, CountChild, param);  // all descendants, not only direct children
-    return TRUE;
-}
-
 }  // namespace
 
 std::optional<ResourceCounts> CountResources(HANDLE process, DWORD pid) {
@@ -112,10 +94,12 @@ std::optional<ResourceCounts> CountResources(HANDLE process, DWORD pid) {
     if (!gdi || !kernel) {
         return std::nullopt;
     }
-    WindowCount windows{pid, 0};
-    EnumWindows(CountTopLevel, reinterpret_cast<LPARAM>(&windows));
     // Windows that live on other desktops or as message-only windows are not seen; the installer makes none.
-    return ResourceCounts{*gdi, windows.windows, *kernel};
+    int windows = 0;
+    for (HWND w : TopLevelWindows(pid, false)) {
+        windows += 1 + static_cast<int>(Children(w).size());
+    }
+    return ResourceCounts{*gdi, windows, *kernel};
 }
 
 }  // namespace automation
