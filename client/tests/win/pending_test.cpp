@@ -245,35 +245,10 @@ TEST_F(Pending, LooksLikeThePopupDragsWithoutAMenuAndCloseOrEscEndTheClientAtOnc
     EXPECT_TRUE(EqualRgn(pendingShape.get(), popupShape.get()));
 }
 
-TEST_F(Pending, ThePopupAnswersTheKeyboard) {
-    ASSERT_TRUE(OpenPopup());
-    SetClipboardText(L"");
-    auto menuOpens = [&] { return automation::WaitUntil([&] { return !OpenMenus(client_.Pid()).empty(); }, 3000); };
-    // Shift+F10: the popup's own menu at the bubble's top-left corner; Down, Enter take its first item.
-    Key(VK_F10, VK_SHIFT);
-    ASSERT_TRUE(menuOpens());
-    const RECT menu = PlaceOf(OpenMenus(client_.Pid()).front(), nullptr);
-    const RECT bubble = PlaceOf(popup_, nullptr);
-    EXPECT_EQ(menu.left, bubble.left);
-    EXPECT_EQ(menu.top, bubble.top);
-    Key(VK_DOWN);
-    Key(VK_RETURN);
-    EXPECT_TRUE(automation::WaitUntil([&] { return ClipboardText() == L"こんにちは、世界"; }, 3000));
-    // The context-menu key opens the same menu; Esc closes the menu only.
-    Key(VK_APPS);
-    EXPECT_TRUE(menuOpens());
-    Key(VK_ESCAPE);
-    Sleep(300);
-    EXPECT_TRUE(OpenMenus(client_.Pid()).empty());
-    ASSERT_TRUE(client_.Running());
-    // Esc in the popup ends the client, as "Close" does.
-    Key(VK_ESCAPE);
-    DWORD code = 1;
-    EXPECT_TRUE(client_.WaitExit(3000, &code));
-    EXPECT_EQ(code, 0u);
-}
-
-TEST_F(Pending, TheWheelScrollsALongTextWithoutScrollBars) {
+// A long translation: the wheel scrolls it, Shift+F10 and the context-menu key open the popup's menu, the settings
+// window takes Enter and Esc, and Esc ends the client.
+TEST_F(Pending, ThePopupAndItsSettingsWindowAnswerTheKeyboardAndTheWheel) {
+    WriteIni("&HFF\r\n&HFFFFFF\r\n");
     std::wstring words;
     for (int i = 0; i < 40; ++i) {
         words += L"Thank you very much ";
@@ -297,17 +272,25 @@ TEST_F(Pending, TheWheelScrollsALongTextWithoutScrollBars) {
     EXPECT_GT(wheel(-WHEEL_DELTA), down);
     EXPECT_EQ(wheel(2 * WHEEL_DELTA), 0);
     EXPECT_FALSE(GetWindowLongW(text1, GWL_STYLE) & (WS_VSCROLL | WS_HSCROLL));
-}
 
-TEST_F(Pending, SettingsWindowTakesEnterOnAFocusedButtonAndEscAsCancel) {
-    WriteIni("&HFF\r\n&HFFFFFF\r\n");
-    ASSERT_TRUE(OpenPopup());
-    // Cancel by Enter, then Esc, then OK by Enter: only the last writes the file. Tabs count from the background
-    // list, where the choice leaves the focus.
+    // Shift+F10: the popup's own menu at the bubble's top-left corner; Down, Enter take its first item.
+    SetClipboardText(L"");
+    auto menuByKeys = [&](WORD vk, WORD modifier) {
+        Key(vk, modifier);
+        return automation::WaitUntil([&] { return !OpenMenus(client_.Pid()).empty(); }, 3000);
+    };
+    ASSERT_TRUE(menuByKeys(VK_F10, VK_SHIFT));
+    const RECT menu = PlaceOf(OpenMenus(client_.Pid()).front(), nullptr);
+    EXPECT_EQ(menu.left, PlaceOf(popup_, nullptr).left);
+    EXPECT_EQ(menu.top, PlaceOf(popup_, nullptr).top);
+    Key(VK_DOWN);
+    Key(VK_RETURN);
+    EXPECT_TRUE(automation::WaitUntil([&] { return ClipboardText() == automation::WindowText(text1); }, 3000));
+
+    // The settings window by the menu's third item: Cancel by Enter, then Esc, then OK by Enter; only the last
+    // writes the file. Tabs count from the background list, where the choice leaves the focus.
     for (const auto& [tabs, key, saves] : {std::tuple{3, VK_RETURN, false}, {0, VK_ESCAPE, false}, {2, VK_RETURN, true}}) {
-        // The settings window by the keys: the menu, Down, Down, Enter.
-        Key(VK_F10, VK_SHIFT);
-        ASSERT_TRUE(automation::WaitUntil([&] { return !OpenMenus(client_.Pid()).empty(); }, 3000));
+        ASSERT_TRUE(menuByKeys(VK_F10, VK_SHIFT));
         Key(VK_DOWN);
         Key(VK_DOWN);
         Key(VK_RETURN);
@@ -332,6 +315,17 @@ TEST_F(Pending, SettingsWindowTakesEnterOnAFocusedButtonAndEscAsCancel) {
         EXPECT_TRUE(automation::WaitUntil([&] { return !IsWindow(settings); }, 3000)) << key;
         EXPECT_EQ(ReadIni(), saves ? "&HFFFF00\r\n&H0\r\n" : "&HFF\r\n&HFFFFFF\r\n") << key;
     }
+
+    // The context-menu key opens the same menu; Esc closes the menu only, and then ends the client as Close does.
+    EXPECT_TRUE(menuByKeys(VK_APPS, 0));
+    Key(VK_ESCAPE);
+    Sleep(300);
+    EXPECT_TRUE(OpenMenus(client_.Pid()).empty());
+    ASSERT_TRUE(client_.Running());
+    Key(VK_ESCAPE);
+    DWORD code = 1;
+    EXPECT_TRUE(client_.WaitExit(3000, &code));
+    EXPECT_EQ(code, 0u);
 }
 
 }  // namespace
