@@ -289,7 +289,8 @@ TEST_F(Pending, ThePopupAndItsSettingsWindowAnswerTheKeyboardAndTheWheel) {
 
     // The settings window by the menu's third item: Cancel by Enter, then Esc, then OK by Enter; only the last
     // writes the file. Tabs count from the background list, where the choice leaves the focus.
-    for (const auto& [tabs, key, saves] : {std::tuple{3, VK_RETURN, false}, {0, VK_ESCAPE, false}, {2, VK_RETURN, true}}) {
+    for (const auto& [tabs, key, saves] :
+         {std::tuple{3, VK_RETURN, false}, {0, VK_ESCAPE, false}, {2, VK_RETURN, true}}) {
         ASSERT_TRUE(menuByKeys(VK_F10, VK_SHIFT));
         Key(VK_DOWN);
         Key(VK_DOWN);
