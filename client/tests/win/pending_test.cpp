@@ -72,15 +72,16 @@ Sample Look(DWORD pid) {
     return s;
 }
 
-// Samples every 50 ms until the popup or a message box shows (and `after` samples more), or the client ends.
+// Samples every 50 ms, at least once, until the popup or a message box shows (and `after` samples more), or the
+// client ends.
 std::vector<Sample> SampleUntilSettled(const automation::Process& client, DWORD timeoutMs, int after = 0) {
     std::vector<Sample> samples;
     const ULONGLONG end = GetTickCount64() + timeoutMs;
-    while (GetTickCount64() < end && client.Running() && after >= 0) {
+    do {
         samples.push_back(Look(client.Pid()));
         after -= !samples.back().popups.empty() || samples.back().box;
         Sleep(50);
-    }
+    } while (after >= 0 && GetTickCount64() < end && client.Running());
     return samples;
 }
 
