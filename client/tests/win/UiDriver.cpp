@@ -176,6 +176,12 @@ void SetClipboardText(const std::wstring& text) {
     CloseClipboard();
 }
 
+std::wstring PopupText(DWORD pid, DWORD timeoutMs) {
+    HWND popup = automation::WaitForWindow(pid, L"VelmoraForm2", L"Form2", timeoutMs);
+    HWND text = popup ? Child(popup, L"Edit") : nullptr;
+    return text ? automation::WindowText(text) : L"(no popup)";
+}
+
 HWND FocusOf(HWND window) {
     GUITHREADINFO info{};
     info.cbSize = sizeof info;

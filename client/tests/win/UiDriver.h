@@ -53,6 +53,8 @@ void WriteIni(const std::string& bytes);
 // A point in the window's close box, found by the window's own hit-testing.
 [[nodiscard]] POINT CloseBox(HWND window);
 [[nodiscard]] HWND FocusOf(HWND window);
+// The text of the client's popup once it shows, or "(no popup)".
+[[nodiscard]] std::wstring PopupText(DWORD pid, DWORD timeoutMs = 20000);
 
 // A key pressed and released through the system, with a modifier (VK_SHIFT, VK_CONTROL) held around it.
 void Key(WORD vk, WORD modifier = 0);

@@ -9,8 +9,7 @@
 #include <functional>
 #include <thread>
 
-#include "standin/Standin.h"
-#include "win/Automation.h"
+#include "UiDriver.h"
 
 namespace {
 
@@ -30,8 +29,9 @@ std::atomic<int> g_copies{0};
 std::atomic<ULONGLONG> g_lastCopy{0};
 WNDPROC g_editProc = nullptr;
 
-// A program of its own thread: a window with a focused Edit, and one of the console's window class (a terminal,
-// where Ctrl+C interrupts). It also owns the clipboard contents the test starts with: text and a format of its own.
+// A program of its own thread: a focused top-level Edit, and an Edit in a window of the console's class (a
+// terminal, where Ctrl+C interrupts). It also owns the clipboard contents the test starts with: text and a format
+// of its own.
 class TargetProgram {
 public:
     TargetProgram() : thread_([this] { Run(); }) {
@@ -43,16 +43,16 @@ public:
     }
     void Select(const Selection& s, bool inTerminal = false) {
         On([&] {
-            HWND frame = inTerminal ? terminal_ : frame_, edit = GetWindow(frame, GW_CHILD);
+            HWND edit = edits_[inTerminal ? 1 : 0];
             SetWindowTextW(edit, s.text);
-            SetForegroundWindow(frame);
+            SetForegroundWindow(GetAncestor(edit, GA_ROOT));
             SetFocus(edit);
             SendMessageW(edit, EM_SETSEL, s.start, s.end);
         });
     }
     void FillClipboard() {
         On([this] {
-            if (!automation::WaitUntil([&] { return OpenClipboard(frame_) != FALSE; }, 2000)) {
+            if (!automation::WaitUntil([&] { return OpenClipboard(edits_[0]) != FALSE; }, 2000)) {
                 return;
             }
             EmptyClipboard();
@@ -69,8 +69,8 @@ public:
     }
 
 private:
-    void On(const std::function<void()>& f) { SendMessageW(frame_, kRun, 0, reinterpret_cast<LPARAM>(&f)); }
-    static LRESULT CALLBACK FrameProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    void On(const std::function<void()>& f) { SendMessageW(edits_[0], kRun, 0, reinterpret_cast<LPARAM>(&f)); }
+    static LRESULT CALLBACK EditProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         if (msg == kRun) {
             (*reinterpret_cast<const std::function<void()>*>(lp))();
             return 0;
@@ -78,76 +78,64 @@ private:
         if (msg == WM_SYSCOMMAND && (wp & 0xFFF0) == SC_KEYMENU) {
             return 0;  // a lone Alt must not start menu mode and swallow the keys that follow
         }
-        return DefWindowProcW(hwnd, msg, wp, lp);
-    }
-    static LRESULT CALLBACK EditProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         if (msg == WM_COPY) {
             g_lastCopy = GetTickCount64();
             ++g_copies;
         }
         return CallWindowProcW(g_editProc, hwnd, msg, wp, lp);
     }
-    static HWND MakeFrame(const wchar_t* className) {
-        WNDCLASSW wc{};
-        wc.lpfnWndProc = FrameProc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.lpszClassName = className;
-        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-        RegisterClassW(&wc);
-        HWND frame = CreateWindowExW(0, className, L"target", WS_POPUP | WS_BORDER | WS_VISIBLE, 100, 100, 500, 80,
-                                     nullptr, nullptr, wc.hInstance, nullptr);
-        HWND edit = CreateWindowExW(0, L"Edit", L"", WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL, 10, 10, 480, 30, frame,
-                                    nullptr, wc.hInstance, nullptr);
+    static HWND MakeEdit(HWND parent) {
+        HWND edit = CreateWindowExW(0, L"Edit", L"", (parent ? WS_CHILD : WS_POPUP | WS_BORDER) | WS_VISIBLE, 100,
+                                    100, 480, 30, parent, nullptr, nullptr, nullptr);
         g_editProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(edit, GWLP_WNDPROC, LONG_PTR(&EditProc)));
-        return frame;
+        return edit;
     }
     void Run() {
-        terminal_ = MakeFrame(L"ConsoleWindowClass");
-        frame_ = MakeFrame(L"VelmoraSelectionTarget");
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = DefWindowProcW;
+        wc.lpszClassName = L"ConsoleWindowClass";
+        RegisterClassW(&wc);
+        HWND terminal = CreateWindowExW(0, wc.lpszClassName, L"terminal", WS_POPUP | WS_VISIBLE, 0, 0, 700, 200,
+                                        nullptr, nullptr, nullptr, nullptr);
+        edits_[1] = MakeEdit(terminal);
+        edits_[0] = MakeEdit(nullptr);
         ready_ = true;
         MSG msg;
         while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
             TranslateMessage(&msg);
             DispatchMessageW(&msg);
         }
-        DestroyWindow(terminal_);
-        DestroyWindow(frame_);
+        DestroyWindow(edits_[0]);
+        DestroyWindow(terminal);
     }
 
-    HWND frame_ = nullptr, terminal_ = nullptr;
+    HWND edits_[2] = {};
     std::atomic<bool> ready_{false};
     std::thread thread_;
 };
 
-std::string ClipboardBytes(UINT format) {
-    std::string bytes = "(none)";
-    if (automation::WaitUntil([] { return OpenClipboard(nullptr) != FALSE; }, 2000)) {
-        if (HANDLE data = GetClipboardData(format)) {
-            bytes.assign(static_cast<const char*>(GlobalLock(data)), GlobalSize(data));
+// The user's clipboard, exactly as the target program left it.
+void ExpectClipboardGivenBack(const std::string& what) {
+    EXPECT_EQ(uidriver::ClipboardText(), kKnownClipboard) << what;
+    std::string custom = "(none)";
+    if (uidriver::OpenTheClipboard()) {
+        if (HANDLE data = GetClipboardData(kCustomFormat)) {
+            const size_t size = std::min<size_t>(GlobalSize(data), kCustomBytes.size());
+            custom.assign(static_cast<const char*>(GlobalLock(data)), size);
             GlobalUnlock(data);
         }
         CloseClipboard();
     }
-    return bytes;
-}
-
-// The user's clipboard, exactly as the target program left it.
-void ExpectClipboardGivenBack(const std::string& what) {
-    EXPECT_EQ(std::wstring(reinterpret_cast<const wchar_t*>(ClipboardBytes(CF_UNICODETEXT).c_str())), kKnownClipboard)
-        << what;
-    EXPECT_EQ(ClipboardBytes(kCustomFormat).substr(0, kCustomBytes.size()), kCustomBytes) << what;
+    EXPECT_EQ(custom, kCustomBytes) << what;
 }
 
 // Ctrl and Alt, as a shortcut key leaves them, down or up through the system's input.
-void CtrlAlt(bool down) {
-    INPUT in[2] = {};
-    for (int i = 0; i < 2; ++i) {
-        in[i].type = INPUT_KEYBOARD;
-        in[i].ki.wVk = (i == 0) == down ? VK_CONTROL : VK_MENU;
-        in[i].ki.wScan = static_cast<WORD>(MapVirtualKeyW(in[i].ki.wVk, MAPVK_VK_TO_VSC));
-        in[i].ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
+void CtrlAlt(DWORD upOrDown) {
+    for (WORD vk : {VK_CONTROL, VK_MENU}) {
+        INPUT in{INPUT_KEYBOARD};
+        in.ki = {vk, static_cast<WORD>(MapVirtualKeyW(vk, MAPVK_VK_TO_VSC)), upOrDown};
+        SendInput(1, &in, sizeof in);
     }
-    SendInput(2, in, sizeof(INPUT));
 }
 
 class SelectionStart : public testing::Test {
@@ -175,16 +163,6 @@ protected:
              {L"VELMORA_FAKE_AUTOMATION", fake}});
         EXPECT_TRUE(process.has_value());
         return process ? std::move(*process) : Process();
-    }
-
-    static std::wstring PopupText(const Process& client) {
-        HWND popup = automation::WaitForWindow(client.Pid(), L"VelmoraForm2", L"Form2", 20000);
-        for (HWND child : popup ? automation::Children(popup) : std::vector<HWND>{}) {
-            if (automation::ClassName(child) == L"Edit") {
-                return automation::WindowText(child);
-            }
-        }
-        return L"(no popup)";
     }
 
     inline static standin::Server* server_ = nullptr;
@@ -237,7 +215,7 @@ TEST_F(SelectionStart, TranslatesExactlyTheSelectedTextAndGivesTheClipboardBack)
     for (const Case& c : cases) {
         const int copies = g_copies;
         Process client = Start(c.code, c.selection, c.fake);
-        EXPECT_EQ(PopupText(client), c.shown) << c.fake;
+        EXPECT_EQ(uidriver::PopupText(client.Pid()), c.shown) << c.fake;
         EXPECT_EQ(server_->RequestLines().empty() ? "" : server_->RequestLines().back(), c.requestLine);
         EXPECT_EQ(g_copies, copies + (c.copied ? 1 : 0)) << c.fake;
         if (!c.copied) {
@@ -301,15 +279,15 @@ TEST_F(SelectionStart, AnUnknownCodeAfterTheSwitchEndsAtOnceAndCopiesNothing) {
 
 // The shortcut key is often still down when the client starts; the copy must wait for its release.
 TEST_F(SelectionStart, CopiesOnlyAfterTheShortcutsModifiersAreReleased) {
-    CtrlAlt(true);
+    CtrlAlt(0);
     Process client = Start(L"EJhnA", {L"Thank you very much", 0, 19});
     // Its hidden worker window exists just before it reads the selection.
     EXPECT_TRUE(automation::WaitUntil(
         [&] { return !automation::TopLevelWindows(client.Pid(), false).empty() || !client.Running(); }, 10000));
     Sleep(300);
     const ULONGLONG released = GetTickCount64();
-    CtrlAlt(false);
-    EXPECT_EQ(PopupText(client), L"どうもありがとうございます");
+    CtrlAlt(KEYEVENTF_KEYUP);
+    EXPECT_EQ(uidriver::PopupText(client.Pid()), L"どうもありがとうございます");
     EXPECT_GE(g_lastCopy, released);
     ExpectClipboardGivenBack("held modifiers");
 }

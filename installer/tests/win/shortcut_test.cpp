@@ -75,8 +75,9 @@ class ShortcutTest : public ::testing::Test {
                      install ? L"IE の右ｸﾘｯｸﾒﾆｭｰに「" + kCaptions[entry] + L"」を追加しますか。"
                              : L"IE の右ｸﾘｯｸﾒﾆｭｰから「" + kCaptions[entry] + L"」を削除しますか。",
                      Box::YesNo, IDYES);
-        run_->Answer(verb + L"成功", kCaptions[entry] + L" の" + verb + L"に成功しました。IE を再起動して下さい。" + extra,
-                     Box::Ok, IDOK);
+        run_->Answer(verb + L"成功",
+                     kCaptions[entry] + L" の" + verb + L"に成功しました。IE を再起動して下さい。" + extra, Box::Ok,
+                     IDOK);
         EXPECT_TRUE(automation::WaitUntil([&] { return run_->Registered(entry) == install; }, kWaitMs)) << entry;
     }
     [[nodiscard]] std::wstring Link(int entry) const { return folder_ + L"\\" + kLinkNames[entry]; }
