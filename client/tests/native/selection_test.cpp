@@ -6,32 +6,15 @@ namespace velmora {
 namespace {
 
 TEST(SelectionStart, OnlyTheSwitchFollowedByOneOfTheSixCodes) {
-    struct Case {
-        std::u16string_view argument;
-        std::optional<std::u16string_view> code;
-    };
-    const Case cases[] = {
-        {u"/selection EJhnA", u"EJhnA"},
-        {u"/selection JEhnA", u"JEhnA"},
-        {u"/selection EJIFA", u"EJIFA"},
-        {u"/selection JEIFA", u"JEIFA"},
-        {u"/selection KJIFA", u"KJIFA"},
-        {u"/selection JKIFA", u"JKIFA"},
-        {u"/selection\t JEhnA  ", u"JEhnA"},
-        {u"/selection ejhna", std::nullopt},
-        {u"/selection EJhnAHello", std::nullopt},
-        {u"/selection EJhnA Hello", std::nullopt},
-        {u"/selection", std::nullopt},
-        {u"/selection ", std::nullopt},
-        {u"/selectionEJhnA", std::nullopt},
-        {u"/Selection EJhnA", std::nullopt},
-        {u" /selection EJhnA", std::nullopt},
-        {u"/x EJhnA", std::nullopt},
-        // A browser request whose selected text happens to look like a switch stays a browser request.
-        {u"EJhnA/selection EJhnA", std::nullopt},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(SelectionStartCode(c.argument), c.code) << std::string(c.argument.begin(), c.argument.end());
+    for (std::u16string_view code : {u"EJhnA", u"JEhnA", u"EJIFA", u"JEIFA", u"KJIFA", u"JKIFA"}) {
+        EXPECT_EQ(SelectionStartCode(u"/selection " + std::u16string(code)), code);
+    }
+    EXPECT_EQ(SelectionStartCode(u"/selection\t JEhnA  "), u"JEhnA");
+    // The last: a browser request whose selected text happens to look like a switch stays a browser request.
+    for (std::u16string_view argument :
+         {u"/selection ejhna", u"/selection EJhnAHello", u"/selection EJhnA Hello", u"/selection", u"/selection ",
+          u"/selectionEJhnA", u"/Selection EJhnA", u" /selection EJhnA", u"/x EJhnA", u"EJhnA/selection EJhnA"}) {
+        EXPECT_EQ(SelectionStartCode(argument), std::nullopt) << std::string(argument.begin(), argument.end());
     }
 }
 
