@@ -18,17 +18,6 @@ TEST(SelectionStart, OnlyTheSwitchFollowedByOneOfTheSixCodes) {
     }
 }
 
-struct Source {
-    std::optional<std::u16string> text;
-    int calls = 0;
-    SelectionSource Fn() {
-        return [this] {
-            ++calls;
-            return text;
-        };
-    }
-};
-
 TEST(ChooseSelection, AutomationFirstThenTheCopy) {
     struct Case {
         const char* what;
@@ -52,10 +41,12 @@ TEST(ChooseSelection, AutomationFirstThenTheCopy) {
         {"NUL before any text", std::nullopt, std::u16string(u"\0abc", 4), std::nullopt, true},
     };
     for (const Case& c : cases) {
-        Source automation{c.automation}, copy{c.copy};
-        EXPECT_EQ(ChooseSelection(automation.Fn(), copy.Fn()), c.chosen) << c.what;
-        EXPECT_EQ(automation.calls, 1) << c.what;
-        EXPECT_EQ(copy.calls, c.copyAsked ? 1 : 0) << c.what;
+        int automationCalls = 0, copyCalls = 0;
+        const auto chosen = ChooseSelection([&] { return ++automationCalls, c.automation; },
+                                            [&] { return ++copyCalls, c.copy; });
+        EXPECT_EQ(chosen, c.chosen) << c.what;
+        EXPECT_EQ(automationCalls, 1) << c.what;
+        EXPECT_EQ(copyCalls, c.copyAsked ? 1 : 0) << c.what;
     }
 }
 
@@ -66,8 +57,7 @@ TEST(ChooseSelection, AHugeSelectionIsCutWhereACommandLineEndsAndNeverInsideAPai
         for (int i = 0; i < 100; ++i) {
             text += pair;
         }
-        Source copy{text};
-        const auto chosen = ChooseSelection(nullptr, copy.Fn());
+        const auto chosen = ChooseSelection(nullptr, [&] { return std::optional(text); });
         ASSERT_TRUE(chosen);
         EXPECT_LE(chosen->size(), kMaxSelectionLength);
         EXPECT_GE(chosen->size(), kMaxSelectionLength - 1);

@@ -151,13 +151,13 @@ protected:
     }
 
     // Starts the client after the target selected the text and filled the clipboard (then at `sequence_`).
-    static Process Start(const std::wstring& code, const Selection& s, const wchar_t* fake = L"none",
+    static Process Start(const std::wstring& argument, const Selection& s, const wchar_t* fake = L"none",
                          bool terminal = false) {
         target_->FillClipboard();
         target_->Select(s, terminal);
         sequence_ = GetClipboardSequenceNumber();
         auto process = automation::Launch(
-            L"\"" + automation::WindowsPath(VELMORA_CLIENT_EXE) + L"\" /selection " + code,
+            L"\"" + automation::WindowsPath(VELMORA_CLIENT_EXE) + L"\" " + argument,
             {{L"VELMORA_EXCITE_HOST", server_->HostW()},
              {L"VELMORA_INFOSEEK_HOST", server_->HostW()},
              {L"VELMORA_FAKE_AUTOMATION", fake}});
@@ -214,7 +214,7 @@ TEST_F(SelectionStart, TranslatesExactlyTheSelectedTextAndGivesTheClipboardBack)
     };
     for (const Case& c : cases) {
         const int copies = g_copies;
-        Process client = Start(c.code, c.selection, c.fake);
+        Process client = Start(L"/selection " + std::wstring(c.code), c.selection, c.fake);
         EXPECT_EQ(uidriver::PopupText(client.Pid()), c.shown) << c.fake;
         EXPECT_EQ(server_->RequestLines().empty() ? "" : server_->RequestLines().back(), c.requestLine);
         EXPECT_EQ(g_copies, copies + (c.copied ? 1 : 0)) << c.fake;
@@ -240,7 +240,7 @@ TEST_F(SelectionStart, NothingSelectedAsksForASelectionWithEveryCode) {
     const size_t requests = server_->RequestLines().size();
     for (const Case& c : cases) {
         const int copies = g_copies;
-        Process client = Start(c.code, c.selection, L"none", c.terminal);
+        Process client = Start(L"/selection " + std::wstring(c.code), c.selection, L"none", c.terminal);
         const auto box = automation::WaitForMessageBox(client.Pid(), 20000);
         ASSERT_TRUE(box.has_value()) << c.code;
         EXPECT_EQ(box->title, L"注意");
@@ -261,15 +261,13 @@ TEST_F(SelectionStart, NothingSelectedAsksForASelectionWithEveryCode) {
 
 TEST_F(SelectionStart, AnUnknownCodeAfterTheSwitchEndsAtOnceAndCopiesNothing) {
     for (const wchar_t* argument : {L"/selection ejhna", L"/selection EJhnAHello", L"/selection", L"/other EJhnA"}) {
-        target_->Select({L"Hello", 0, 5});
         const int copies = g_copies;
-        auto client = automation::Launch(L"\"" + automation::WindowsPath(VELMORA_CLIENT_EXE) + L"\" " + argument);
-        ASSERT_TRUE(client.has_value());
+        Process client = Start(argument, {L"Hello", 0, 5});
         bool sawWindow = false;
         EXPECT_TRUE(automation::WaitUntil(
             [&] {
-                sawWindow = sawWindow || !automation::TopLevelWindows(client->Pid(), true).empty();
-                return !client->Running();
+                sawWindow = sawWindow || !automation::TopLevelWindows(client.Pid(), true).empty();
+                return !client.Running();
             },
             10000));
         EXPECT_FALSE(sawWindow);
@@ -280,7 +278,7 @@ TEST_F(SelectionStart, AnUnknownCodeAfterTheSwitchEndsAtOnceAndCopiesNothing) {
 // The shortcut key is often still down when the client starts; the copy must wait for its release.
 TEST_F(SelectionStart, CopiesOnlyAfterTheShortcutsModifiersAreReleased) {
     CtrlAlt(0);
-    Process client = Start(L"EJhnA", {L"Thank you very much", 0, 19});
+    Process client = Start(L"/selection EJhnA", {L"Thank you very much", 0, 19});
     // Its hidden worker window exists just before it reads the selection.
     EXPECT_TRUE(automation::WaitUntil(
         [&] { return !automation::TopLevelWindows(client.Pid(), false).empty() || !client.Running(); }, 10000));
