@@ -150,19 +150,24 @@ protected:
         delete server_;
     }
 
-    // Starts the client after the target selected the text and filled the clipboard (then at `sequence_`).
-    static Process Start(const std::wstring& argument, const Selection& s, const wchar_t* fake = L"none",
-                         bool terminal = false) {
+    // The target selects the text and fills the clipboard (then at `sequence_`).
+    static void Prepare(const Selection& s, bool terminal = false) {
         target_->FillClipboard();
         target_->Select(s, terminal);
         sequence_ = GetClipboardSequenceNumber();
-        auto process = automation::Launch(
-            L"\"" + automation::WindowsPath(VELMORA_CLIENT_EXE) + L"\" " + argument,
-            {{L"VELMORA_EXCITE_HOST", server_->HostW()},
-             {L"VELMORA_INFOSEEK_HOST", server_->HostW()},
-             {L"VELMORA_FAKE_AUTOMATION", fake}});
+    }
+    static Process Launch(const std::wstring& argument, const wchar_t* fake = L"none") {
+        auto process = automation::Launch(L"\"" + automation::WindowsPath(VELMORA_CLIENT_EXE) + L"\" " + argument,
+                                          {{L"VELMORA_EXCITE_HOST", server_->HostW()},
+                                           {L"VELMORA_INFOSEEK_HOST", server_->HostW()},
+                                           {L"VELMORA_FAKE_AUTOMATION", fake}});
         EXPECT_TRUE(process.has_value());
         return process ? std::move(*process) : Process();
+    }
+    static Process Start(const std::wstring& argument, const Selection& s, const wchar_t* fake = L"none",
+                         bool terminal = false) {
+        Prepare(s, terminal);
+        return Launch(argument, fake);
     }
 
     inline static standin::Server* server_ = nullptr;
@@ -277,8 +282,9 @@ TEST_F(SelectionStart, AnUnknownCodeAfterTheSwitchEndsAtOnceAndCopiesNothing) {
 
 // The shortcut key is often still down when the client starts; the copy must wait for its release.
 TEST_F(SelectionStart, CopiesOnlyAfterTheShortcutsModifiersAreReleased) {
-    CtrlAlt(0);
-    Process client = Start(L"/selection EJhnA", {L"Thank you very much", 0, 19});
+    Prepare({L"Thank you very much", 0, 19});
+    CtrlAlt(0);  // after the target came to the front: the keys go to it
+    Process client = Launch(L"/selection EJhnA");
     // Its hidden worker window exists just before it reads the selection.
     EXPECT_TRUE(automation::WaitUntil(
         [&] { return !automation::TopLevelWindows(client.Pid(), false).empty() || !client.Running(); }, 10000));
