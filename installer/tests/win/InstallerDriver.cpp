@@ -166,19 +166,20 @@ void InstallerRun::Click(int command) const {
     PostMessageW(Command(command), BM_CLICK, 0, 0);
 }
 
-bool InstallerRun::InstallEntry(int entry) {
+bool InstallerRun::InstallEntry(int entry, const std::wstring& extra) {
     const std::wstring& caption = kCaptions[entry];
     Click(2 * entry + 1);
     Answer(L"Velmora のｲﾝｽﾄｰﾙ", L"IE の右ｸﾘｯｸﾒﾆｭｰに「" + caption + L"」を追加しますか。", Box::YesNo, IDYES);
-    Answer(L"ｲﾝｽﾄｰﾙ成功", caption + L" のｲﾝｽﾄｰﾙに成功しました。IE を再起動して下さい。", Box::Ok, IDOK);
+    Answer(L"ｲﾝｽﾄｰﾙ成功", caption + L" のｲﾝｽﾄｰﾙに成功しました。IE を再起動して下さい。" + extra, Box::Ok, IDOK);
     return automation::WaitUntil([&] { return Registered(entry) == true; }, kWaitMs);
 }
 
-bool InstallerRun::UninstallEntry(int entry) {
+bool InstallerRun::UninstallEntry(int entry, const std::wstring& extra) {
     const std::wstring& caption = kCaptions[entry];
     Click(2 * entry + 2);
     Answer(L"Velmora のｱﾝｲﾝｽﾄｰﾙ", L"IE の右ｸﾘｯｸﾒﾆｭｰから「" + caption + L"」を削除しますか。", Box::YesNo, IDYES);
-    Answer(L"ｱﾝｲﾝｽﾄｰﾙ成功", caption + L" のｱﾝｲﾝｽﾄｰﾙに成功しました。IE を再起動して下さい。", Box::Ok, IDOK);
+    Answer(L"ｱﾝｲﾝｽﾄｰﾙ成功", caption + L" のｱﾝｲﾝｽﾄｰﾙに成功しました。IE を再起動して下さい。" + extra, Box::Ok,
+           IDOK);
     return automation::WaitUntil([&] { return Registered(entry) == false; }, kWaitMs);
 }
 

@@ -56,9 +56,9 @@ class InstallerRun {
     [[nodiscard]] std::optional<bool> Registered(int entry) const;
     void Click(int command) const;
     // Installs or removes one entry by its button, answering Yes and then the success box; true when the entry's
-    // buttons then follow.
-    [[nodiscard]] bool InstallEntry(int entry);
-    [[nodiscard]] bool UninstallEntry(int entry);
+    // buttons then follow. `extra` is a sentence the success box carries after the usual text.
+    [[nodiscard]] bool InstallEntry(int entry, const std::wstring& extra = L"");
+    [[nodiscard]] bool UninstallEntry(int entry, const std::wstring& extra = L"");
     // No box and no change for a moment: the command is over.
     [[nodiscard]] bool NoBoxFor(DWORD ms) const;
     // Closes the window; true when the program then ends with 0.

@@ -67,19 +67,6 @@ class ShortcutTest : public ::testing::Test {
         RemoveTree(stage_);
     }
 
-    // Installs or uninstalls the entry through its button, expecting the usual boxes plus the extra sentence.
-    void Change(int entry, bool install, const std::wstring& extra = L"") {
-        const std::wstring verb = install ? L"ｲﾝｽﾄｰﾙ" : L"ｱﾝｲﾝｽﾄｰﾙ";
-        run_->Click(2 * entry + (install ? 1 : 2));
-        run_->Answer(L"Velmora の" + verb,
-                     install ? L"IE の右ｸﾘｯｸﾒﾆｭｰに「" + kCaptions[entry] + L"」を追加しますか。"
-                             : L"IE の右ｸﾘｯｸﾒﾆｭｰから「" + kCaptions[entry] + L"」を削除しますか。",
-                     Box::YesNo, IDYES);
-        run_->Answer(verb + L"成功",
-                     kCaptions[entry] + L" の" + verb + L"に成功しました。IE を再起動して下さい。" + extra, Box::Ok,
-                     IDOK);
-        EXPECT_TRUE(automation::WaitUntil([&] { return run_->Registered(entry) == install; }, kWaitMs)) << entry;
-    }
     [[nodiscard]] std::wstring Link(int entry) const { return folder_ + L"\\" + kLinkNames[entry]; }
 
     std::wstring stage_, folder_ = ShortcutFolder();
@@ -97,11 +84,11 @@ TEST_F(ShortcutTest, EachInstalledEntryHasItsShortcutKeyUntilItsUninstallAndTheL
         target + L"/selection JEIFA" + in + std::to_wstring(ctrlShiftAlt | 'J'),
     };
     for (int entry = 0; entry < 4; ++entry) {
-        Change(entry, true);
+        EXPECT_TRUE(run_->InstallEntry(entry)) << entry;
         EXPECT_EQ(ReadLink(Link(entry)), expected[entry]);
     }
     for (int entry = 0; entry < 4; ++entry) {
-        Change(entry, false);
+        EXPECT_TRUE(run_->UninstallEntry(entry)) << entry;
         EXPECT_FALSE(Exists(Link(entry))) << entry;
         EXPECT_EQ(Exists(folder_), entry < 3) << entry;
     }
@@ -109,18 +96,18 @@ TEST_F(ShortcutTest, EachInstalledEntryHasItsShortcutKeyUntilItsUninstallAndTheL
 
 TEST_F(ShortcutTest, AShortcutThatCannotBeMadeOrRemovedLeavesTheEntryAsItWouldBeAndAddsASentence) {
     ASSERT_TRUE(WriteBytes(folder_, "not a folder"));  // a file where the folder should be
-    Change(1, true, kNotSet);
+    EXPECT_TRUE(run_->InstallEntry(1, kNotSet));
     EXPECT_TRUE(MenuKeyExists(1));
     EXPECT_TRUE(ReadBytes(kInstallFolder + L"\\J_E.html"));
     EXPECT_TRUE(ReadBytes(folder_) == "not a folder");
-    Change(0, true, kNotSet);
-    Change(1, false);  // with no shortcut there is nothing to remove: the usual message
+    EXPECT_TRUE(run_->InstallEntry(0, kNotSet));
+    EXPECT_TRUE(run_->UninstallEntry(1));  // with no shortcut there is nothing to remove: the usual message
     EXPECT_FALSE(MenuKeyExists(1));
 
     ASSERT_TRUE(DeleteFileW(folder_.c_str()));
-    Change(3, true);
+    EXPECT_TRUE(run_->InstallEntry(3));
     ASSERT_TRUE(SetFileAttributesW(Link(3).c_str(), FILE_ATTRIBUTE_READONLY));  // a shortcut that cannot be deleted
-    Change(3, false, kNotRemoved);
+    EXPECT_TRUE(run_->UninstallEntry(3, kNotRemoved));
     EXPECT_FALSE(MenuKeyExists(3));
     EXPECT_FALSE(ReadBytes(kInstallFolder + L"\\J_E_if.html"));
     EXPECT_TRUE(Exists(Link(3)));
