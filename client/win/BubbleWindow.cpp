@@ -305,6 +305,13 @@ LRESULT BubbleWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_RBUTTONDOWN:
             Form_MouseDown(2);
             return 0;
+        case WM_KEYDOWN:
+            // Esc on either bubble does what a click on "Close" does.
+            if (wp == VK_ESCAPE) {
+                Label1_Click();
+                return 0;
+            }
+            break;
         case WM_ERASEBKGND: {
             RECT r{};
             GetClientRect(hwnd(), &r);

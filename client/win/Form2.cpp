@@ -120,12 +120,6 @@ LRESULT CALLBACK Form2::Text1Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 
 LRESULT Form2::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
-        case WM_KEYDOWN:
-            if (wp == VK_ESCAPE) {
-                Label1_Click();
-                return 0;
-            }
-            break;
         case WM_CONTEXTMENU:
             if (lp == -1) {
                 Form_KeyMenu();

@@ -39,12 +39,6 @@ void PendingBubble::DragEnded() {
 
 LRESULT PendingBubble::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
-        case WM_KEYDOWN:
-            if (wp == VK_ESCAPE) {
-                Label1_Click();
-                return 0;
-            }
-            break;
         case WM_CLOSE:
             // Alt+F4, or a close from the task list: the same as "Close".
             Label1_Click();
