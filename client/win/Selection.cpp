@@ -4,6 +4,7 @@
 #include <cstring>
 #include <vector>
 
+#include "common/Handles.h"
 #include "common/Text.h"
 #include "core/Selection.h"
 
@@ -55,21 +56,12 @@ bool IsMemoryFormat(UINT format) {
 // What the user had on the clipboard, in a form that outlives the program that put it there.
 class ClipboardSnapshot {
 public:
-    ClipboardSnapshot() = default;
-    ClipboardSnapshot(const ClipboardSnapshot&) = delete;
-    ClipboardSnapshot& operator=(const ClipboardSnapshot&) = delete;
-    ~ClipboardSnapshot() {
-        if (metafile_) {
-            DeleteEnhMetaFile(metafile_);
-        }
-    }
-
     // Call with the clipboard open.
     void Take() {
         for (UINT format = EnumClipboardFormats(0); format != 0; format = EnumClipboardFormats(format)) {
             if (format == CF_ENHMETAFILE) {
                 if (auto source = static_cast<HENHMETAFILE>(GetClipboardData(format))) {
-                    metafile_ = CopyEnhMetaFileW(source, nullptr);
+                    metafile_.reset(CopyEnhMetaFileW(source, nullptr));
                 }
                 continue;
             }
@@ -106,8 +98,8 @@ public:
                 GlobalFree(copy);
             }
         }
-        if (metafile_ && SetClipboardData(CF_ENHMETAFILE, metafile_)) {
-            metafile_ = nullptr;  // the clipboard owns it now
+        if (metafile_ && SetClipboardData(CF_ENHMETAFILE, metafile_.get())) {
+            (void)metafile_.release();  // the clipboard owns it now
         }
     }
 
@@ -116,8 +108,11 @@ private:
         UINT format;
         std::vector<BYTE> bytes;
     };
+    struct MetafileDeleter {
+        void operator()(HENHMETAFILE h) const { DeleteEnhMetaFile(h); }
+    };
     std::vector<Format> formats_;
-    HENHMETAFILE metafile_ = nullptr;
+    common::Unique<HENHMETAFILE, MetafileDeleter> metafile_;
 };
 
 bool ModifierHeld() {
