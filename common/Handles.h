@@ -77,4 +77,24 @@ private:
     UniqueHandle h_;
 };
 
+// A COM interface pointer released when it goes; the client's UI Automation and the installer's shortcuts use it.
+template <typename T>
+class ComPtr {
+public:
+    ComPtr() = default;
+    ComPtr(const ComPtr&) = delete;
+    ComPtr& operator=(const ComPtr&) = delete;
+    ~ComPtr() {
+        if (p_) {
+            p_->Release();
+        }
+    }
+    [[nodiscard]] T** Out() { return &p_; }
+    T* operator->() const { return p_; }
+    [[nodiscard]] explicit operator bool() const { return p_ != nullptr; }
+
+private:
+    T* p_ = nullptr;
+};
+
 }  // namespace common

@@ -7,6 +7,7 @@
 #include <memory>
 #include <mutex>
 
+#include "common/Handles.h"
 #include "win/Selection.h"
 
 // MinGW's headers lack the UI Automation client interfaces. Only the methods we call are named; the others hold
@@ -66,22 +67,6 @@ constexpr IID kIidIUIAutomation = {0x30cbe57d, 0xd9d0, 0x452a, {0xab, 0x13, 0x7a
 constexpr IID kIidTextPattern = {0x32eba289, 0x3583, 0x42c9, {0x9c, 0x59, 0x3b, 0x6d, 0x9a, 0x1e, 0x9b, 0x6a}};
 constexpr int kUiaTextPatternId = 10014;
 
-template <typename T>
-struct ComPtr {
-    T* p = nullptr;
-    ComPtr() = default;
-    ComPtr(const ComPtr&) = delete;
-    ComPtr& operator=(const ComPtr&) = delete;
-    ~ComPtr() {
-        if (p) {
-            p->Release();
-        }
-    }
-    T** operator&() { return &p; }
-    T* operator->() const { return p; }
-    explicit operator bool() const { return p != nullptr; }
-};
-
 struct ComApi {
     HMODULE ole32 = nullptr, oleaut32 = nullptr;
     decltype(&CoInitializeEx) coInitializeEx = nullptr;
@@ -111,14 +96,14 @@ struct ComApi {
 };
 
 std::optional<std::wstring> ReadFocusedSelection(const ComApi& com) {
-    ComPtr<UiaAutomation> automation;
+    common::ComPtr<UiaAutomation> automation;
     if (FAILED(com.coCreateInstance(kClsidCUIAutomation, nullptr, CLSCTX_INPROC_SERVER, kIidIUIAutomation,
-                                    reinterpret_cast<void**>(&automation))) ||
+                                    reinterpret_cast<void**>(automation.Out()))) ||
         !automation) {
         return std::nullopt;
     }
-    ComPtr<UiaElement> element;
-    if (FAILED(automation->GetFocusedElement(&element)) || !element) {
+    common::ComPtr<UiaElement> element;
+    if (FAILED(automation->GetFocusedElement(element.Out())) || !element) {
         return std::nullopt;
     }
     // A password box never hands out its text, whatever its provider offers.
@@ -126,18 +111,19 @@ std::optional<std::wstring> ReadFocusedSelection(const ComApi& com) {
     if (FAILED(element->get_CurrentIsPassword(&isPassword)) || isPassword) {
         return std::nullopt;
     }
-    ComPtr<UiaTextPattern> pattern;
-    ComPtr<UiaTextRangeArray> ranges;
+    common::ComPtr<UiaTextPattern> pattern;
+    common::ComPtr<UiaTextRangeArray> ranges;
     int count = 0;
-    if (FAILED(element->GetCurrentPatternAs(kUiaTextPatternId, kIidTextPattern, reinterpret_cast<void**>(&pattern))) ||
-        !pattern || FAILED(pattern->GetSelection(&ranges)) || !ranges || FAILED(ranges->get_Length(&count))) {
+    if (FAILED(element->GetCurrentPatternAs(kUiaTextPatternId, kIidTextPattern,
+                                            reinterpret_cast<void**>(pattern.Out()))) ||
+        !pattern || FAILED(pattern->GetSelection(ranges.Out())) || !ranges || FAILED(ranges->get_Length(&count))) {
         return std::nullopt;
     }
     std::wstring text;
     for (int i = 0; i < count; ++i) {
-        ComPtr<UiaTextRange> range;
+        common::ComPtr<UiaTextRange> range;
         BSTR part = nullptr;
-        if (FAILED(ranges->GetElement(i, &range)) || !range || FAILED(range->GetText(-1, &part))) {
+        if (FAILED(ranges->GetElement(i, range.Out())) || !range || FAILED(range->GetText(-1, &part))) {
             continue;
         }
         // Several ranges (a multiple selection) are joined as lines, the way they were apart on screen.

@@ -4,6 +4,7 @@
 #include <shlobj.h>
 #include <shobjidl.h>
 
+#include "common/Handles.h"
 #include "common/Text.h"
 
 namespace installer {
@@ -27,29 +28,10 @@ class ComScope {
     HRESULT result_;
 };
 
-template <typename T>
-class ComPtr {
-  public:
-    ComPtr() = default;
-    ComPtr(const ComPtr&) = delete;
-    ComPtr& operator=(const ComPtr&) = delete;
-    ~ComPtr() {
-        if (p_) {
-            p_->Release();
-        }
-    }
-    [[nodiscard]] T** Out() { return &p_; }
-    T* operator->() const { return p_; }
-    explicit operator bool() const { return p_ != nullptr; }
-
-  private:
-    T* p_ = nullptr;
-};
-
 bool SaveShortcut(const std::wstring& path, const Shortcut& shortcut) {
     ComScope com;
-    ComPtr<IShellLinkW> link;
-    ComPtr<IPersistFile> file;
+    common::ComPtr<IShellLinkW> link;
+    common::ComPtr<IPersistFile> file;
     const WORD hotKey = MAKEWORD(static_cast<BYTE>(shortcut.key.key), shortcut.key.modifiers);
     return SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                                       reinterpret_cast<void**>(link.Out()))) &&
