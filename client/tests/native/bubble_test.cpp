@@ -105,6 +105,7 @@ TEST(BubblePlacement, FollowsTheMonitorUnderThePointer) {
         {"on the 150 % monitor", {primary, right}, {1000, 1000}, {144, {452, 141}, {972, 870}}},
         {"order of the list does not matter", {right, primary}, {1000, 1000}, {144, {452, 141}, {972, 870}}},
         {"kept in the 100 % work area at its size", {primary, right}, {4790, 1030}, {96, {301, 94}, {4499, 943}}},
+        {"just above the 100 % monitor's taskbar", {primary, right}, {3500, 1039}, {96, {301, 94}, {3481, 946}}},
         {"off every monitor: the nearest", {primary, right}, {3000, 1500}, {144, {452, 141}, {2428, 1370}}},
         {"left of the primary", {primary, left}, {-5, 10}, {96, {301, 94}, {-301, 0}}},
         {"no monitor known", {}, {500, 500}, {96, {301, 94}, {481, 413}}},
