@@ -1,12 +1,14 @@
 #include "Dpi.h"
 
+#include "SystemFunction.h"
+
 namespace common {
 namespace {
 
 // Resolved at run time: these came with Windows 10, and older systems must still start the programs.
 template <typename Fn>
 Fn User32Function(const char* name) {
-    return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), name)));
+    return SystemFunction<Fn>(L"user32.dll", name);
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "WinTestSupport.h"
+#include "common/SystemFunction.h"
 #include "win/Automation.h"
 
 namespace {
@@ -260,6 +261,31 @@ TEST(DllSearch, BothProgramsLimitTheSearchToTheSystemFolderBeforeAnythingElse) {
             ADD_FAILURE() << program << " " << step << " before limiting the library search";
         }
     }
+    testsupport::RemoveTree(folder);
+}
+
+// An optional function is looked up in the system folder alone: a DLL of that name in the current folder (where the
+// installer is started from a download) is never loaded, however loadable it is.
+TEST(DllSearch, OptionalFunctionsComeFromTheSystemFolderOnly) {
+    const std::wstring folder = testsupport::ScratchFolder(L"plant");
+    wchar_t system[MAX_PATH];
+    ASSERT_GT(GetSystemDirectoryW(system, MAX_PATH), 0u);
+    const std::wstring planted = folder + L"\\velplant.dll";
+    ASSERT_TRUE(CopyFileW((std::wstring(system) + L"\\wtsapi32.dll").c_str(), planted.c_str(), FALSE));
+    wchar_t previous[MAX_PATH];
+    GetCurrentDirectoryW(MAX_PATH, previous);
+    SetCurrentDirectoryW(folder.c_str());
+    EXPECT_EQ(common::SystemModule(L"velplant.dll"), nullptr);
+    EXPECT_EQ(common::SystemFunction<FARPROC>(L"velplant.dll", "WTSQuerySessionInformationW"), nullptr);
+    EXPECT_NE(common::SystemFunction<FARPROC>(L"wtsapi32.dll", "WTSQuerySessionInformationW"), nullptr);
+    EXPECT_EQ(common::SystemFunction<FARPROC>(L"wtsapi32.dll", "NoSuchFunctionAnywhere"), nullptr);
+    // Only now (a loaded module would be found by its name): the plant itself is loadable by the usual search.
+    const HMODULE byOrdinarySearch = LoadLibraryW(L"velplant.dll");
+    EXPECT_TRUE(byOrdinarySearch) << "the planted copy must be loadable for the test to mean anything";
+    if (byOrdinarySearch) {
+        FreeLibrary(byOrdinarySearch);
+    }
+    SetCurrentDirectoryW(previous);
     testsupport::RemoveTree(folder);
 }
 
