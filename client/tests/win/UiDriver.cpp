@@ -6,6 +6,8 @@
 #include <fstream>
 #include <iterator>
 
+#include <wincred.h>
+
 #include "win/Automation.h"
 
 namespace uidriver {
@@ -57,9 +59,9 @@ HWND ClientTest::OpenPopup(POINT cursor, const std::wstring& argument) {
 }
 
 bool ClientTest::StartClient(const std::wstring& argument) {
-    auto process = automation::Launch(L"\"" + automation::WindowsPath(VELMORA_CLIENT_EXE) + L"\" " + argument,
-                                      {{L"VELMORA_EXCITE_HOST", server_->HostW()},
-                                       {L"VELMORA_INFOSEEK_HOST", server_->HostW()}});
+    auto process =
+        automation::Launch(L"\"" + automation::WindowsPath(VELMORA_CLIENT_EXE) + L"\" " + argument,
+                           {{L"VELMORA_EXCITE_HOST", server_->HostW()}, {L"VELMORA_INFOSEEK_HOST", server_->HostW()}});
     if (process) {
         client_ = std::move(*process);
     }
@@ -73,6 +75,89 @@ std::string ReadIni() {
 
 void WriteIni(const std::string& bytes) {
     std::ofstream(std::filesystem::path(kSettingsFile), std::ios::binary | std::ios::trunc) << bytes;
+}
+
+const wchar_t kServiceKey[] = L"Software\\Velmora";
+namespace {
+constexpr const wchar_t* kServiceValues[] = {L"Service", L"LibreTranslateUrl"};
+constexpr const wchar_t* kCredentials[] = {L"Velmora/DeepL", L"Velmora/LibreTranslate"};
+}  // namespace
+
+std::optional<std::pair<DWORD, std::vector<BYTE>>> RegistryValue(const wchar_t* name) {
+    DWORD type = 0;
+    DWORD size = 0;
+    if (RegGetValueW(HKEY_CURRENT_USER, kServiceKey, name, RRF_RT_ANY | RRF_NOEXPAND, &type, nullptr, &size) !=
+        ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    std::vector<BYTE> bytes(size);
+    if (RegGetValueW(HKEY_CURRENT_USER, kServiceKey, name, RRF_RT_ANY | RRF_NOEXPAND, &type, bytes.data(), &size) !=
+        ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    bytes.resize(size);
+    return std::pair{type, bytes};
+}
+
+void SetRegistryValue(const wchar_t* name, DWORD type, const void* bytes, DWORD size) {
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, kServiceKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    EXPECT_EQ(RegSetValueExW(key, name, 0, type, static_cast<const BYTE*>(bytes), size), ERROR_SUCCESS);
+    RegCloseKey(key);
+}
+
+std::optional<StoredCredential> ReadCredential(const wchar_t* target) {
+    PCREDENTIALW credential = nullptr;
+    if (!CredReadW(target, CRED_TYPE_GENERIC, 0, &credential)) {
+        return std::nullopt;
+    }
+    StoredCredential stored;
+    stored.blobBytes = credential->CredentialBlobSize;
+    stored.blob.assign(reinterpret_cast<const wchar_t*>(credential->CredentialBlob),
+                       credential->CredentialBlobSize / sizeof(wchar_t));
+    stored.persist = credential->Persist;
+    stored.userName = credential->UserName ? credential->UserName : L"";
+    CredFree(credential);
+    return stored;
+}
+
+SavedServiceSettings::SavedServiceSettings() {
+    for (const wchar_t* name : kServiceValues) {
+        values_.push_back({name, RegistryValue(name)});
+        RegDeleteKeyValueW(HKEY_CURRENT_USER, kServiceKey, name);
+    }
+    for (const wchar_t* target : kCredentials) {
+        Saved saved{target, std::nullopt};
+        if (const auto stored = ReadCredential(target)) {
+            const auto* bytes = reinterpret_cast<const BYTE*>(stored->blob.data());
+            saved.value = std::pair{stored->persist, std::vector<BYTE>(bytes, bytes + stored->blobBytes)};
+        }
+        keys_.push_back(std::move(saved));
+        CredDeleteW(target, CRED_TYPE_GENERIC, 0);
+    }
+}
+
+SavedServiceSettings::~SavedServiceSettings() {
+    for (const Saved& saved : values_) {
+        RegDeleteKeyValueW(HKEY_CURRENT_USER, kServiceKey, saved.name);
+        if (saved.value) {
+            SetRegistryValue(saved.name, saved.value->first, saved.value->second.data(),
+                             static_cast<DWORD>(saved.value->second.size()));
+        }
+    }
+    for (const Saved& saved : keys_) {
+        CredDeleteW(saved.name, CRED_TYPE_GENERIC, 0);
+        if (saved.value) {
+            CREDENTIALW credential{};
+            credential.Type = CRED_TYPE_GENERIC;
+            credential.TargetName = const_cast<wchar_t*>(saved.name);
+            credential.Persist = saved.value->first;
+            credential.CredentialBlobSize = static_cast<DWORD>(saved.value->second.size());
+            credential.CredentialBlob = const_cast<BYTE*>(saved.value->second.data());
+            CredWriteW(&credential, 0);
+        }
+    }
 }
 
 COLORREF ScreenPixel(HWND window, int x, int y) {

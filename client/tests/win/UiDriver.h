@@ -8,6 +8,7 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "standin/Standin.h"
@@ -18,7 +19,7 @@ namespace uidriver {
 // The frame of the client's window tests: the stand-in service for the whole suite, the settings file saved
 // before each test (and left missing) and put back after it, and the client under test.
 class ClientTest : public testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite();
     static void TearDownTestSuite();
     void SetUp() override;
@@ -40,6 +41,36 @@ extern const std::wstring kInstallFolder;
 extern const std::wstring kSettingsFile;
 [[nodiscard]] std::string ReadIni();
 void WriteIni(const std::string& bytes);
+
+// The service choice (HKEY_CURRENT_USER\\Software\\Velmora) and both keys of Credential Manager: saved and removed
+// when made, so that a test starts from none, and put back as they were when it goes.
+class SavedServiceSettings {
+  public:
+    SavedServiceSettings();
+    ~SavedServiceSettings();
+    SavedServiceSettings(const SavedServiceSettings&) = delete;
+    SavedServiceSettings& operator=(const SavedServiceSettings&) = delete;
+
+  private:
+    struct Saved {
+        const wchar_t* name;
+        std::optional<std::pair<DWORD, std::vector<BYTE>>> value;  // type and bytes, or none
+    };
+    std::vector<Saved> values_;
+    std::vector<Saved> keys_;
+};
+extern const wchar_t kServiceKey[];
+// A value under the service key as its type and bytes; nothing when missing.
+[[nodiscard]] std::optional<std::pair<DWORD, std::vector<BYTE>>> RegistryValue(const wchar_t* name);
+void SetRegistryValue(const wchar_t* name, DWORD type, const void* bytes, DWORD size);
+// A generic credential as CredReadW gives it: the blob as text (no terminator expected), its persistence and user.
+struct StoredCredential {
+    std::wstring blob;
+    DWORD blobBytes = 0;
+    DWORD persist = 0;
+    std::wstring userName;
+};
+[[nodiscard]] std::optional<StoredCredential> ReadCredential(const wchar_t* target);
 
 // The colour on screen at a point of a window's client area.
 [[nodiscard]] COLORREF ScreenPixel(HWND window, int x, int y);
