@@ -324,6 +324,8 @@ LRESULT BubbleWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_DPICHANGED:
             Form_DpiChanged(HIWORD(wp), *reinterpret_cast<const RECT*>(lp));
             return 0;
+        case WM_SETHOTKEY:
+            return 0;  // the shortcut key that started the client stays the shortcut's (see Form1)
     }
     return common::Window::HandleMessage(msg, wp, lp);
 }

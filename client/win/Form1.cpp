@@ -70,6 +70,9 @@ void Form1::Form_Load(const std::wstring& argumentText) {
 namespace {
 constexpr UINT_PTR kRequestDeadline = 1;
 constexpr UINT_PTR kPendingTimer = 2;
+// Ticks inside the report box's own message loop until the box is the active window; then the hidden pending
+// bubble goes. Destroyed while still active, it would hand the activation to another program first.
+constexpr UINT_PTR kPendingGoneTimer = 3;
 // Most answers come sooner; a bubble that flashes for a moment would be worse than none.
 constexpr UINT kPendingDelayMs = 400;
 constexpr UINT kExciteCompleteMessage = WM_APP + 2;
@@ -191,15 +194,18 @@ void Form1::Command3_Click() {
         form2_ = std::make_unique<Form2>(*this);
     }
     if (pending_) {
-        // Loaded where the pending bubble stands, which goes just before the popup shows: one bubble, no jump.
+        // Loaded where the pending bubble stands, which leaves the screen just before the popup shows: one
+        // bubble, no jump. It is destroyed only once the popup has taken the activation from it.
         form2_->Load(pending_->TopLeft());
-        pending_.reset();
+        pending_->HideKeepingActivation();
     }
     if (!form2_->Show()) {
         // Without the popup nothing of the client would be left to end it.
         const DWORD error = GetLastError();
         ReportFailure(L"翻訳結果の窓を開けませんでした。" + (error ? L"\n" + common::SystemErrorText(error) : L""));
+        return;
     }
+    pending_.reset();
 }
 
 void Form1::ReportFailure(const std::wstring& text) {
@@ -208,10 +214,16 @@ void Form1::ReportFailure(const std::wstring& text) {
     if (DeferWhileDragged([this, text] { ReportFailure(text); })) {
         return;
     }
-    pending_.reset();
+    if (pending_) {
+        // Out of sight before the box shows, gone once the box has taken the activation (see kPendingGoneTimer).
+        pending_->HideKeepingActivation();
+        SetTimer(hwnd(), kPendingGoneTimer, 10, nullptr);
+    }
     if (options_.reportFailure) {
         options_.reportFailure(text);
     }
+    KillTimer(hwnd(), kPendingGoneTimer);
+    pending_.reset();
 }
 
 bool Form1::Decide() {
@@ -269,6 +281,11 @@ LRESULT Form1::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_TIMER:
             if (wp == kPendingTimer) {
                 ShowPending();
+            } else if (wp == kPendingGoneTimer) {
+                if (!pending_ || GetActiveWindow() != pending_->hwnd()) {
+                    KillTimer(hwnd(), kPendingGoneTimer);
+                    pending_.reset();
+                }
             } else if (wp == kRequestDeadline) {
                 KillTimer(hwnd(), kRequestDeadline);
                 if (Decide()) {
@@ -278,6 +295,11 @@ LRESULT Form1::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
             return 0;
         case WM_CLOSE:
             Form_Close();
+            return 0;
+        case WM_SETHOTKEY:
+            // The system gives the shortcut key that started the client to the first of its windows that can hold
+            // one. Held by a window of ours, the key would go to that window instead of starting the next request,
+            // so none of them takes it (the bubbles and the settings window refuse it the same way).
             return 0;
     }
     return common::Window::HandleMessage(msg, wp, lp);

@@ -48,8 +48,9 @@ public:
     void ShowPopupMenu(HWND popup, std::optional<POINT> at = std::nullopt);
     [[nodiscard]] Form2* Popup() const { return form2_.get(); }
     [[nodiscard]] PendingBubble* Pending() const { return pending_.get(); }
-    // (Re)starts the wait after which the pending bubble shows if the popup is not up yet. The request start
-    // calls it; a start that first reads the selection calls it again once the selection has been read.
+    // Starts the wait after which the pending bubble shows if the popup is not up yet, when the request is about
+    // to go: after a selection start has read the selection, whose time is not the service's. Called again, it
+    // starts the wait over.
     void StartPendingTimer();
     // The user has let go of the pending bubble: an outcome that came during the drag runs now.
     void PendingReleased();

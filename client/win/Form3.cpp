@@ -382,6 +382,8 @@ LRESULT Form3::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
                          suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
             return 0;
         }
+        case WM_SETHOTKEY:
+            return 0;  // the shortcut key that started the client stays the shortcut's (see Form1)
     }
     return common::Window::HandleMessage(msg, wp, lp);
 }

@@ -23,6 +23,12 @@ POINT PendingBubble::TopLeft() const {
     return POINT{r.left, r.top};
 }
 
+// ShowWindow(SW_HIDE) would activate some other window, maybe another program's, at once; hidden through
+// SetWindowPos the window stays active until the next one is.
+void PendingBubble::HideKeepingActivation() {
+    SetWindowPos(hwnd(), nullptr, 0, 0, 0, 0, SWP_HIDEWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 HWND PendingBubble::MakeBody(HINSTANCE instance, int id) {
     return CreateWindowExW(0, L"STATIC", L"翻訳中…", WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX, 0, 0, 0, 0,
                            hwnd(), reinterpret_cast<HMENU>(id), instance, nullptr);

@@ -18,6 +18,9 @@ public:
     [[nodiscard]] bool Show();
     // Where it stands now (the user may have dragged it), for the popup that takes its place.
     [[nodiscard]] POINT TopLeft() const;
+    // Takes it off the screen while it stays the active window, so that the window taking its place (the popup,
+    // or the report's box) takes the activation from it: the process never hands it to another program between.
+    void HideKeepingActivation();
 
 protected:
     HWND MakeBody(HINSTANCE instance, int id) override;

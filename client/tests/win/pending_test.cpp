@@ -1,5 +1,8 @@
 // The pending bubble and the keyboard of the real velmora.exe: a slow stand-in service, windows sampled every
 // 50 ms, real keys and wheel through SendInput.
+#include <windows.h>
+
+#include <commctrl.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -43,9 +46,34 @@ protected:
     HWND WaitForPending() { return automation::WaitForWindow(client_.Pid(), L"VelmoraPending", L"Velmora", 10000); }
 };
 
+// A visible window of another program, below the bubbles: the one the system activates when the client gives the
+// activation away. Counts the times its program becomes the active one.
+class OtherProgram {
+public:
+    OtherProgram() {
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = Proc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"OtherProgram";
+        RegisterClassW(&wc);
+        hwnd_ = CreateWindowExW(0, wc.lpszClassName, L"other", WS_POPUP | WS_VISIBLE, 0, 900, 100, 100, nullptr,
+                                nullptr, wc.hInstance, nullptr);
+    }
+    ~OtherProgram() { DestroyWindow(hwnd_); }
+    static inline int activations = 0;
+
+private:
+    static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+        activations += msg == WM_ACTIVATEAPP && wp;
+        return DefWindowProcW(hwnd, msg, wp, lp);
+    }
+    HWND hwnd_ = nullptr;
+};
+
 // What is on screen of the client at one moment.
 struct Sample {
     ULONGLONG at = 0;
+    int otherActivations = 0;  // OtherProgram's so far
     std::vector<HWND> pending;  // visible pending bubbles
     std::vector<HWND> popups;   // visible popups
     HWND box = nullptr;         // a visible message box
@@ -56,6 +84,7 @@ struct Sample {
 Sample Look(DWORD pid) {
     Sample s;
     s.at = GetTickCount64();
+    s.otherActivations = OtherProgram::activations;
     for (HWND hwnd : automation::TopLevelWindows(pid, true)) {
         const std::wstring cls = automation::ClassName(hwnd);
         if (cls == L"VelmoraPending") {
@@ -80,15 +109,23 @@ std::vector<Sample> SampleUntilSettled(const automation::Process& client, DWORD 
     do {
         samples.push_back(Look(client.Pid()));
         after -= !samples.back().popups.empty() || samples.back().box;
-        Sleep(50);
+        // The test's own windows answer meanwhile: the activation reaches them as messages.
+        for (const ULONGLONG next = GetTickCount64() + 50; GetTickCount64() < next; Sleep(5)) {
+            MSG msg;
+            while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+                DispatchMessageW(&msg);
+            }
+        }
     } while (after >= 0 && GetTickCount64() < end && client.Running());
     return samples;
 }
 
 // An answer or a failure after 2 s, on both paths: the pending bubble, then the popup in its place or the report
-// alone; never two of them on screen.
+// alone; never two of them on screen, and the activation passes from one to the other without another program
+// getting it in between.
 TEST_F(Pending, ASlowOutcomeShowsThePendingBubbleThenThePopupInItsPlaceOrTheReportAlone) {
     server_->SetAnswerDelay(2000);
+    const OtherProgram other;
     for (const bool fails : {false, true}) {
         server_->SetFault(fails ? standin::Fault::Http500 : standin::Fault::None);
         for (const wchar_t* argument : kBothPaths) {
@@ -113,6 +150,7 @@ TEST_F(Pending, ASlowOutcomeShowsThePendingBubbleThenThePopupInItsPlaceOrTheRepo
             EXPECT_GE(firstPending->at - launched_, 400u);
             const Sample& last = samples.back();
             EXPECT_TRUE(last.pending.empty());
+            EXPECT_EQ(last.otherActivations, firstPending->otherActivations);
             if (fails) {
                 const auto box = automation::WaitForMessageBox(client_.Pid(), 5000);
                 ASSERT_TRUE(box);
@@ -287,6 +325,27 @@ TEST_F(Pending, ThePopupAndItsSettingsWindowAnswerTheKeyboardAndTheWheel) {
     Key(VK_DOWN);
     Key(VK_RETURN);
     EXPECT_TRUE(automation::WaitUntil([&] { return ClipboardText() == automation::WindowText(text1); }, 3000));
+
+    // The shortcut key that started a client, offered to each of its windows as the system offers it: none keeps
+    // it, or the key would bring this client up instead of starting the next one. Wine keeps no window's key at
+    // all (a window of the test's own shows whether this system does); Windows does.
+    const WPARAM key = MAKEWORD('T', HOTKEYF_CONTROL | HOTKEYF_ALT);
+    const HWND probe =
+        CreateWindowExW(0, L"STATIC", L"", WS_OVERLAPPEDWINDOW, 0, 0, 50, 50, nullptr, nullptr, nullptr, nullptr);
+    SendMessageW(probe, WM_SETHOTKEY, key, 0);
+    if (SendMessageW(probe, WM_GETHOTKEY, 0, 0) == 0) {
+        std::printf("This system keeps no window's shortcut key: the client's windows are asked all the same.\n");
+    }
+    DestroyWindow(probe);
+    int windows = 0;
+    for (HWND window : automation::TopLevelWindows(client_.Pid(), false)) {
+        if (automation::ClassName(window).starts_with(L"Velmora")) {
+            ++windows;
+            SendMessageW(window, WM_SETHOTKEY, key, 0);
+            EXPECT_EQ(SendMessageW(window, WM_GETHOTKEY, 0, 0), 0) << automation::ClassName(window);
+        }
+    }
+    EXPECT_EQ(windows, 3);  // the worker, the popup and the settings window that the menu loaded
 
     // The settings window by the menu's third item: Cancel by Enter, then Esc, then OK by Enter; only the last
     // writes the file. Tabs count from the background list, where the choice leaves the focus.
