@@ -9,6 +9,7 @@
 
 #include "core/html/Html.h"
 #include "win/Fetch.h"
+#include "win/Worker.h"
 
 namespace velmora {
 

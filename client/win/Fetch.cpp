@@ -4,26 +4,19 @@
 
 #include <cwchar>
 
-#include <memory>
 #include <utility>
 
 #include "common/Handles.h"
 #include "common/Text.h"
 #include "core/PageText.h"
 #include "velmora_version.h"
+#include "win/Worker.h"
 
 namespace velmora {
 namespace {
 
 constexpr size_t kBodyCap = 8u << 20;  // result pages are a few KiB; anything this big is not one
 constexpr int kMaxRedirects = 10;
-
-struct Job {
-    std::wstring url;
-    Deadline deadline;
-    FetchResult result;
-    std::function<void(FetchResult)> deliver;
-};
 
 FetchResult Fail(std::wstring sentence, DWORD error = 0) {
     FetchResult r;
@@ -153,28 +146,13 @@ FetchResult Transfer(const std::wstring& url, ULONGLONG deadline) {
     return Fail(L"翻訳サービスの転送が多すぎます。");
 }
 
-DWORD WINAPI Worker(void* param) {
-    // The worker owns one reference; the waiting side may have given up on it already.
-    std::unique_ptr<std::shared_ptr<Job>> owned(static_cast<std::shared_ptr<Job>*>(param));
-    Job& job = **owned;
-    job.result = Transfer(job.url, job.deadline.at);
+FetchResult TransferWithin(const std::wstring& url, Deadline deadline) {
+    FetchResult result = Transfer(url, deadline.at);
     // A WinINet time-out near the deadline is the deadline's doing; say so rather than "cannot connect".
-    if (!job.result.ok && job.deadline.LeftMs() == 0) {
-        job.result = Fail(TimeoutText(job.deadline.limitMs));
+    if (!result.ok && deadline.LeftMs() == 0) {
+        result = Fail(TimeoutText(deadline.limitMs));
     }
-    if (job.deliver) {
-        job.deliver(std::move(job.result));
-    }
-    return 0;
-}
-
-common::UniqueHandle StartWorker(const std::shared_ptr<Job>& job) {
-    auto* ref = new std::shared_ptr<Job>(job);
-    HANDLE thread = CreateThread(nullptr, 0, Worker, ref, 0, nullptr);
-    if (!thread) {
-        delete ref;
-    }
-    return common::UniqueHandle(thread);
+    return result;
 }
 
 }  // namespace
@@ -189,25 +167,17 @@ std::wstring TimeoutText(DWORD limitMs) {
 }
 
 FetchResult FetchPage(const std::wstring& url, Deadline deadline) {
-    auto job = std::make_shared<Job>();
-    job->url = url;
-    job->deadline = deadline;
-    common::UniqueHandle thread = StartWorker(job);
-    if (!thread) {
+    auto run =
+        RunWithTimeLimit<FetchResult>(deadline.LeftMs(), [url, deadline] { return TransferWithin(url, deadline); });
+    if (!run.started) {
         return Fail(L"翻訳の処理を開始できませんでした。", GetLastError());
     }
-    if (WaitForSingleObject(thread.get(), deadline.LeftMs()) != WAIT_OBJECT_0) {
-        return Fail(TimeoutText(deadline.limitMs));
-    }
-    return std::move(job->result);
+    return run.result ? std::move(*run.result) : Fail(TimeoutText(deadline.limitMs));
 }
 
 bool StartFetch(const std::wstring& url, Deadline deadline, std::function<void(FetchResult)> deliver) {
-    auto job = std::make_shared<Job>();
-    job->url = url;
-    job->deadline = deadline;
-    job->deliver = std::move(deliver);
-    return static_cast<bool>(StartWorker(job));
+    return static_cast<bool>(
+        StartWorker([url, deadline, deliver = std::move(deliver)] { deliver(TransferWithin(url, deadline)); }));
 }
 
 }  // namespace velmora

@@ -3,10 +3,8 @@
 #include <windows.h>
 
 #include <functional>
-#include <mutex>
 #include <optional>
 #include <string>
-#include <utility>
 
 namespace velmora {
 
@@ -24,33 +22,12 @@ struct Deadline {
     [[nodiscard]] DWORD LeftMs() const;  // 0 once it has passed
 };
 
-// Runs the transfer on a worker thread and waits for it until the deadline. At the deadline the worker is left
-// behind (a blocked WinINet read cannot be interrupted reliably); it only ever touches its own shared state.
+// Runs the transfer on a worker thread (win/Worker.h) and waits for it until the deadline, when it is left behind.
 [[nodiscard]] FetchResult FetchPage(const std::wstring& url, Deadline deadline);
 
 // The same transfer without blocking: the worker thread hands its result to `deliver`, on that thread, whenever
 // it ends; the caller decides whether it is still in time. Answers false when the worker could not be started.
 [[nodiscard]] bool StartFetch(const std::wstring& url, Deadline deadline, std::function<void(FetchResult)> deliver);
-
-// Where a worker thread leaves a result for the window's thread. The message that says a result is ready carries
-// nothing: any program can post a window any message, so a result never travels in one.
-template <typename Result>
-class Mailbox {
-public:
-    void Put(Result result) {
-        std::lock_guard lock(mutex_);
-        result_ = std::move(result);
-    }
-    // The result, once; nothing when none has been put.
-    [[nodiscard]] std::optional<Result> Take() {
-        std::lock_guard lock(mutex_);
-        return std::exchange(result_, std::nullopt);
-    }
-
-private:
-    std::mutex mutex_;
-    std::optional<Result> result_;
-};
 
 // The sentence reported when the deadline passes first.
 [[nodiscard]] std::wstring TimeoutText(DWORD limitMs);

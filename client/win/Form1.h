@@ -14,6 +14,7 @@
 #include "core/Request.h"
 #include "win/Browser.h"
 #include "win/Fetch.h"
+#include "win/Worker.h"
 
 namespace velmora {
 

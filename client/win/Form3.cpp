@@ -5,6 +5,7 @@
 #include "common/Dpi.h"
 #include "common/Text.h"
 #include "core/Colors.h"
+#include "win/Clipboard.h"
 #include "win/ColorSettings.h"
 #include "win/Form1.h"
 #include "win/Form2.h"
@@ -94,33 +95,12 @@ void FitClosedHeight(HWND combo, int height) {
     }
 }
 
-// Another program, or Wine's bridge to the X clipboard, may hold the clipboard for a moment.
-bool OpenClipboardWithRetry(HWND owner) {
-    for (int attempt = 0; attempt < 50; ++attempt) {
-        if (OpenClipboard(owner)) {
-            return true;
-        }
-        Sleep(20);
-    }
-    return false;
-}
-
 [[nodiscard]] bool PutTextOnClipboard(HWND owner, const std::wstring& text) {
-    if (!OpenClipboardWithRetry(owner)) {
+    if (!OpenClipboardWithRetry(owner, 1000)) {
         return false;
     }
-    bool done = false;
-    const size_t bytes = (text.size() + 1) * sizeof(wchar_t);
-    if (HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes)) {
-        if (void* p = GlobalLock(memory)) {
-            memcpy(p, text.c_str(), bytes);
-            GlobalUnlock(memory);
-            done = EmptyClipboard() && SetClipboardData(CF_UNICODETEXT, memory);
-        }
-        if (!done) {
-            GlobalFree(memory);  // the clipboard owns it only once SetClipboardData succeeded
-        }
-    }
+    const bool done =
+        EmptyClipboard() && PutOnClipboard(CF_UNICODETEXT, text.c_str(), (text.size() + 1) * sizeof(wchar_t));
     const DWORD error = GetLastError();
     CloseClipboard();
     SetLastError(error);

@@ -12,9 +12,15 @@ namespace velmora {
 // that the clipboard can name while we put the user's contents back.
 [[nodiscard]] std::optional<std::wstring> ReadSelection(HWND clipboardOwner);
 
-// The first way: the focused element's text pattern. Leaves the clipboard alone. Nothing when UI Automation is
-// missing, the element offers no text pattern, is a password field, or does not answer within the time.
-[[nodiscard]] std::optional<std::wstring> SelectionByAutomation(DWORD timeoutMs);
+struct AutomationRead {
+    std::optional<std::wstring> text;
+    bool password = false;  // the focused element is a password field, whose text is never read
+};
+
+// The first way: the focused element's text pattern, at most one unit longer than the client keeps. Leaves the
+// clipboard alone. No text when UI Automation is missing, the element offers no text pattern, is a password field,
+// or does not answer within the time.
+[[nodiscard]] AutomationRead SelectionByAutomation(DWORD timeoutMs);
 
 // The second way: waits (up to 1 s) until Ctrl, Alt, Shift and the Windows keys are up, sends Ctrl+C to the
 // foreground window and reads the text that arrives within 600 ms. The clipboard holds what it held before

@@ -1,14 +1,14 @@
 // The UI Automation way of reading the selection. ole32 and oleaut32 are loaded only when a selection start needs
 // them, from the system folder, so that the client's ordinary start imports nothing more.
 #include <windows.h>
+// These need the types of windows.h first.
 #include <oleauto.h>
 #include <unknwn.h>
 
-#include <memory>
-#include <mutex>
-
 #include "common/Handles.h"
+#include "core/Selection.h"
 #include "win/Selection.h"
+#include "win/Worker.h"
 
 // MinGW's headers lack the UI Automation client interfaces. Only the methods we call are named; the others hold
 // their places in the vtables, in the order of the system's UIAutomationClient.h. They must not live in an
@@ -18,9 +18,9 @@ namespace velmora::uia {
 #define VELMORA_UNUSED(n) virtual HRESULT STDMETHODCALLTYPE Unused##n() = 0;
 
 struct UiaTextRange : IUnknown {
-    VELMORA_UNUSED(1) VELMORA_UNUSED(2) VELMORA_UNUSED(3) VELMORA_UNUSED(4) VELMORA_UNUSED(5) VELMORA_UNUSED(6)
-    VELMORA_UNUSED(7) VELMORA_UNUSED(8) VELMORA_UNUSED(9)
-    virtual HRESULT STDMETHODCALLTYPE GetText(int maxLength, BSTR* text) = 0;
+    VELMORA_UNUSED(1)
+    VELMORA_UNUSED(2) VELMORA_UNUSED(3) VELMORA_UNUSED(4) VELMORA_UNUSED(5) VELMORA_UNUSED(6) VELMORA_UNUSED(7)
+        VELMORA_UNUSED(8) VELMORA_UNUSED(9) virtual HRESULT STDMETHODCALLTYPE GetText(int maxLength, BSTR* text) = 0;
 };
 
 struct UiaTextRangeArray : IUnknown {
@@ -29,24 +29,26 @@ struct UiaTextRangeArray : IUnknown {
 };
 
 struct UiaTextPattern : IUnknown {
-    VELMORA_UNUSED(1) VELMORA_UNUSED(2)
-    virtual HRESULT STDMETHODCALLTYPE GetSelection(UiaTextRangeArray** ranges) = 0;
+    VELMORA_UNUSED(1) VELMORA_UNUSED(2) virtual HRESULT STDMETHODCALLTYPE GetSelection(UiaTextRangeArray** ranges) = 0;
 };
 
 struct UiaElement : IUnknown {
-    VELMORA_UNUSED(1) VELMORA_UNUSED(2) VELMORA_UNUSED(3) VELMORA_UNUSED(4) VELMORA_UNUSED(5) VELMORA_UNUSED(6)
-    VELMORA_UNUSED(7) VELMORA_UNUSED(8) VELMORA_UNUSED(9) VELMORA_UNUSED(10) VELMORA_UNUSED(11)
-    virtual HRESULT STDMETHODCALLTYPE GetCurrentPatternAs(int patternId, REFIID iid, void** pattern) = 0;
-    VELMORA_UNUSED(13) VELMORA_UNUSED(14) VELMORA_UNUSED(15) VELMORA_UNUSED(16) VELMORA_UNUSED(17)
-    VELMORA_UNUSED(18) VELMORA_UNUSED(19) VELMORA_UNUSED(20) VELMORA_UNUSED(21) VELMORA_UNUSED(22)
-    VELMORA_UNUSED(23) VELMORA_UNUSED(24) VELMORA_UNUSED(25) VELMORA_UNUSED(26) VELMORA_UNUSED(27)
-    VELMORA_UNUSED(28) VELMORA_UNUSED(29) VELMORA_UNUSED(30) VELMORA_UNUSED(31) VELMORA_UNUSED(32)
-    virtual HRESULT STDMETHODCALLTYPE get_CurrentIsPassword(BOOL* isPassword) = 0;
+    VELMORA_UNUSED(1)
+    VELMORA_UNUSED(2) VELMORA_UNUSED(3) VELMORA_UNUSED(4) VELMORA_UNUSED(5) VELMORA_UNUSED(6) VELMORA_UNUSED(7)
+        VELMORA_UNUSED(8) VELMORA_UNUSED(9) VELMORA_UNUSED(10) VELMORA_UNUSED(11) virtual HRESULT STDMETHODCALLTYPE
+        GetCurrentPatternAs(int patternId, REFIID iid, void** pattern) = 0;
+    VELMORA_UNUSED(13)
+    VELMORA_UNUSED(14) VELMORA_UNUSED(15) VELMORA_UNUSED(16) VELMORA_UNUSED(17) VELMORA_UNUSED(18) VELMORA_UNUSED(19)
+        VELMORA_UNUSED(20) VELMORA_UNUSED(21) VELMORA_UNUSED(22) VELMORA_UNUSED(23) VELMORA_UNUSED(24)
+            VELMORA_UNUSED(25) VELMORA_UNUSED(26) VELMORA_UNUSED(27) VELMORA_UNUSED(28) VELMORA_UNUSED(29)
+                VELMORA_UNUSED(30) VELMORA_UNUSED(31) VELMORA_UNUSED(32) virtual HRESULT STDMETHODCALLTYPE
+        get_CurrentIsPassword(BOOL* isPassword) = 0;
 };
 
 struct UiaAutomation : IUnknown {
-    VELMORA_UNUSED(1) VELMORA_UNUSED(2) VELMORA_UNUSED(3) VELMORA_UNUSED(4) VELMORA_UNUSED(5)
-    virtual HRESULT STDMETHODCALLTYPE GetFocusedElement(UiaElement** element) = 0;
+    VELMORA_UNUSED(1)
+    VELMORA_UNUSED(2) VELMORA_UNUSED(3) VELMORA_UNUSED(4) VELMORA_UNUSED(5) virtual HRESULT STDMETHODCALLTYPE
+        GetFocusedElement(UiaElement** element) = 0;
 };
 
 #undef VELMORA_UNUSED
@@ -95,21 +97,21 @@ struct ComApi {
     }
 };
 
-std::optional<std::wstring> ReadFocusedSelection(const ComApi& com) {
+AutomationRead ReadFocusedSelection(const ComApi& com) {
     common::ComPtr<UiaAutomation> automation;
     if (FAILED(com.coCreateInstance(kClsidCUIAutomation, nullptr, CLSCTX_INPROC_SERVER, kIidIUIAutomation,
                                     reinterpret_cast<void**>(automation.Out()))) ||
         !automation) {
-        return std::nullopt;
+        return {};
     }
     common::ComPtr<UiaElement> element;
     if (FAILED(automation->GetFocusedElement(element.Out())) || !element) {
-        return std::nullopt;
+        return {};
     }
     // A password box never hands out its text, whatever its provider offers.
     BOOL isPassword = FALSE;
     if (FAILED(element->get_CurrentIsPassword(&isPassword)) || isPassword) {
-        return std::nullopt;
+        return {std::nullopt, isPassword != FALSE};
     }
     common::ComPtr<UiaTextPattern> pattern;
     common::ComPtr<UiaTextRangeArray> ranges;
@@ -117,13 +119,16 @@ std::optional<std::wstring> ReadFocusedSelection(const ComApi& com) {
     if (FAILED(element->GetCurrentPatternAs(kUiaTextPatternId, kIidTextPattern,
                                             reinterpret_cast<void**>(pattern.Out()))) ||
         !pattern || FAILED(pattern->GetSelection(ranges.Out())) || !ranges || FAILED(ranges->get_Length(&count))) {
-        return std::nullopt;
+        return {};
     }
     std::wstring text;
-    for (int i = 0; i < count; ++i) {
+    // One unit more than the client keeps, so that the cut still knows a longer selection for one; a whole
+    // document selected in a large editor is never copied out in full.
+    for (int i = 0; i < count && text.size() <= kMaxSelectionLength; ++i) {
         common::ComPtr<UiaTextRange> range;
         BSTR part = nullptr;
-        if (FAILED(ranges->GetElement(i, range.Out())) || !range || FAILED(range->GetText(-1, &part))) {
+        const int room = static_cast<int>(kMaxSelectionLength + 1 - text.size());
+        if (FAILED(ranges->GetElement(i, range.Out())) || !range || FAILED(range->GetText(room, &part))) {
             continue;
         }
         // Several ranges (a multiple selection) are joined as lines, the way they were apart on screen.
@@ -133,49 +138,29 @@ std::optional<std::wstring> ReadFocusedSelection(const ComApi& com) {
         text.append(part ? part : L"", part ? com.sysStringLen(part) : 0);
         com.sysFreeString(part);
     }
-    return text;
+    return {std::move(text)};
 }
 
-struct AutomationJob {
-    std::mutex mutex;
-    std::optional<std::wstring> text;
-};
-
-DWORD WINAPI AutomationWorker(void* param) {
-    // The worker owns one reference: a provider that never answers keeps only this thread waiting.
-    std::unique_ptr<std::shared_ptr<AutomationJob>> owned(static_cast<std::shared_ptr<AutomationJob>*>(param));
+AutomationRead ReadWithCom() {
     ComApi com;
     if (!com.Load()) {
-        return 0;
+        return {};
     }
     // Its own multithreaded apartment: UI Automation's calls go out to other processes and want no message loop.
     const HRESULT init = com.coInitializeEx(nullptr, COINIT_MULTITHREADED);
-    auto text = ReadFocusedSelection(com);
+    AutomationRead read = ReadFocusedSelection(com);
     if (SUCCEEDED(init)) {
         com.coUninitialize();
     }
-    std::lock_guard lock((*owned)->mutex);
-    (*owned)->text = std::move(text);
-    return 0;
+    return read;
 }
 
 }  // namespace
 
-std::optional<std::wstring> SelectionByAutomation(DWORD timeoutMs) {
-    auto job = std::make_shared<AutomationJob>();
-    auto* ref = new std::shared_ptr<AutomationJob>(job);
-    HANDLE thread = CreateThread(nullptr, 0, AutomationWorker, ref, 0, nullptr);
-    if (!thread) {
-        delete ref;
-        return std::nullopt;
-    }
-    const bool done = WaitForSingleObject(thread, timeoutMs) == WAIT_OBJECT_0;
-    CloseHandle(thread);
-    if (!done) {
-        return std::nullopt;
-    }
-    std::lock_guard lock(job->mutex);
-    return std::move(job->text);
+AutomationRead SelectionByAutomation(DWORD timeoutMs) {
+    // A provider that never answers keeps only the worker waiting.
+    auto run = RunWithTimeLimit<AutomationRead>(timeoutMs, &ReadWithCom);
+    return run.result.value_or(AutomationRead{});
 }
 
 }  // namespace velmora

@@ -1,6 +1,7 @@
 // A stand-in UI Automation client (CUIAutomation, which Wine does not register) that the selection tests register
 // while they run; the real velmora.exe then gets its focused element from here. The element follows
-// VELMORA_FAKE_AUTOMATION: "text:<selection>", "password:<selection>" (a password box) or "none" (no text pattern).
+// VELMORA_FAKE_AUTOMATION: "text:<selection>", "password:<selection>" (a password box) or "none" (no text pattern);
+// '|' in the selection parts it into ranges (a multiple selection).
 // The vtables are slot numbers from the system's UIAutomationClient.h, apart from the client's own declarations,
 // so that a wrong slot on either side fails the test. Built without the C++ runtime (see CMakeLists.txt): a COM
 // server loaded into the client should bring nothing but itself into that process.
@@ -35,6 +36,7 @@ struct Object {
     void* const* vtable;
     LONG refs;
     IID iid;
+    int index;  // a range's place in its selection
     void* table[64];
 };
 struct Method {
@@ -68,6 +70,7 @@ Object* NewObject(const IID& iid, const Method (&methods)[N]) {
     auto* o = static_cast<Object*>(HeapAlloc(GetProcessHeap(), 0, sizeof(Object)));
     o->refs = 1;
     o->iid = iid;
+    o->index = 0;
     for (void*& s : o->table) {
         s = reinterpret_cast<void*>(&NotImplemented);
     }
@@ -81,13 +84,26 @@ Object* NewObject(const IID& iid, const Method (&methods)[N]) {
     return o;
 }
 
-// IUIAutomationTextRange::GetText (slot 12): the text after the setting's ':'.
-HRESULT __stdcall RangeGetText(Object*, int maxLength, BSTR* text) {
+// The selection: the setting after its ':'.
+const wchar_t* Selected() {
     const wchar_t* value = Setting();
     while (*value && *value++ != L':') {
     }
+    return value;
+}
+// IUIAutomationTextRange::GetText (slot 12): the range's part of the selection. The whole text (-1) is refused, as
+// a large document's provider would run out of memory handing it out.
+HRESULT __stdcall RangeGetText(Object* self, int maxLength, BSTR* text) {
+    if (maxLength < 0) {
+        return E_OUTOFMEMORY;
+    }
+    const wchar_t* value = Selected();
+    for (int part = 0; part < self->index; ++part) {
+        while (*value && *value++ != L'|') {
+        }
+    }
     UINT length = 0;
-    while (value[length] && (maxLength < 0 || length < static_cast<UINT>(maxLength))) {
+    while (value[length] && value[length] != L'|' && length < static_cast<UINT>(maxLength)) {
         ++length;
     }
     *text = SysAllocStringLen(value, length);
@@ -96,11 +112,19 @@ HRESULT __stdcall RangeGetText(Object*, int maxLength, BSTR* text) {
 // IUIAutomationTextRangeArray: get_Length slot 3, GetElement slot 4.
 HRESULT __stdcall ArrayLength(Object*, int* length) {
     *length = 1;
+    for (const wchar_t* c = Selected(); *c; ++c) {
+        *length += *c == L'|';
+    }
     return S_OK;
 }
-HRESULT __stdcall ArrayElement(Object*, int index, Object** range) {
-    *range = index == 0 ? NewObject(kIidUnknown, {{12, &RangeGetText}}) : nullptr;
-    return index == 0 ? S_OK : E_INVALIDARG;
+HRESULT __stdcall ArrayElement(Object* self, int index, Object** range) {
+    int length = 0;
+    ArrayLength(self, &length);
+    *range = index >= 0 && index < length ? NewObject(kIidUnknown, {{12, &RangeGetText}}) : nullptr;
+    if (*range) {
+        (*range)->index = index;
+    }
+    return *range ? S_OK : E_INVALIDARG;
 }
 // IUIAutomationTextPattern::GetSelection, slot 5.
 HRESULT __stdcall PatternSelection(Object*, Object** ranges) {

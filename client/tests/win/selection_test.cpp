@@ -211,10 +211,12 @@ TEST_F(SelectionStart, TranslatesExactlyTheSelectedTextAndGivesTheClipboardBack)
          "GET /amitext/indexUTF8.jsp?langpair=2,1&sourceText=%E3%81%93%E3%82%93%E3%81%AB%E3%81%A1%E3%81%AF" + q,
          L"Hello", true},
         {L"EJhnA", hello, L"text:Good morning", excite + "Good%20morning HTTP/1.1", L"おはようございます", false},
+        // A multiple selection: its ranges as lines.
+        {L"EJhnA", hello, L"text:Good|morning|", excite + "Good%0D%0Amorning%0D%0A HTTP/1.1",
+         L"【訳】Good\r\nmorning\r\n", false},
         // As the control reports it: no line break is dropped from this way's text.
         {L"EJhnA", hello, L"text: Good morning\r\n", excite + "%20Good%20morning%0D%0A HTTP/1.1", L"おはようございます",
          false},
-        {L"EJhnA", hello, L"password:Good morning", excite + "Hello%20world HTTP/1.1", L"こんにちは、世界", true},
         {L"EJhnA", hello, L"text: \r\n\u3000", excite + "Hello%20world HTTP/1.1", L"こんにちは、世界", true},
     };
     for (const Case& c : cases) {
@@ -230,22 +232,27 @@ TEST_F(SelectionStart, TranslatesExactlyTheSelectedTextAndGivesTheClipboardBack)
     }
 }
 
-// Nothing or only blanks selected, with every code, or a terminal (where Ctrl+C would interrupt the running program
-// and no copy is sent): the box, no request, the clipboard as it was.
+// Nothing or only blanks selected, with every code, a terminal (where Ctrl+C would interrupt the running program)
+// or a password box: the box, no request, the clipboard as it was, and no copy where one was never wanted.
 TEST_F(SelectionStart, NothingSelectedAsksForASelectionWithEveryCode) {
+    FakeAutomationRegistered registered;
+    ASSERT_TRUE(registered.Set(nullptr, automation::WindowsPath(FAKE_AUTOMATION_DLL)) &&
+                registered.Set(L"ThreadingModel", L"Both"));
     const Selection none{L"nothing is selected here", 3, 3}, blanks{L"a     b", 1, 6}, text{L"Hello world", 0, 11};
     struct Case {
         const wchar_t* code;
         const Selection& selection;
         bool terminal;
+        const wchar_t* fake = L"none";
     };
     const Case cases[] = {{L"EJhnA", none, false},  {L"JEhnA", none, false},   {L"EJIFA", none, false},
                           {L"JEIFA", none, false},  {L"KJIFA", none, false},   {L"JKIFA", none, false},
-                          {L"EJhnA", blanks, false}, {L"EJIFA", blanks, false}, {L"EJhnA", text, true}};
+                          {L"EJhnA", blanks, false}, {L"EJIFA", blanks, false}, {L"EJhnA", text, true},
+                          {L"EJhnA", text, false, L"password:Good morning"}};
     const size_t requests = server_->RequestLines().size();
     for (const Case& c : cases) {
         const int copies = g_copies;
-        Process client = Start(L"/selection " + std::wstring(c.code), c.selection, L"none", c.terminal);
+        Process client = Start(L"/selection " + std::wstring(c.code), c.selection, c.fake, c.terminal);
         const auto box = automation::WaitForMessageBox(client.Pid(), 20000);
         ASSERT_TRUE(box.has_value()) << c.code;
         EXPECT_EQ(box->title, L"注意");
@@ -256,7 +263,7 @@ TEST_F(SelectionStart, NothingSelectedAsksForASelectionWithEveryCode) {
         EXPECT_TRUE(client.WaitExit(10000, &code));
         EXPECT_EQ(code, 0u);
         ExpectClipboardGivenBack("nothing selected");
-        if (c.terminal) {
+        if (c.terminal || c.fake[0] == L'p') {
             EXPECT_EQ(g_copies, copies);
             EXPECT_EQ(GetClipboardSequenceNumber(), sequence_);
         }
