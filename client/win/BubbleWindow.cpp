@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "common/Dpi.h"
+#include "common/SystemFunction.h"
 #include "core/Bubble.h"
 #include "win/ColorSettings.h"
 #include "win/VisualStyles.h"
@@ -34,12 +35,8 @@ UINT MonitorDpi(HMONITOR monitor, HWND window) {
         return common::DpiOf(window);
     }
     using GetDpiForMonitorFn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
-    static const auto getDpiForMonitor = [] {
-        HMODULE shcore = LoadLibraryExW(L"shcore.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-        return shcore ? reinterpret_cast<GetDpiForMonitorFn>(
-                            reinterpret_cast<void*>(GetProcAddress(shcore, "GetDpiForMonitor")))
-                      : nullptr;
-    }();
+    static const auto getDpiForMonitor =
+        common::SystemFunction<GetDpiForMonitorFn>(L"shcore.dll", "GetDpiForMonitor");
     UINT x = 0;
     UINT y = 0;
     constexpr int kEffectiveDpi = 0;

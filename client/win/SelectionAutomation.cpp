@@ -6,6 +6,7 @@
 #include <unknwn.h>
 
 #include "common/Handles.h"
+#include "common/SystemFunction.h"
 #include "core/Selection.h"
 #include "win/Selection.h"
 #include "win/Worker.h"
@@ -70,29 +71,18 @@ constexpr IID kIidTextPattern = {0x32eba289, 0x3583, 0x42c9, {0x9c, 0x59, 0x3b, 
 constexpr int kUiaTextPatternId = 10014;
 
 struct ComApi {
-    HMODULE ole32 = nullptr, oleaut32 = nullptr;
     decltype(&CoInitializeEx) coInitializeEx = nullptr;
     decltype(&CoUninitialize) coUninitialize = nullptr;
     decltype(&CoCreateInstance) coCreateInstance = nullptr;
     decltype(&SysFreeString) sysFreeString = nullptr;
     decltype(&SysStringLen) sysStringLen = nullptr;
 
-    template <typename Fn>
-    static void Find(HMODULE module, const char* name, Fn& fn) {
-        fn = reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-    }
-
     bool Load() {
-        ole32 = LoadLibraryExW(L"ole32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-        oleaut32 = LoadLibraryExW(L"oleaut32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-        if (!ole32 || !oleaut32) {
-            return false;
-        }
-        Find(ole32, "CoInitializeEx", coInitializeEx);
-        Find(ole32, "CoUninitialize", coUninitialize);
-        Find(ole32, "CoCreateInstance", coCreateInstance);
-        Find(oleaut32, "SysFreeString", sysFreeString);
-        Find(oleaut32, "SysStringLen", sysStringLen);
+        coInitializeEx = common::SystemFunction<decltype(coInitializeEx)>(L"ole32.dll", "CoInitializeEx");
+        coUninitialize = common::SystemFunction<decltype(coUninitialize)>(L"ole32.dll", "CoUninitialize");
+        coCreateInstance = common::SystemFunction<decltype(coCreateInstance)>(L"ole32.dll", "CoCreateInstance");
+        sysFreeString = common::SystemFunction<decltype(sysFreeString)>(L"oleaut32.dll", "SysFreeString");
+        sysStringLen = common::SystemFunction<decltype(sysStringLen)>(L"oleaut32.dll", "SysStringLen");
         return coInitializeEx && coUninitialize && coCreateInstance && sysFreeString && sysStringLen;
     }
 };
