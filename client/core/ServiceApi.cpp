@@ -45,8 +45,13 @@ std::u16string WellFormed(std::u16string_view text) {
 using Utf16Writer = rapidjson::Writer<rapidjson::StringBuffer, rapidjson::UTF16<char16_t>, rapidjson::UTF8<>>;
 
 void WriteText(Utf16Writer& writer, std::u16string_view text) {
-    const std::u16string clean = WellFormed(text);
+    std::u16string clean = WellFormed(text);
     writer.String(clean.data(), static_cast<rapidjson::SizeType>(clean.size()));
+    // The copy may have been a key.
+    volatile char16_t* p = clean.data();
+    for (size_t i = 0; i < clean.size(); ++i) {
+        p[i] = 0;
+    }
 }
 
 void WriteAscii(Utf16Writer& writer, const char16_t* key, const std::string& value) {
@@ -151,7 +156,9 @@ std::string DeepLBody(std::u16string_view text, const LanguagePair& pair) {
 }
 
 std::string LibreBody(std::u16string_view text, const LanguagePair& pair, std::u16string_view key) {
-    rapidjson::StringBuffer buffer;
+    // Room for the longest escaping from the start, so that the buffer never moves and leaves a copy of the key
+    // behind in freed memory.
+    rapidjson::StringBuffer buffer(nullptr, 6 * (text.size() + key.size()) + 128);
     Utf16Writer writer(buffer);
     writer.StartObject();
     writer.Key(u"q");
@@ -210,6 +217,20 @@ std::u16string ServiceMessageOfAnswer(ApiKind api, std::string_view body) {
         text += u"…";
     }
     return text;
+}
+
+std::u16string RestoreScriptLineBreaks(std::u16string_view text) {
+    std::u16string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text.substr(i, 3) == u"%0D") {
+            out += u'\n';
+            i += 2;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
 }
 
 void WipeBytes(std::string& bytes) {

@@ -51,6 +51,10 @@ enum class ApiKind { DeepL, LibreTranslate };
 inline constexpr std::size_t kServiceMessageLimit = 200;
 [[nodiscard]] std::u16string ServiceMessageOfAnswer(ApiKind api, std::string_view body);
 
+// The browser menu's script sends a selection's line feeds as the three characters "%0D" (a page's server decoded
+// them); a JSON body carries line breaks as they are, so the marks become line feeds again.
+[[nodiscard]] std::u16string RestoreScriptLineBreaks(std::u16string_view text);
+
 // Overwrites a buffer that held a key before it is freed (core knows no SecureZeroMemory).
 void WipeBytes(std::string& bytes);
 

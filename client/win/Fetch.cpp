@@ -4,6 +4,7 @@
 
 #include <cwchar>
 
+#include <optional>
 #include <utility>
 
 #include "common/Handles.h"
@@ -56,11 +57,13 @@ std::wstring Decode(const std::string& body, const std::wstring& contentType) {
     return common::FromCodePage(body, codePage);
 }
 
-// Reads the whole body; a body cut short of its Content-Length counts as a failed transfer, since WinINet
-// under Wine reports such a connection as a normal end.
-FetchResult ReadBody(HINTERNET request, ULONGLONG deadline) {
+// Reads the whole body into `body`; a body cut short of its Content-Length counts as a failed transfer, since
+// WinINet under Wine reports such a connection as a normal end. `what` names the body in the report.
+std::optional<FetchResult> ReadBytes(HINTERNET request,
+                                     ULONGLONG deadline,
+                                     const std::wstring& what,
+                                     std::string& body) {
     const std::wstring lengthText = QueryText(request, HTTP_QUERY_CONTENT_LENGTH);
-    std::string body;
     char buffer[16384];
     for (;;) {
         if (GetTickCount64() >= deadline) {
@@ -69,19 +72,27 @@ FetchResult ReadBody(HINTERNET request, ULONGLONG deadline) {
         SetTimeouts(request, deadline);
         DWORD n = 0;
         if (!InternetReadFile(request, buffer, sizeof buffer, &n)) {
-            return Fail(L"翻訳ページを最後まで受け取れませんでした。", GetLastError());
+            return Fail(what + L"を最後まで受け取れませんでした。", GetLastError());
         }
         if (n == 0) {
             break;
         }
         body.append(buffer, n);
         if (body.size() > kBodyCap) {
-            return Fail(L"翻訳ページが大きすぎます。");
+            return Fail(what + L"が大きすぎます。");
         }
     }
     if (!lengthText.empty() && wcstoull(lengthText.c_str(), nullptr, 10) != body.size()) {
-        return Fail(L"翻訳ページを最後まで受け取れませんでした（" + std::to_wstring(body.size()) + L" / " +
-                    lengthText + L" バイト）。");
+        return Fail(what + L"を最後まで受け取れませんでした（" + std::to_wstring(body.size()) + L" / " + lengthText +
+                    L" バイト）。");
+    }
+    return std::nullopt;
+}
+
+FetchResult ReadBody(HINTERNET request, ULONGLONG deadline) {
+    std::string body;
+    if (auto failure = ReadBytes(request, deadline, L"翻訳ページ", body)) {
+        return std::move(*failure);
     }
     FetchResult r;
     r.ok = true;
@@ -89,13 +100,21 @@ FetchResult ReadBody(HINTERNET request, ULONGLONG deadline) {
     return r;
 }
 
+common::UniqueInternet OpenSession() {
+    common::UniqueInternet session(
+        InternetOpenW(L"Velmora/" VELMORA_VERSION_TEXT_W, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+    if (session) {
+        DWORD retries = 1;
+        InternetSetOptionW(session.get(), INTERNET_OPTION_CONNECT_RETRIES, &retries, sizeof retries);
+    }
+    return session;
+}
+
 FetchResult Transfer(const std::wstring& url, ULONGLONG deadline) {
-    common::UniqueInternet session(InternetOpenW(L"Velmora/" VELMORA_VERSION_TEXT_W, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+    common::UniqueInternet session = OpenSession();
     if (!session) {
         return Fail(L"インターネットの機能を使えませんでした。", GetLastError());
     }
-    DWORD retries = 1;
-    InternetSetOptionW(session.get(), INTERNET_OPTION_CONNECT_RETRIES, &retries, sizeof retries);
     std::string current = WireUrl(common::ToU16(url));
     // Redirects are followed here rather than by WinINet, which under Wine follows a loop without end.
     for (int hop = 0; hop <= kMaxRedirects; ++hop) {
@@ -146,8 +165,26 @@ FetchResult Transfer(const std::wstring& url, ULONGLONG deadline) {
     return Fail(L"翻訳サービスの転送が多すぎます。");
 }
 
-FetchResult TransferWithin(const std::wstring& url, Deadline deadline) {
-    FetchResult result = Transfer(url, deadline.at);
+bool IsCertificateError(DWORD error) {
+    switch (error) {
+        case ERROR_INTERNET_SEC_CERT_DATE_INVALID:
+        case ERROR_INTERNET_SEC_CERT_CN_INVALID:
+        case ERROR_INTERNET_INVALID_CA:
+        case ERROR_INTERNET_CLIENT_AUTH_CERT_NEEDED:
+        case ERROR_INTERNET_SEC_CERT_ERRORS:
+        case ERROR_INTERNET_SEC_CERT_NO_REV:
+        case ERROR_INTERNET_SEC_CERT_REV_FAILED:
+        case ERROR_INTERNET_SEC_INVALID_CERT:
+        case ERROR_INTERNET_SEC_CERT_REVOKED:
+        case ERROR_INTERNET_SECURITY_CHANNEL_ERROR:
+        case 12062:  // ERROR_INTERNET_SEC_CERT_WEAK_SIGNATURE, missing from older headers
+            return true;
+    }
+    return false;
+}
+
+FetchResult TransferWithin(const TransferFunction& transfer, Deadline deadline) {
+    FetchResult result = transfer(deadline.at);
     // A WinINet time-out near the deadline is the deadline's doing; say so rather than "cannot connect".
     if (!result.ok && deadline.LeftMs() == 0) {
         result = Fail(TimeoutText(deadline.limitMs));
@@ -166,18 +203,79 @@ std::wstring TimeoutText(DWORD limitMs) {
     return L"翻訳サービスが " + std::to_wstring((limitMs + 999) / 1000) + L" 秒以内に応答しませんでした。";
 }
 
-FetchResult FetchPage(const std::wstring& url, Deadline deadline) {
-    auto run =
-        RunWithTimeLimit<FetchResult>(deadline.LeftMs(), [url, deadline] { return TransferWithin(url, deadline); });
+FetchResult RunBeforeDeadline(TransferFunction transfer, Deadline deadline) {
+    auto run = RunWithTimeLimit<FetchResult>(
+        deadline.LeftMs(), [transfer = std::move(transfer), deadline] { return TransferWithin(transfer, deadline); });
     if (!run.started) {
         return Fail(L"翻訳の処理を開始できませんでした。", GetLastError());
     }
     return run.result ? std::move(*run.result) : Fail(TimeoutText(deadline.limitMs));
 }
 
+bool StartBeforeDeadline(TransferFunction transfer, Deadline deadline, std::function<void(FetchResult)> deliver) {
+    return static_cast<bool>(StartWorker([transfer = std::move(transfer), deadline, deliver = std::move(deliver)] {
+        deliver(TransferWithin(transfer, deadline));
+    }));
+}
+
+FetchResult FetchPage(const std::wstring& url, Deadline deadline) {
+    return RunBeforeDeadline([url](ULONGLONG at) { return Transfer(url, at); }, deadline);
+}
+
 bool StartFetch(const std::wstring& url, Deadline deadline, std::function<void(FetchResult)> deliver) {
-    return static_cast<bool>(
-        StartWorker([url, deadline, deliver = std::move(deliver)] { deliver(TransferWithin(url, deadline)); }));
+    return StartBeforeDeadline([url](ULONGLONG at) { return Transfer(url, at); }, deadline, std::move(deliver));
+}
+
+ApiAnswer PostJson(const std::wstring& url, const std::wstring& headers, const std::string& body, ULONGLONG deadline) {
+    ApiAnswer answer;
+    auto fail = [&answer](std::wstring sentence, DWORD error = 0) {
+        answer.failure = Fail(std::move(sentence), error);
+        return std::move(answer);
+    };
+    const auto target = ParseHttpUrl(WireUrl(common::ToU16(url)));
+    if (!target) {
+        return fail(L"翻訳サービスのアドレスが正しくありません。");
+    }
+    common::UniqueInternet session = OpenSession();
+    if (!session) {
+        return fail(L"インターネットの機能を使えませんでした。", GetLastError());
+    }
+    SetTimeouts(session.get(), deadline);
+    common::UniqueInternet connection(InternetConnectW(session.get(), common::FromUtf8(target->host).c_str(),
+                                                       target->port, nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0));
+    if (!connection) {
+        return fail(L"翻訳サービスに接続できませんでした。", GetLastError());
+    }
+    // No redirect is followed (the text and a key would go elsewhere), no certificate problem is ignored, no
+    // stored login is offered on a 401.
+    const DWORD flags = INTERNET_FLAG_NO_AUTO_REDIRECT | INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE |
+                        INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_NO_UI | INTERNET_FLAG_PRAGMA_NOCACHE |
+                        INTERNET_FLAG_NO_AUTH | (target->secure ? INTERNET_FLAG_SECURE : 0);
+    const wchar_t* accept[] = {L"application/json", nullptr};
+    common::UniqueInternet request(HttpOpenRequestW(connection.get(), L"POST", common::FromUtf8(target->target).c_str(),
+                                                    nullptr, nullptr, accept, flags, 0));
+    if (!request) {
+        return fail(L"翻訳サービスに接続できませんでした。", GetLastError());
+    }
+    SetTimeouts(request.get(), deadline);
+    if (!HttpSendRequestW(request.get(), headers.c_str(), static_cast<DWORD>(headers.size()),
+                          const_cast<char*>(body.data()), static_cast<DWORD>(body.size()))) {
+        const DWORD error = GetLastError();
+        return fail(IsCertificateError(error) ? L"翻訳サービスの証明書を確かめられなかったため、接続しませんでした。"
+                                              : L"翻訳サービスに接続できませんでした。",
+                    error);
+    }
+    DWORD size = sizeof answer.status;
+    if (!HttpQueryInfoW(request.get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &answer.status, &size,
+                        nullptr)) {
+        return fail(L"翻訳サービスの応答が読めませんでした。", GetLastError());
+    }
+    if (auto failure = ReadBytes(request.get(), deadline, L"翻訳サービスの応答", answer.body)) {
+        answer.failure = std::move(*failure);
+        return answer;
+    }
+    answer.answered = true;
+    return answer;
 }
 
 }  // namespace velmora

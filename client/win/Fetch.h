@@ -29,6 +29,30 @@ struct Deadline {
 // it ends; the caller decides whether it is still in time. Answers false when the worker could not be started.
 [[nodiscard]] bool StartFetch(const std::wstring& url, Deadline deadline, std::function<void(FetchResult)> deliver);
 
+// Any transfer run the way the page fetch runs: on a worker thread that is given the deadline's tick count and is
+// left behind at the deadline.
+using TransferFunction = std::function<FetchResult(ULONGLONG deadline)>;
+[[nodiscard]] FetchResult RunBeforeDeadline(TransferFunction transfer, Deadline deadline);
+[[nodiscard]] bool StartBeforeDeadline(TransferFunction transfer,
+                                       Deadline deadline,
+                                       std::function<void(FetchResult)> deliver);
+
+// One answer of a JSON API, whatever its status.
+struct ApiAnswer {
+    bool answered = false;  // false: no whole answer came, and `failure` says why
+    DWORD status = 0;
+    std::string body;
+    FetchResult failure;
+};
+
+// POSTs `body` to an http or https URL on the calling thread until `deadline`, through the system's proxy settings
+// and certificate store. A redirect comes back as it is, never followed; a certificate problem is a failure with
+// the system's own text, never ignored.
+[[nodiscard]] ApiAnswer PostJson(const std::wstring& url,
+                                 const std::wstring& headers,
+                                 const std::string& body,
+                                 ULONGLONG deadline);
+
 // The sentence reported when the deadline passes first.
 [[nodiscard]] std::wstring TimeoutText(DWORD limitMs);
 

@@ -1,0 +1,128 @@
+#include "win/ServiceTranslate.h"
+
+#include <memory>
+#include <optional>
+#include <string_view>
+#include <utility>
+#include <variant>
+
+#include "common/Text.h"
+#include "core/ServiceApi.h"
+#include "core/ServiceMessages.h"
+
+namespace velmora {
+namespace {
+
+// Everything a call sends; the headers and the body may hold the key and are wiped when the call is done.
+struct PreparedCall {
+    ApiKind api = ApiKind::DeepL;
+    std::wstring url;
+    std::wstring headers;
+    std::string body;
+    PreparedCall() = default;
+    PreparedCall(const PreparedCall&) = delete;
+    PreparedCall& operator=(const PreparedCall&) = delete;
+    ~PreparedCall() {
+        SecretText::WipeString(headers);
+        WipeBytes(body);
+    }
+};
+
+using Prepared = std::variant<std::wstring, std::shared_ptr<PreparedCall>>;
+
+// The key seen as the portable code's text without a copy.
+std::u16string_view View(const std::wstring& text) {
+    return {reinterpret_cast<const char16_t*>(text.data()), text.size()};
+}
+
+std::optional<std::u16string> DeepLHostOverride() {
+    wchar_t buffer[512];
+    const DWORD n = GetEnvironmentVariableW(L"VELMORA_DEEPL_HOST", buffer, 512);
+    if (n == 0 || n >= 512) {
+        return std::nullopt;
+    }
+    return common::ToU16(std::wstring_view(buffer, n));
+}
+
+Prepared Prepare(const ServiceRequest& request) {
+    const std::u16string source = common::ToU16(request.sourceLang);
+    const std::u16string target = common::ToU16(request.targetLang);
+    const LanguagePair pair{source, target};
+    const std::u16string_view key = request.key ? View(request.key->Get()) : std::u16string_view();
+    auto call = std::make_shared<PreparedCall>();
+    size_t limit = 0;
+    if (request.kind == ServiceKind::DeepL) {
+        if (key.empty()) {
+            return common::ToWide(NoDeepLKeyText());
+        }
+        call->api = ApiKind::DeepL;
+        call->url = common::ToWide(DeepLEndpoint(key, DeepLHostOverride()));
+        // Built in one buffer of the final size, so that no partial copy of the key is left in freed memory.
+        constexpr std::wstring_view head = L"Content-Type: application/json\r\nAuthorization: DeepL-Auth-Key ";
+        call->headers.reserve(head.size() + key.size() + 2);
+        call->headers.append(head).append(request.key->Get()).append(L"\r\n");
+        call->body = DeepLBody(common::ToU16(request.text), pair);
+        limit = kDeepLBodyLimit;
+    } else {
+        if (request.libreTranslateUrl.empty() || !IsValidServiceUrl(request.libreTranslateUrl)) {
+            return common::ToWide(NoLibreUrlText(!request.libreTranslateUrl.empty()));
+        }
+        call->api = ApiKind::LibreTranslate;
+        call->url = common::ToWide(LibreEndpoint(common::ToU16(request.libreTranslateUrl)));
+        call->headers = L"Content-Type: application/json\r\n";
+        call->body = LibreBody(common::ToU16(request.text), pair, key);
+        limit = kLibreBodyLimit;
+    }
+    if (call->body.size() > limit) {
+        return common::ToWide(ServiceTooLongText());
+    }
+    return call;
+}
+
+FetchResult Call(const PreparedCall& call, ULONGLONG deadline) {
+    ApiAnswer answer = PostJson(call.url, call.headers, call.body, deadline);
+    if (!answer.answered) {
+        return std::move(answer.failure);
+    }
+    FetchResult result;
+    if (answer.status >= 200 && answer.status <= 299) {
+        if (auto translation = TranslationOfAnswer(call.api, answer.body)) {
+            result.ok = true;
+            result.text = common::ToWide(*translation);
+            return result;
+        }
+    }
+    result.error = common::ToWide(
+        ServiceAnswerText(call.api, static_cast<int>(answer.status), ServiceMessageOfAnswer(call.api, answer.body)));
+    return result;
+}
+
+TransferFunction Transfer(std::shared_ptr<PreparedCall> call) {
+    return [call = std::move(call)](ULONGLONG deadline) { return Call(*call, deadline); };
+}
+
+}  // namespace
+
+ServiceOutcome TranslateWithService(const ServiceRequest& request, Deadline deadline) {
+    Prepared prepared = Prepare(request);
+    if (auto* failure = std::get_if<std::wstring>(&prepared)) {
+        return {false, std::move(*failure)};
+    }
+    FetchResult result = RunBeforeDeadline(Transfer(std::get<1>(std::move(prepared))), deadline);
+    return {result.ok, result.ok ? std::move(result.text) : std::move(result.error)};
+}
+
+bool StartServiceTranslation(const ServiceRequest& request,
+                             Deadline deadline,
+                             std::function<void(FetchResult)> deliver) {
+    Prepared prepared = Prepare(request);
+    if (auto* failure = std::get_if<std::wstring>(&prepared)) {
+        FetchResult result;
+        result.error = std::move(*failure);
+        deliver(std::move(result));
+        return true;
+    }
+    return StartBeforeDeadline(Transfer(std::get<1>(std::move(prepared))), deadline, std::move(deliver));
+}
+
+}  // namespace velmora
