@@ -26,6 +26,12 @@ inline constexpr std::array<MenuEntry, 4> kEntries = {{
 }};
 inline constexpr std::size_t kEntryCount = kEntries.size();
 
+// The installer puts a file in place under a temporary name first (the system's "<prefix><hex>.tmp") and renames it.
+inline constexpr std::u16string_view kTemporaryPrefix = u"vel";
+// A name of that form: one that a run that was cut short may have left in the install folder. The client's own
+// temporary settings files ("velmora.ini.<n>.<n>.tmp") are not of it.
+[[nodiscard]] bool IsLeftoverTemporaryFile(std::u16string_view name);
+
 // "C:\Program Files\Velmora\" + the entry's file name: the registry's default value.
 [[nodiscard]] std::u16string ScriptPath(const MenuEntry& entry);
 

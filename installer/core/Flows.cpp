@@ -16,10 +16,11 @@ InstallerFlows::InstallerFlows(MenuRegistry& registry,
       clientSource_(JoinPath(sourceFolder, kClientFileName)) {}
 
 void InstallerFlows::FormLoad() {
-    if (files_.FindInFolder(kInstallFolder, u"velmora", u".exe")) {
-        const ClientFile source{files_.FileSize(clientSource_), files_.FileVersionOf(clientSource_)};
-        const ClientFile installed{files_.FileSize(kInstalledClient), files_.FileVersionOf(kInstalledClient)};
-        if (ShouldUpdateClient(source, installed)) {
+    // A copy cut short (power lost, the process ended) leaves its temporary file, which would keep an uninstall
+    // from removing the folder.
+    files_.RemoveLeftoverTemporaryFiles(kInstallFolder);
+    if (ClientInstalled()) {
+        if (ShouldUpdateClient(ReadClient(clientSource_), ReadClient(kInstalledClient))) {
             dialogs_.Show(ClientUpdateNotice());
             if (const auto failure = files_.CopyFileOver(clientSource_, kInstalledClient)) {
                 dialogs_.Show(ClientUpdateFailed(*failure));
@@ -31,6 +32,7 @@ void InstallerFlows::FormLoad() {
             dialogs_.Show(ClientInstallFailed(*failure));
         }
     }
+    AddMissingShortcuts();
     for (std::size_t entry = 0; entry < kEntryCount; ++entry) {
         RefreshEntryButtons(entry);
     }
@@ -47,11 +49,38 @@ void InstallerFlows::RefreshEntryButtons(std::size_t entry) {
     buttons_.SetEntryButtons(entry, registry_.MenuExtEntryExists(kEntries[entry].caption));
 }
 
+bool InstallerFlows::ClientInstalled() {
+    return files_.FindInFolder(kInstallFolder, u"velmora", u".exe");
+}
+
+ClientFile InstallerFlows::ReadClient(std::u16string_view path) {
+    return {files_.FileSize(path), files_.FileVersionOf(path)};
+}
+
+// The install button follows the start-up's rule, so that an older installer never puts its client over a newer
+// one. A failed update leaves the installed client as it was, still working.
+std::optional<std::u16string> InstallerFlows::InstallOrUpdateClient() {
+    if (!ClientInstalled()) {
+        return DeployClient();
+    }
+    if (ShouldUpdateClient(ReadClient(clientSource_), ReadClient(kInstalledClient))) {
+        return files_.CopyFileOver(clientSource_, kInstalledClient);
+    }
+    return std::nullopt;
+}
+
 void InstallerFlows::InstallCommand(std::size_t entry) {
     const MenuEntry& e = kEntries[entry];
     const std::u16string script = ScriptPath(e);
-    // A failed copy here leaves the installed client as it was, still working; start-up reports the first install.
-    static_cast<void>(DeployClient());
+    const auto failure = InstallOrUpdateClient();
+    // Without a client an entry and its shortcut would start nothing: nothing is written or registered, and only
+    // the folder this attempt may have made (still empty) goes again.
+    if (!files_.IsOrdinaryFile(kInstalledClient)) {
+        dialogs_.Show(ClientInstallFailed(failure.value_or(u"")));
+        files_.RemoveFolder(kInstallFolder);
+        RefreshEntryButtons(entry);
+        return;
+    }
     const bool written = files_.WriteMenuScript(script, e.requestCode);
     // Nothing of an entry that cannot be written may stay behind; the script of a registered entry is its own.
     if (!written && !registry_.MenuExtEntryExists(e.caption)) {
@@ -62,8 +91,7 @@ void InstallerFlows::InstallCommand(std::size_t entry) {
         if (!written || !files_.IsOrdinaryFile(script)) {
             dialogs_.Show(ScriptFileMissing(e));
         } else if (registry_.AddMenuExtEntry(e.caption, script)) {
-            const bool shortcut = startMenu_.CreateShortcut(ShortcutFor(e));
-            dialogs_.Show(shortcut ? EntryRegistered(e) : ShortcutKeyNotSet(EntryRegistered(e)));
+            dialogs_.Show(CreateShortcuts(entry) ? EntryRegistered(e) : ShortcutKeyNotSet(EntryRegistered(e)));
         } else {
             dialogs_.Show(RegistrationFailed(e));
         }
@@ -77,16 +105,18 @@ void InstallerFlows::UninstallCommand(std::size_t entry) {
     const MenuEntry& e = kEntries[entry];
     if (dialogs_.Show(UninstallConfirmation(e)) == Answer::Yes) {
         if (!registry_.MenuExtEntryExists(e.caption)) {
+            // The key went some other way; the entry's shortcut must not outlive it. The files stay, as before.
+            static_cast<void>(RemoveShortcuts(entry, !AnyOtherEntryRegistered(entry)));
             dialogs_.Show(EntryNotRegistered(e));
         } else if (!registry_.DeleteMenuExtEntry(e.caption)) {
             dialogs_.Show(RemovalFailed(e));
         } else {
             files_.RemoveFile(ScriptPath(e));
-            if (!AnyOtherEntryRegistered(entry)) {
+            const bool last = !AnyOtherEntryRegistered(entry);
+            if (last) {
                 RemoveClient();
             }
-            const bool shortcut = startMenu_.RemoveShortcut(ShortcutFor(e).fileName);
-            dialogs_.Show(shortcut ? EntryRemoved(e) : ShortcutKeyNotRemoved(EntryRemoved(e)));
+            dialogs_.Show(RemoveShortcuts(entry, last) ? EntryRemoved(e) : ShortcutKeyNotRemoved(EntryRemoved(e)));
         }
     }
     RefreshEntryButtons(entry);
@@ -99,6 +129,48 @@ bool InstallerFlows::AnyOtherEntryRegistered(std::size_t entry) {
         }
     }
     return false;
+}
+
+// Users of a release without shortcuts get them for the entries they have. One that is there stays as it is: its
+// key may be the user's own choice. Silent, since the user asked for none of it; with no client, none is made.
+void InstallerFlows::AddMissingShortcuts() {
+    if (!files_.IsOrdinaryFile(kInstalledClient)) {
+        return;
+    }
+    bool any = false;
+    for (const MenuEntry& e : kEntries) {
+        if (registry_.MenuExtEntryExists(e.caption)) {
+            any = true;
+            static_cast<void>(CreateIfMissing(ShortcutFor(e)));
+        }
+    }
+    for (const Shortcut& shared : SharedShortcuts()) {
+        if (any) {
+            static_cast<void>(CreateIfMissing(shared));
+        }
+    }
+}
+
+bool InstallerFlows::CreateIfMissing(const Shortcut& shortcut) {
+    return startMenu_.ShortcutExists(shortcut.fileName) || startMenu_.CreateShortcut(shortcut);
+}
+
+bool InstallerFlows::CreateShortcuts(std::size_t entry) {
+    bool made = startMenu_.CreateShortcut(ShortcutFor(kEntries[entry]));
+    for (const Shortcut& shared : SharedShortcuts()) {
+        made = CreateIfMissing(shared) && made;
+    }
+    return made;
+}
+
+bool InstallerFlows::RemoveShortcuts(std::size_t entry, bool last) {
+    bool gone = startMenu_.RemoveShortcut(ShortcutFor(kEntries[entry]).fileName);
+    if (last) {
+        for (const Shortcut& shared : SharedShortcuts()) {
+            gone = startMenu_.RemoveShortcut(shared.fileName) && gone;
+        }
+    }
+    return gone;
 }
 
 // A settings file or anything else left in the folder keeps it, silently; so does a running client.

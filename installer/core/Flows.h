@@ -45,6 +45,8 @@ class FileSystem {
     virtual void RemoveFile(std::u16string_view path) = 0;
     // Removes the folder only when it is empty.
     virtual void RemoveFolder(std::u16string_view path) = 0;
+    // Deletes the temporary files (IsLeftoverTemporaryFile) that a run cut short left in the folder.
+    virtual void RemoveLeftoverTemporaryFiles(std::u16string_view folder) = 0;
     [[nodiscard]] virtual bool WriteMenuScript(std::u16string_view path, std::u16string_view requestCode) = 0;
 };
 
@@ -57,6 +59,7 @@ class StartMenu {
     [[nodiscard]] virtual bool CreateShortcut(const Shortcut& shortcut) = 0;
     // Removes the shortcut (one that is already gone counts as removed), and the folder once it is empty.
     [[nodiscard]] virtual bool RemoveShortcut(std::u16string_view fileName) = 0;
+    [[nodiscard]] virtual bool ShortcutExists(std::u16string_view fileName) = 0;
 };
 
 enum class Answer { Ok, Yes, No };
@@ -84,7 +87,8 @@ class InstallerFlows {
                    StartMenu& startMenu,
                    std::u16string sourceFolder);
 
-    // Start-up, before the window shows: install or update the client, then set all four pairs of buttons.
+    // Start-up, before the window shows: install or update the client, give the registered entries the shortcuts
+    // they lack, then set all four pairs of buttons.
     void FormLoad();
     // Creates the install folder and copies the client into it; the answer is the copy's failure text, if any.
     [[nodiscard]] std::optional<std::u16string> DeployClient();
@@ -95,7 +99,17 @@ class InstallerFlows {
     void UninstallCommand(std::size_t entry);
 
   private:
+    [[nodiscard]] bool ClientInstalled();
+    [[nodiscard]] ClientFile ReadClient(std::u16string_view path);
+    // Installs the client when there is none, or else updates it by the start-up's rule; the copy's failure text.
+    [[nodiscard]] std::optional<std::u16string> InstallOrUpdateClient();
     [[nodiscard]] bool AnyOtherEntryRegistered(std::size_t entry);
+    void AddMissingShortcuts();
+    [[nodiscard]] bool CreateIfMissing(const Shortcut& shortcut);
+    // The entry's shortcut and the shared ones (those that are missing); true when all are in place.
+    [[nodiscard]] bool CreateShortcuts(std::size_t entry);
+    // The entry's shortcut, and the shared ones with the last entry; true when all are gone.
+    [[nodiscard]] bool RemoveShortcuts(std::size_t entry, bool last);
     void RemoveClient();
 
     MenuRegistry& registry_;

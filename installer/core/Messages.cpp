@@ -27,14 +27,14 @@ Message ClientInstallFailed(std::u16string_view reason) {
 
 // The copy goes to a temporary name first, so a failed update leaves the old client as it was.
 Message ClientUpdateFailed(std::u16string_view reason) {
-    return {u"本体のアップデートに失敗しました。これまでの本体をそのまま使います。\n\n" + std::u16string(reason), u"Velmora",
-            BoxStyle::OkStop};
+    return {u"本体のアップデートに失敗しました。これまでの本体をそのまま使います。\n\n" + std::u16string(reason),
+            u"Velmora", BoxStyle::OkStop};
 }
 
 Message OtherUserNotice(std::u16string_view elevatedUser, std::u16string_view desktopUser) {
     const std::u16string elevated(elevatedUser), desktop(desktopUser);
-    return {u"このｲﾝｽﾄｰﾗｰは " + elevated + u" のｱｶｳﾝﾄで動いています。\n\nIE の右ｸﾘｯｸﾒﾆｭｰは " + elevated +
-                u" のｱｶｳﾝﾄに追加され、" + desktop + u" の IE には表示されません。",
+    return {u"このｲﾝｽﾄｰﾗｰは " + elevated + u" のｱｶｳﾝﾄで動いています。\n\nIE の右ｸﾘｯｸﾒﾆｭｰとｼｮｰﾄｶｯﾄｷｰは " + elevated +
+                u" のｱｶｳﾝﾄに追加され、" + desktop + u" の IE とｽﾀｰﾄﾒﾆｭｰでは使えません。",
             u"Velmora", BoxStyle::OkWarning};
 }
 

@@ -48,4 +48,15 @@ Shortcut ShortcutFor(const MenuEntry& entry) {
             KeyOf(entry.requestCode)};
 }
 
+std::array<Shortcut, 2> SharedShortcuts() {
+    const auto make = [](std::u16string_view name, std::u16string_view arguments, ShortcutKey key) {
+        return Shortcut{std::u16string(name) + u".lnk", std::u16string(kInstalledClient),
+                        std::u16string(arguments),      std::u16string(kInstallFolder),
+                        std::u16string(name),           key};
+    };
+    // T for translate: the one key to learn, whichever language the selection is in.
+    return {make(u"翻訳サービスの設定", u"/settings", {0, 0}),
+            make(u"選択範囲を自動翻訳", u"/selection auto", {kControlKey | kAltKey, u'T'})};
+}
+
 }  // namespace installer

@@ -1,6 +1,7 @@
 // The Start Menu shortcut of each entry: it starts the client's selection start ("/selection CODE") with a shortcut
 // key, so that a selection in any program can be translated without the browser.
 #pragma once
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -36,5 +37,9 @@ inline constexpr std::u16string_view kShortcutFolderName = u"Velmora";
 // The caption without "Velmora　" in front and without the access key "(&E)" at the end.
 [[nodiscard]] std::u16string ShortcutName(std::u16string_view caption);
 [[nodiscard]] Shortcut ShortcutFor(const MenuEntry& entry);
+
+// The shortcuts that belong to no one entry: the client's service window, and the selection start that picks the
+// direction from the text itself. They come with the first installed entry and go with the last.
+[[nodiscard]] std::array<Shortcut, 2> SharedShortcuts();
 
 }  // namespace installer

@@ -1,6 +1,10 @@
 #include "win/FileOps.h"
 
+#include <new>
+
 #include "common/Handles.h"
+#include "common/Text.h"
+#include "core/Entries.h"
 #include "core/VersionInfo.h"
 
 namespace installer {
@@ -88,13 +92,22 @@ std::wstring FolderOf(const std::wstring& path) {
 // A new, empty file with a unique name in the target's folder, so that the rename stays within one volume.
 std::wstring NewTemporaryFile(const std::wstring& target) {
     wchar_t name[MAX_PATH];
-    if (!GetTempFileNameW(FolderOf(target).c_str(), L"vel", 0, name)) {
+    if (!GetTempFileNameW(FolderOf(target).c_str(), common::ToWide(kTemporaryPrefix).c_str(), 0, name)) {
         return {};
     }
     return name;
 }
 
+// A read-only file is neither replaced by a rename nor deleted; an earlier release copied the attribute along.
+void ClearReadOnly(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+        SetFileAttributesW(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+    }
+}
+
 DWORD RenameOver(const std::wstring& temporary, const std::wstring& target) {
+    ClearReadOnly(target);
     if (!MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         const DWORD error = GetLastError();
         DeleteFileW(temporary.c_str());
@@ -103,19 +116,41 @@ DWORD RenameOver(const std::wstring& temporary, const std::wstring& target) {
     return ERROR_SUCCESS;
 }
 
-}  // namespace
+// The client is a few hundred KiB; a file far larger is not one, and is not read into memory.
+constexpr LONGLONG kLargestCopy = 64LL << 20;
 
-DWORD CopyFileOver(const std::wstring& from, const std::wstring& to) {
-    const std::wstring temporary = NewTemporaryFile(to);
-    if (temporary.empty()) {
+DWORD ReadWholeFile(const std::wstring& path, std::string& bytes) {
+    const common::UniqueFile file(
+        CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    LARGE_INTEGER size{};
+    if (!file || !GetFileSizeEx(file.get(), &size)) {
         return GetLastError();
     }
-    if (!CopyFileW(from.c_str(), temporary.c_str(), FALSE)) {
-        const DWORD error = GetLastError();
-        DeleteFileW(temporary.c_str());
+    if (size.QuadPart > kLargestCopy) {
+        return ERROR_FILE_TOO_LARGE;
+    }
+    try {
+        bytes.resize(static_cast<std::size_t>(size.QuadPart));
+    } catch (const std::bad_alloc&) {
+        return ERROR_NOT_ENOUGH_MEMORY;
+    }
+    DWORD read = 0;
+    if (!ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr)) {
+        return GetLastError();
+    }
+    return read == bytes.size() ? ERROR_SUCCESS : ERROR_HANDLE_EOF;
+}
+
+}  // namespace
+
+// Read and written through the unnamed data stream alone (CopyFile would carry the streams and attributes along),
+// into a fresh file; WriteFileOver flushes it before the rename.
+DWORD CopyFileOver(const std::wstring& from, const std::wstring& to) {
+    std::string bytes;
+    if (const DWORD error = ReadWholeFile(from, bytes); error != ERROR_SUCCESS) {
         return error;
     }
-    return RenameOver(temporary, to);
+    return WriteFileOver(to, bytes);
 }
 
 DWORD WriteFileOver(const std::wstring& path, std::string_view bytes) {
@@ -145,11 +180,27 @@ DWORD WriteFileOver(const std::wstring& path, std::string_view bytes) {
 }
 
 bool DeleteFileAt(const std::wstring& path) {
+    ClearReadOnly(path);
     return DeleteFileW(path.c_str()) != FALSE;
 }
 
 bool RemoveEmptyFolder(const std::wstring& path) {
     return RemoveDirectoryW(path.c_str()) != FALSE;
+}
+
+void RemoveLeftoverTemporaryFiles(const std::wstring& folder) {
+    WIN32_FIND_DATAW found{};
+    const HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) {
+        return;
+    }
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+            IsLeftoverTemporaryFile(common::ToU16(found.cFileName))) {
+            static_cast<void>(DeleteFileAt(folder + L"\\" + found.cFileName));
+        }
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
 }
 
 }  // namespace installer

@@ -23,12 +23,17 @@ namespace installer {
 [[nodiscard]] std::wstring ProgramFolder();
 
 [[nodiscard]] bool CreateFolder(const std::wstring& path);
-// Copies to a temporary name in the target's folder and renames that over the target, so a failure at any point
-// leaves the old target whole. ERROR_SUCCESS, or the error of the step that failed.
+// Copies the file's data to a temporary name in the target's folder, flushes it and renames it over the target, so
+// a failure at any point leaves the old target whole. Only the data goes across: neither the source's alternate
+// streams (the Mark of the Web of a downloaded file) nor its attributes (read-only). ERROR_SUCCESS, or the error
+// of the step that failed.
 [[nodiscard]] DWORD CopyFileOver(const std::wstring& from, const std::wstring& to);
 // Writes the bytes the same way: a temporary file beside the target, flushed, then renamed over it.
 [[nodiscard]] DWORD WriteFileOver(const std::wstring& path, std::string_view bytes);
+// Deletes the file, read-only or not.
 [[nodiscard]] bool DeleteFileAt(const std::wstring& path);
 [[nodiscard]] bool RemoveEmptyFolder(const std::wstring& path);
+// Deletes the installer's temporary files that an earlier run left in the folder.
+void RemoveLeftoverTemporaryFiles(const std::wstring& folder);
 
 }  // namespace installer

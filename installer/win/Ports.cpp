@@ -57,6 +57,10 @@ void WinFileSystem::RemoveFolder(std::u16string_view path) {
     static_cast<void>(RemoveEmptyFolder(ToWide(path)));
 }
 
+void WinFileSystem::RemoveLeftoverTemporaryFiles(std::u16string_view folder) {
+    installer::RemoveLeftoverTemporaryFiles(ToWide(folder));
+}
+
 bool WinFileSystem::WriteMenuScript(std::u16string_view path, std::u16string_view requestCode) {
     return installer::WriteMenuScript(ToWide(path), requestCode);
 }

@@ -31,6 +31,7 @@ class WinFileSystem final : public FileSystem {
     std::optional<std::u16string> CopyFileOver(std::u16string_view from, std::u16string_view to) override;
     void RemoveFile(std::u16string_view path) override;
     void RemoveFolder(std::u16string_view path) override;
+    void RemoveLeftoverTemporaryFiles(std::u16string_view folder) override;
     bool WriteMenuScript(std::u16string_view path, std::u16string_view requestCode) override;
 };
 

@@ -76,6 +76,13 @@ bool WinStartMenu::CreateShortcut(const Shortcut& shortcut) {
     return false;
 }
 
+bool WinStartMenu::ShortcutExists(std::u16string_view fileName) {
+    const auto folder = Folder();
+    const DWORD attributes =
+        folder ? GetFileAttributesW((*folder + L"\\" + ToWide(fileName)).c_str()) : INVALID_FILE_ATTRIBUTES;
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 bool WinStartMenu::RemoveShortcut(std::u16string_view fileName) {
     const auto folder = Folder();
     if (!folder) {

@@ -18,6 +18,7 @@ class WinStartMenu final : public StartMenu {
     explicit WinStartMenu(std::wstring folder = {}) : folder_(std::move(folder)) {}
     bool CreateShortcut(const Shortcut& shortcut) override;
     bool RemoveShortcut(std::u16string_view fileName) override;
+    bool ShortcutExists(std::u16string_view fileName) override;
 
   private:
     [[nodiscard]] std::optional<std::wstring> Folder() const;

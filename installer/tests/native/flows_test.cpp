@@ -32,7 +32,7 @@ struct FakeSystem : MenuRegistry, FileSystem, Dialogs, EntryButtons, StartMenu {
     bool addFails = false, deleteFails = false;
     std::map<std::u16string, Shortcut> shortcuts;  // by file name
     bool startMenuFails = false;
-    bool diskFull = false;  // every copy and write fails, leaving its target as it was
+    bool diskFull = false;       // every copy and write fails, leaving its target as it was
     std::deque<Answer> answers;  // for the Yes/No boxes in turn; Yes once they run out
     std::vector<Message> shown;
     Buttons buttons;
@@ -87,6 +87,13 @@ struct FakeSystem : MenuRegistry, FileSystem, Dialogs, EntryButtons, StartMenu {
         }
         folders.erase(std::u16string(path));
     }
+    void RemoveLeftoverTemporaryFiles(std::u16string_view folder) override {
+        std::erase_if(files, [&](const auto& file) {
+            const std::u16string_view name = file.first;
+            return name.starts_with(std::u16string(folder) + u'\\') &&
+                   IsLeftoverTemporaryFile(name.substr(folder.size() + 1));
+        });
+    }
     bool WriteMenuScript(std::u16string_view path, std::u16string_view code) override {
         if (diskFull || !Usable(path)) {
             return false;
@@ -113,6 +120,7 @@ struct FakeSystem : MenuRegistry, FileSystem, Dialogs, EntryButtons, StartMenu {
     bool RemoveShortcut(std::u16string_view fileName) override {
         return !startMenuFails && (shortcuts.erase(std::u16string(fileName)), true);
     }
+    bool ShortcutExists(std::u16string_view fileName) override { return shortcuts.count(std::u16string(fileName)); }
 };
 
 struct World : FakeSystem {
@@ -141,10 +149,12 @@ TEST(FormLoad, AFailedClientCopyIsReportedAndTheOldClientKept) {
         std::vector<Message> shown;
     };
     const Case cases[] = {
-        {"update while the client runs", true, true, false,
-         {ClientUpdateNotice(), ClientUpdateFailed(u"cannot copy")}},
+        {"update while the client runs", true, true, false, {ClientUpdateNotice(), ClientUpdateFailed(u"cannot copy")}},
         {"update on a full disk", true, false, true, {ClientUpdateNotice(), ClientUpdateFailed(u"disk full")}},
-        {"first install on a full disk", false, false, true,
+        {"first install on a full disk",
+         false,
+         false,
+         true,
          {ClientInstallNotice(), ClientInstallFailed(u"disk full")}},
     };
     for (const Case& c : cases) {
@@ -217,7 +227,7 @@ TEST(InstallCommand, OtherOutcomesAndTheButtonsFollowTheRegistry) {
     const Case cases[] = {
         {"answered No", Answer::No, false, false, false, {InstallConfirmation(e)}},
         {"answered No over an old key", Answer::No, false, false, true, {InstallConfirmation(e)}},
-        {"folder impossible", Answer::Yes, true, false, false, {InstallConfirmation(e), ScriptFileMissing(e)}},
+        {"folder impossible", Answer::Yes, true, false, false, {ClientInstallFailed(u"cannot copy")}},
         {"registration fails", Answer::Yes, false, true, false, {InstallConfirmation(e), RegistrationFailed(e)}},
         {"fails over an old key", Answer::Yes, false, true, true, {InstallConfirmation(e), RegistrationFailed(e)}},
     };
@@ -238,6 +248,44 @@ TEST(InstallCommand, OtherOutcomesAndTheButtonsFollowTheRegistry) {
         EXPECT_EQ(w.MenuExtEntryExists(e.caption), c.oldKey) << c.what;
         // Whatever the answer, the client and the script were put in place before asking.
         EXPECT_EQ(w.Has(kClient) && w.Has(kScript0), !c.noFolder) << c.what;
+    }
+}
+
+// The install button replaces the installed client only as start-up would; with no client in place afterwards it
+// writes and registers nothing, since the entry and its shortcut would start nothing.
+TEST(InstallCommand, FollowsTheUpdateRuleAndRegistersNothingWithoutAClient) {
+    const MenuEntry& e = kEntries[1];
+    const FileVersion v1{{1, 0, 0, 0}}, v2{{2, 1, 0, 7}};
+    struct Case {
+        const char* what;
+        std::optional<FakeSystem::File> source, installed;
+        std::optional<FileVersion> after;
+    };
+    const Case cases[] = {
+        {"older but larger beside the installer", FakeSystem::File{600, v1}, FakeSystem::File{500, v2}, v2},
+        {"newer beside the installer", FakeSystem::File{400, v2}, FakeSystem::File{500, v1}, v2},
+        {"none beside the installer", std::nullopt, FakeSystem::File{500, v1}, v1},
+        {"none anywhere", std::nullopt, std::nullopt, std::nullopt},
+    };
+    for (const Case& c : cases) {
+        World w;
+        if (c.source) {
+            w.files[kSourceClient] = *c.source;
+        }
+        if (c.installed) {
+            w.folders.insert(kFolder);
+            w.files[kClient] = *c.installed;
+        }
+        w.flows.InstallCommand(1);
+        EXPECT_EQ(w.FileVersionOf(kClient), c.after) << c.what;
+        const bool works = c.after.has_value();
+        const std::vector<Message> shown = works ? std::vector{InstallConfirmation(e), EntryRegistered(e)}
+                                                 : std::vector{ClientInstallFailed(u"cannot copy")};
+        EXPECT_EQ(w.shown, shown) << c.what;
+        EXPECT_EQ(w.MenuExtEntryExists(e.caption), works) << c.what;
+        EXPECT_EQ(w.buttons[1], works) << c.what;
+        EXPECT_EQ(w.shortcuts.empty(), !works) << c.what;
+        EXPECT_EQ(w.HasFolder(kFolder), works) << c.what;
     }
 }
 
@@ -358,23 +406,31 @@ TEST(Shortcuts, EachInstalledEntryGetsItsShortcutKeyAndLosesItOnUninstall) {
         {u"選択範囲を英日翻訳(infoseek).lnk", u"/selection EJIFA", {kControlKey | kShiftKey | kAltKey, u'E'}},
         {u"選択範囲を日英翻訳(infoseek).lnk", u"/selection JEIFA", {kControlKey | kShiftKey | kAltKey, u'J'}},
     };
+    // Shared by all entries: they come with the first and go with the last.
+    const Case shared[] = {
+        {u"翻訳サービスの設定.lnk", u"/settings", {0, 0}},
+        {u"選択範囲を自動翻訳.lnk", u"/selection auto", {kControlKey | kAltKey, u'T'}},
+    };
     World w;
     w.files[kSourceClient] = {500};
-    for (std::size_t entry = 0; entry < kEntryCount; ++entry) {
-        w.flows.InstallCommand(entry);
-        const Case& c = cases[entry];
-        ASSERT_EQ(w.shortcuts.count(c.fileName), 1u) << entry;
+    const auto expectMade = [&](const Case& c) {
+        ASSERT_EQ(w.shortcuts.count(c.fileName), 1u);
         const Shortcut& made = w.shortcuts[c.fileName];
         EXPECT_EQ(made.target, u"C:\\Program Files\\Velmora\\velmora.exe");
         EXPECT_EQ(made.arguments, c.arguments);
         EXPECT_EQ(made.workingFolder, u"C:\\Program Files\\Velmora");
-        EXPECT_EQ(made.key, c.key) << entry;
+        EXPECT_EQ(made.key, c.key);
+    };
+    for (std::size_t entry = 0; entry < kEntryCount; ++entry) {
+        w.flows.InstallCommand(entry);
+        expectMade(cases[entry]);
+        expectMade(shared[entry % 2]);
     }
-    EXPECT_EQ(w.shortcuts.size(), kEntryCount);
+    EXPECT_EQ(w.shortcuts.size(), kEntryCount + 2);
     for (std::size_t entry = 0; entry < kEntryCount; ++entry) {
         w.flows.UninstallCommand(entry);
         EXPECT_EQ(w.shortcuts.count(cases[entry].fileName), 0u) << entry;
-        EXPECT_EQ(w.shortcuts.size(), kEntryCount - entry - 1);
+        EXPECT_EQ(w.shortcuts.size(), entry + 1 < kEntryCount ? kEntryCount - entry - 1 + 2 : 0u);
     }
 }
 
@@ -403,22 +459,24 @@ TEST(Shortcuts, AShortcutThatFailsOnlyAddsOneSentenceToTheUsualMessage) {
 }
 
 // Only a registered entry has a shortcut: none is made when the menu entry is not made, and one stays while the
-// menu entry stays.
+// menu entry stays. A key that went behind the window's back takes its shortcut with its uninstall all the same.
 TEST(Shortcuts, FollowTheMenuEntry) {
     const MenuEntry& e = kEntries[0];
-    const std::u16string lnk = ShortcutFor(e).fileName;
+    const std::u16string lnk = ShortcutFor(e).fileName, shared = SharedShortcuts()[1].fileName;
     struct Case {
         const char* what;
         bool install;
         Answer answer;
-        bool noFolder, addFails, deleteFails, registered, shortcutLeft;
+        bool noFolder, addFails, deleteFails, key, shortcut, otherEntry, shortcutLeft, sharedLeft;
     };
     const Case cases[] = {
-        {"install answered No", true, Answer::No, false, false, false, false, false},
-        {"script missing", true, Answer::Yes, true, false, false, false, false},
-        {"registration fails", true, Answer::Yes, false, true, false, false, false},
-        {"uninstall answered No", false, Answer::No, false, false, false, true, true},
-        {"removal fails", false, Answer::Yes, false, false, true, true, true},
+        {"install answered No", true, Answer::No, false, false, false, false, false, false, false, false},
+        {"no client", true, Answer::Yes, true, false, false, false, false, false, false, false},
+        {"registration fails", true, Answer::Yes, false, true, false, false, false, false, false, false},
+        {"uninstall answered No", false, Answer::No, false, false, false, true, true, false, true, true},
+        {"removal fails", false, Answer::Yes, false, false, true, true, true, false, true, true},
+        {"key gone, the last entry", false, Answer::Yes, false, false, false, false, true, false, false, false},
+        {"key gone, another entry left", false, Answer::Yes, false, false, false, false, true, true, false, true},
     };
     for (const Case& c : cases) {
         World w;
@@ -429,12 +487,62 @@ TEST(Shortcuts, FollowTheMenuEntry) {
         if (c.noFolder) {
             w.folders.erase(u"C:\\Program Files");
         }
-        if (c.registered) {
+        if (c.key) {
             w.keys[std::u16string(e.caption)] = kScript0;
+        }
+        if (c.otherEntry) {
+            w.keys[std::u16string(kEntries[2].caption)] = ScriptPath(kEntries[2]);
+        }
+        if (c.shortcut) {
             w.shortcuts[lnk] = ShortcutFor(e);
+            w.shortcuts[shared] = SharedShortcuts()[1];
         }
         c.install ? w.flows.InstallCommand(0) : w.flows.UninstallCommand(0);
         EXPECT_EQ(w.shortcuts.count(lnk), c.shortcutLeft ? 1u : 0u) << c.what;
+        EXPECT_EQ(w.shortcuts.count(shared), c.sharedLeft ? 1u : 0u) << c.what;
+    }
+}
+
+// Users of the release before the shortcuts: start-up gives every registered entry the shortcut it lacks, and the
+// shared ones, once and silently. One that is there keeps the key the user may have given it.
+TEST(Shortcuts, StartUpAddsTheMissingOnesForRegisteredEntriesOnly) {
+    Shortcut own = ShortcutFor(kEntries[3]);
+    own.key = {kControlKey | kShiftKey, u'Q'};
+    const std::u16string settings = SharedShortcuts()[0].fileName, automatic = SharedShortcuts()[1].fileName;
+    struct Case {
+        const char* what;
+        std::vector<std::size_t> registered;
+        bool client;
+        std::vector<std::u16string> expected;  // in the order of the map
+    };
+    const Case cases[] = {
+        {"entries 2 and 4, 4's already there",
+         {1, 3},
+         true,
+         {settings, ShortcutFor(kEntries[1]).fileName, own.fileName, automatic}},
+        {"no entry registered", {}, true, {own.fileName}},
+        {"no client to start", {1}, false, {own.fileName}},
+    };
+    for (const Case& c : cases) {
+        World w;
+        if (c.client) {
+            w.folders.insert(kFolder);
+            w.files[kClient] = {500};
+        }
+        for (std::size_t entry : c.registered) {
+            w.keys[std::u16string(kEntries[entry].caption)] = ScriptPath(kEntries[entry]);
+        }
+        w.shortcuts[own.fileName] = own;
+        for (int run = 0; run < 2; ++run) {
+            w.flows.FormLoad();
+            std::vector<std::u16string> names;
+            for (const auto& [name, shortcut] : w.shortcuts) {
+                names.push_back(name);
+            }
+            EXPECT_EQ(names, c.expected) << c.what << " run " << run;
+            EXPECT_EQ(w.shortcuts[own.fileName], own) << c.what;
+        }
+        EXPECT_EQ(w.shown.empty(), c.client) << c.what;
     }
 }
 

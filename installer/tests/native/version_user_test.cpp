@@ -101,9 +101,9 @@ TEST(OtherUserWarning, OnlyWhenBothUsersAreKnownAndDiffer) {
     for (const Case& c : cases) {
         EXPECT_EQ(OtherUserWarning(c.elevated, c.desktop), c.expected) << c.what;
     }
-    // The warning names whose account gets the entries, and whose browser will not show them.
+    // The warning names whose account gets the entries and the shortcut keys, and who cannot use them.
     const Message shown = OtherUserNotice(u"PC\\admin", u"PC\\hanako");
-    EXPECT_NE(shown.text.find(u"PC\\admin のｱｶｳﾝﾄに追加され"), std::u16string::npos);
+    EXPECT_NE(shown.text.find(u"IE の右ｸﾘｯｸﾒﾆｭｰとｼｮｰﾄｶｯﾄｷｰは PC\\admin のｱｶｳﾝﾄに追加され"), std::u16string::npos);
     EXPECT_NE(shown.text.find(u"PC\\hanako の IE"), std::u16string::npos);
     EXPECT_EQ(shown.title, u"Velmora");
     EXPECT_EQ(shown.style, BoxStyle::OkWarning);
