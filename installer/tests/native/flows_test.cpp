@@ -87,13 +87,7 @@ struct FakeSystem : MenuRegistry, FileSystem, Dialogs, EntryButtons, StartMenu {
         }
         folders.erase(std::u16string(path));
     }
-    void RemoveLeftoverTemporaryFiles(std::u16string_view folder) override {
-        std::erase_if(files, [&](const auto& file) {
-            const std::u16string_view name = file.first;
-            return name.starts_with(std::u16string(folder) + u'\\') &&
-                   IsLeftoverTemporaryFile(name.substr(folder.size() + 1));
-        });
-    }
+    void RemoveLeftoverTemporaryFiles(std::u16string_view) override {}
     bool WriteMenuScript(std::u16string_view path, std::u16string_view code) override {
         if (diskFull || !Usable(path)) {
             return false;
@@ -251,44 +245,6 @@ TEST(InstallCommand, OtherOutcomesAndTheButtonsFollowTheRegistry) {
     }
 }
 
-// The install button replaces the installed client only as start-up would; with no client in place afterwards it
-// writes and registers nothing, since the entry and its shortcut would start nothing.
-TEST(InstallCommand, FollowsTheUpdateRuleAndRegistersNothingWithoutAClient) {
-    const MenuEntry& e = kEntries[1];
-    const FileVersion v1{{1, 0, 0, 0}}, v2{{2, 1, 0, 7}};
-    struct Case {
-        const char* what;
-        std::optional<FakeSystem::File> source, installed;
-        std::optional<FileVersion> after;
-    };
-    const Case cases[] = {
-        {"older but larger beside the installer", FakeSystem::File{600, v1}, FakeSystem::File{500, v2}, v2},
-        {"newer beside the installer", FakeSystem::File{400, v2}, FakeSystem::File{500, v1}, v2},
-        {"none beside the installer", std::nullopt, FakeSystem::File{500, v1}, v1},
-        {"none anywhere", std::nullopt, std::nullopt, std::nullopt},
-    };
-    for (const Case& c : cases) {
-        World w;
-        if (c.source) {
-            w.files[kSourceClient] = *c.source;
-        }
-        if (c.installed) {
-            w.folders.insert(kFolder);
-            w.files[kClient] = *c.installed;
-        }
-        w.flows.InstallCommand(1);
-        EXPECT_EQ(w.FileVersionOf(kClient), c.after) << c.what;
-        const bool works = c.after.has_value();
-        const std::vector<Message> shown = works ? std::vector{InstallConfirmation(e), EntryRegistered(e)}
-                                                 : std::vector{ClientInstallFailed(u"cannot copy")};
-        EXPECT_EQ(w.shown, shown) << c.what;
-        EXPECT_EQ(w.MenuExtEntryExists(e.caption), works) << c.what;
-        EXPECT_EQ(w.buttons[1], works) << c.what;
-        EXPECT_EQ(w.shortcuts.empty(), !works) << c.what;
-        EXPECT_EQ(w.HasFolder(kFolder), works) << c.what;
-    }
-}
-
 // A script that cannot be written registers nothing and leaves nothing of its entry, but the script of an entry
 // registered before stays with its key.
 TEST(InstallCommand, AFailedScriptWriteRegistersNothingAndLeavesNothing) {
@@ -406,31 +362,23 @@ TEST(Shortcuts, EachInstalledEntryGetsItsShortcutKeyAndLosesItOnUninstall) {
         {u"選択範囲を英日翻訳(infoseek).lnk", u"/selection EJIFA", {kControlKey | kShiftKey | kAltKey, u'E'}},
         {u"選択範囲を日英翻訳(infoseek).lnk", u"/selection JEIFA", {kControlKey | kShiftKey | kAltKey, u'J'}},
     };
-    // Shared by all entries: they come with the first and go with the last.
-    const Case shared[] = {
-        {u"翻訳サービスの設定.lnk", u"/settings", {0, 0}},
-        {u"選択範囲を自動翻訳.lnk", u"/selection auto", {kControlKey | kAltKey, u'T'}},
-    };
     World w;
     w.files[kSourceClient] = {500};
-    const auto expectMade = [&](const Case& c) {
-        ASSERT_EQ(w.shortcuts.count(c.fileName), 1u);
+    for (std::size_t entry = 0; entry < kEntryCount; ++entry) {
+        w.flows.InstallCommand(entry);
+        const Case& c = cases[entry];
+        ASSERT_EQ(w.shortcuts.count(c.fileName), 1u) << entry;
         const Shortcut& made = w.shortcuts[c.fileName];
         EXPECT_EQ(made.target, u"C:\\Program Files\\Velmora\\velmora.exe");
         EXPECT_EQ(made.arguments, c.arguments);
         EXPECT_EQ(made.workingFolder, u"C:\\Program Files\\Velmora");
-        EXPECT_EQ(made.key, c.key);
-    };
-    for (std::size_t entry = 0; entry < kEntryCount; ++entry) {
-        w.flows.InstallCommand(entry);
-        expectMade(cases[entry]);
-        expectMade(shared[entry % 2]);
+        EXPECT_EQ(made.key, c.key) << entry;
     }
-    EXPECT_EQ(w.shortcuts.size(), kEntryCount + 2);
+    EXPECT_EQ(w.shortcuts.size(), kEntryCount + 2);  // and the two that all entries share, until the last goes
     for (std::size_t entry = 0; entry < kEntryCount; ++entry) {
         w.flows.UninstallCommand(entry);
         EXPECT_EQ(w.shortcuts.count(cases[entry].fileName), 0u) << entry;
-        EXPECT_EQ(w.shortcuts.size(), entry + 1 < kEntryCount ? kEntryCount - entry - 1 + 2 : 0u);
+        EXPECT_EQ(w.shortcuts.size(), entry < 3 ? kEntryCount - entry + 1 : 0);
     }
 }
 
@@ -459,24 +407,22 @@ TEST(Shortcuts, AShortcutThatFailsOnlyAddsOneSentenceToTheUsualMessage) {
 }
 
 // Only a registered entry has a shortcut: none is made when the menu entry is not made, and one stays while the
-// menu entry stays. A key that went behind the window's back takes its shortcut with its uninstall all the same.
+// menu entry stays.
 TEST(Shortcuts, FollowTheMenuEntry) {
     const MenuEntry& e = kEntries[0];
-    const std::u16string lnk = ShortcutFor(e).fileName, shared = SharedShortcuts()[1].fileName;
+    const std::u16string lnk = ShortcutFor(e).fileName;
     struct Case {
         const char* what;
         bool install;
         Answer answer;
-        bool noFolder, addFails, deleteFails, key, shortcut, otherEntry, shortcutLeft, sharedLeft;
+        bool noFolder, addFails, deleteFails, registered, shortcutLeft;
     };
     const Case cases[] = {
-        {"install answered No", true, Answer::No, false, false, false, false, false, false, false, false},
-        {"no client", true, Answer::Yes, true, false, false, false, false, false, false, false},
-        {"registration fails", true, Answer::Yes, false, true, false, false, false, false, false, false},
-        {"uninstall answered No", false, Answer::No, false, false, false, true, true, false, true, true},
-        {"removal fails", false, Answer::Yes, false, false, true, true, true, false, true, true},
-        {"key gone, the last entry", false, Answer::Yes, false, false, false, false, true, false, false, false},
-        {"key gone, another entry left", false, Answer::Yes, false, false, false, false, true, true, false, true},
+        {"install answered No", true, Answer::No, false, false, false, false, false},
+        {"script missing", true, Answer::Yes, true, false, false, false, false},
+        {"registration fails", true, Answer::Yes, false, true, false, false, false},
+        {"uninstall answered No", false, Answer::No, false, false, false, true, true},
+        {"removal fails", false, Answer::Yes, false, false, true, true, true},
     };
     for (const Case& c : cases) {
         World w;
@@ -487,51 +433,27 @@ TEST(Shortcuts, FollowTheMenuEntry) {
         if (c.noFolder) {
             w.folders.erase(u"C:\\Program Files");
         }
-        if (c.key) {
+        if (c.registered) {
             w.keys[std::u16string(e.caption)] = kScript0;
-        }
-        if (c.otherEntry) {
-            w.keys[std::u16string(kEntries[2].caption)] = ScriptPath(kEntries[2]);
-        }
-        if (c.shortcut) {
             w.shortcuts[lnk] = ShortcutFor(e);
-            w.shortcuts[shared] = SharedShortcuts()[1];
         }
         c.install ? w.flows.InstallCommand(0) : w.flows.UninstallCommand(0);
         EXPECT_EQ(w.shortcuts.count(lnk), c.shortcutLeft ? 1u : 0u) << c.what;
-        EXPECT_EQ(w.shortcuts.count(shared), c.sharedLeft ? 1u : 0u) << c.what;
     }
 }
 
-// Users of the release before the shortcuts: start-up gives every registered entry the shortcut it lacks, and the
-// shared ones, once and silently. One that is there keeps the key the user may have given it.
-TEST(Shortcuts, StartUpAddsTheMissingOnesForRegisteredEntriesOnly) {
+// Start-up gives every registered entry the shortcut it lacks, and the shared ones, once and silently; one that is
+// there keeps the key the user may have given it. None without a client to start.
+TEST(Shortcuts, StartUpAddsTheMissingOnesOfRegisteredEntries) {
     Shortcut own = ShortcutFor(kEntries[3]);
     own.key = {kControlKey | kShiftKey, u'Q'};
-    const std::u16string settings = SharedShortcuts()[0].fileName, automatic = SharedShortcuts()[1].fileName;
-    struct Case {
-        const char* what;
-        std::vector<std::size_t> registered;
-        bool client;
-        std::vector<std::u16string> expected;  // in the order of the map
-    };
-    const Case cases[] = {
-        {"entries 2 and 4, 4's already there",
-         {1, 3},
-         true,
-         {settings, ShortcutFor(kEntries[1]).fileName, own.fileName, automatic}},
-        {"no entry registered", {}, true, {own.fileName}},
-        {"no client to start", {1}, false, {own.fileName}},
-    };
-    for (const Case& c : cases) {
+    const auto [settings, automatic] = SharedShortcuts();
+    for (const bool client : {true, false}) {
         World w;
-        if (c.client) {
-            w.folders.insert(kFolder);
+        if (client) {
             w.files[kClient] = {500};
         }
-        for (std::size_t entry : c.registered) {
-            w.keys[std::u16string(kEntries[entry].caption)] = ScriptPath(kEntries[entry]);
-        }
+        w.keys[std::u16string(kEntries[1].caption)] = w.keys[std::u16string(kEntries[3].caption)] = u"x";
         w.shortcuts[own.fileName] = own;
         for (int run = 0; run < 2; ++run) {
             w.flows.FormLoad();
@@ -539,10 +461,12 @@ TEST(Shortcuts, StartUpAddsTheMissingOnesForRegisteredEntriesOnly) {
             for (const auto& [name, shortcut] : w.shortcuts) {
                 names.push_back(name);
             }
-            EXPECT_EQ(names, c.expected) << c.what << " run " << run;
-            EXPECT_EQ(w.shortcuts[own.fileName], own) << c.what;
+            const std::vector<std::u16string> all{settings.fileName, ShortcutFor(kEntries[1]).fileName, own.fileName,
+                                                  automatic.fileName};
+            EXPECT_EQ(names, client ? all : std::vector{own.fileName}) << run;
+            EXPECT_EQ(w.shortcuts[own.fileName], own);
         }
-        EXPECT_EQ(w.shown.empty(), c.client) << c.what;
+        EXPECT_EQ(w.shown.empty(), client);
     }
 }
 

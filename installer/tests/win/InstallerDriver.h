@@ -22,6 +22,10 @@ inline const std::wstring kCaptions[4] = {
 };
 inline const std::wstring kControlCopies[2] = {L"C:\\windows\\system32\\MSINET.OCX",
                                                L"C:\\windows\\system\\MSINET.OCX"};
+// The shortcuts of the four entries, then the two they share.
+inline const std::wstring kLinkNames[6] = {L"選択範囲を英日翻訳(Excite).lnk",   L"選択範囲を日英翻訳(Excite).lnk",
+                                           L"選択範囲を英日翻訳(infoseek).lnk", L"選択範囲を日英翻訳(infoseek).lnk",
+                                           L"選択範囲を自動翻訳.lnk",           L"翻訳サービスの設定.lnk"};
 constexpr DWORD kWaitMs = 15000;
 
 // The shortcut folder "Velmora" in the user's Start Menu Programs folder.

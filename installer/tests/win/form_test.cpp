@@ -47,7 +47,7 @@ TEST(Form1, ControlsNeverHoldADeletedFont) {
     EXPECT_EQ(g_deadFonts, std::vector<std::wstring>{});
 }
 
-// Under Wine the desktop's shell runs as the user who runs everything: both are found and are one account.
+// Under Wine the session's user is the user who runs everything: both are found and are one account.
 TEST(Accounts, TheDesktopOwnerIsTheUserHere) {
     const auto elevated = ElevatedUser(), desktop = DesktopOwner();
     ASSERT_TRUE(elevated);
@@ -55,6 +55,7 @@ TEST(Accounts, TheDesktopOwnerIsTheUserHere) {
     EXPECT_TRUE(elevated->sid.starts_with(u"S-1-5-")) << std::string(elevated->sid.begin(), elevated->sid.end());
     EXPECT_FALSE(elevated->name.empty());
     EXPECT_EQ(elevated->sid, desktop->sid);
+    EXPECT_EQ(elevated->name, desktop->name);
 }
 
 }  // namespace

@@ -126,6 +126,9 @@ TEST_F(InstallExeTest, ButtonsFollowTheRegistryAndTheClientStaysWhileAnEntryIsLe
     for (int entry = 0; entry < 4; ++entry) {
         EXPECT_EQ(run.Registered(entry), entry == 1 || entry == 3) << entry;
     }
+    // Registered by a release without shortcuts: start-up gave them theirs, and the shared ones.
+    EXPECT_EQ(FilesIn(ShortcutFolder()), (std::vector<std::wstring>{kLinkNames[5], kLinkNames[1], kLinkNames[3],
+                                                                    kLinkNames[4]}));
 
     run.Click(8);
     run.Answer(kConfirmUninstall, L"IE の右ｸﾘｯｸﾒﾆｭｰから「" + kCaptions[3] + L"」を削除しますか。", Box::YesNo, IDYES);
@@ -141,6 +144,7 @@ TEST_F(InstallExeTest, ButtonsFollowTheRegistryAndTheClientStaysWhileAnEntryIsLe
     EXPECT_TRUE(automation::WaitUntil([&] { return run.Registered(1) == false; }, kWaitMs));
     EXPECT_TRUE(ReadBytes(kInstallFolder + L"\\entry1.html"));
     EXPECT_TRUE(InstalledIs());
+    EXPECT_EQ(FilesIn(ShortcutFolder()), std::vector<std::wstring>{});  // its shortcut went, and the shared ones
     EXPECT_TRUE(run.Close());
 }
 
@@ -158,6 +162,8 @@ TEST_F(InstallExeTest, UpdateTakesOnlyANewerVersion) {
     InstallerRun run(stage_);
     ASSERT_TRUE(run.WaitForForm());
     EXPECT_TRUE(run.NoBoxFor(500));
+    EXPECT_TRUE(InstalledIs(STUB_NEW_CLIENT));
+    EXPECT_TRUE(run.InstallEntry(0));  // nor does the install button
     EXPECT_TRUE(InstalledIs(STUB_NEW_CLIENT));
     EXPECT_TRUE(run.Close());
 }
@@ -225,6 +231,38 @@ TEST_F(InstallExeTest, InstalledClientWithoutOneBesideTheInstallerStillOpensTheW
     ASSERT_TRUE(run.WaitForForm());
     EXPECT_TRUE(run.NoBoxFor(500));
     EXPECT_TRUE(before && ReadBytes(kInstalledClient) == before);
+    EXPECT_TRUE(run.Close());
+}
+
+// No client beside the installer and none installed: the install button registers nothing that would start nothing.
+TEST_F(InstallExeTest, WithoutAnyClientTheInstallButtonRegistersNothing) {
+    DeleteFileW((stage_ + L"\\velmora.exe").c_str());
+    const std::wstring failed = L"本体のインストールに失敗しました。\n\n" + common::SystemErrorText(ERROR_FILE_NOT_FOUND);
+    InstallerRun run(stage_);
+    ASSERT_NO_FATAL_FAILURE(run.Answer(L"Velmora", L"本体をインストールします", Box::Ok, IDOK));
+    ASSERT_NO_FATAL_FAILURE(run.Answer(L"Velmora", failed, Box::OkStop, IDOK));
+    ASSERT_TRUE(run.WaitForForm());
+    run.Click(1);
+    ASSERT_NO_FATAL_FAILURE(run.Answer(L"Velmora", failed, Box::OkStop, IDOK));
+    EXPECT_TRUE(run.NoBoxFor(500));
+    EXPECT_EQ(run.Registered(0), false);
+    EXPECT_FALSE(MenuKeyExists(0));
+    EXPECT_EQ(GetFileAttributesW(ShortcutFolder().c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(GetFileAttributesW(kInstallFolder.c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_TRUE(run.Close());
+}
+
+// What a run cut short left (its temporary copy) and an earlier release's read-only client do not keep the last
+// uninstall from taking the folder.
+TEST_F(InstallExeTest, LeftoversOfEarlierRunsDoNotKeepTheFolder) {
+    Install();
+    ASSERT_TRUE(WriteBytes(kInstallFolder + L"\\vel3A7.tmp", "half a client"));
+    ASSERT_TRUE(SetFileAttributesW(kInstalledClient.c_str(), FILE_ATTRIBUTE_READONLY));
+    InstallerRun run(stage_);
+    ASSERT_TRUE(run.WaitForForm());
+    EXPECT_TRUE(run.InstallEntry(2));
+    EXPECT_TRUE(run.UninstallEntry(2));
+    EXPECT_EQ(GetFileAttributesW(kInstallFolder.c_str()), INVALID_FILE_ATTRIBUTES);
     EXPECT_TRUE(run.Close());
 }
 

@@ -8,6 +8,7 @@
 
 #include "InstallerDriver.h"
 #include "WinTestSupport.h"
+#include "win/Shortcuts.h"
 
 namespace testsupport {
 namespace {
@@ -40,8 +41,6 @@ bool Exists(const std::wstring& path) {
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-const wchar_t* const kLinkNames[4] = {L"選択範囲を英日翻訳(Excite).lnk", L"選択範囲を日英翻訳(Excite).lnk",
-                                      L"選択範囲を英日翻訳(infoseek).lnk", L"選択範囲を日英翻訳(infoseek).lnk"};
 const std::wstring kNotSet = L"ｼｮｰﾄｶｯﾄｷｰは設定できませんでした。", kNotRemoved = L"ｼｮｰﾄｶｯﾄｷｰは削除できませんでした。";
 
 // Install.exe started on a fresh machine (it installs the client first). The suite's shared state (install folder,
@@ -86,6 +85,10 @@ TEST_F(ShortcutTest, EachInstalledEntryHasItsShortcutKeyUntilItsUninstallAndTheL
     for (int entry = 0; entry < 4; ++entry) {
         EXPECT_TRUE(run_->InstallEntry(entry)) << entry;
         EXPECT_EQ(ReadLink(Link(entry)), expected[entry]);
+        // Shared by all entries: the service window without a key, and the selection start that picks the direction.
+        EXPECT_EQ(ReadLink(Link(5)), target + L"/settings" + in + L"0");
+        EXPECT_EQ(ReadLink(Link(4)),
+                  target + L"/selection auto" + in + std::to_wstring(ctrlAlt | 'T'));
     }
     for (int entry = 0; entry < 4; ++entry) {
         EXPECT_TRUE(run_->UninstallEntry(entry)) << entry;
@@ -112,6 +115,20 @@ TEST_F(ShortcutTest, AShortcutThatCannotBeMadeOrRemovedLeavesTheEntryAsItWouldBe
     EXPECT_FALSE(ReadBytes(kInstallFolder + L"\\J_E_if.html"));
     EXPECT_TRUE(Exists(Link(3)));
     SetFileAttributesW(Link(3).c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+// A folder made for a shortcut that then cannot be saved goes again; one that was there before stays.
+TEST(StartMenu, AShortcutThatCannotBeSavedTakesOnlyTheFolderItMade) {
+    const std::wstring parent = ScratchFolder(L"startmenu");
+    installer::Shortcut unsavable = installer::SharedShortcuts()[0];
+    unsavable.fileName = u"no such folder\\x.lnk";
+    for (const bool existed : {false, true}) {
+        const std::wstring folder = parent + L"\\Velmora";
+        ASSERT_TRUE(!existed || CreateDirectoryW(folder.c_str(), nullptr));
+        EXPECT_FALSE(installer::WinStartMenu(folder).CreateShortcut(unsavable));
+        EXPECT_EQ(Exists(folder), existed);
+    }
+    RemoveTree(parent);
 }
 
 }  // namespace
