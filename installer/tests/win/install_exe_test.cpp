@@ -127,8 +127,8 @@ TEST_F(InstallExeTest, ButtonsFollowTheRegistryAndTheClientStaysWhileAnEntryIsLe
         EXPECT_EQ(run.Registered(entry), entry == 1 || entry == 3) << entry;
     }
     // Registered by a release without shortcuts: start-up gave them theirs, and the shared ones.
-    EXPECT_EQ(FilesIn(ShortcutFolder()), (std::vector<std::wstring>{kLinkNames[5], kLinkNames[1], kLinkNames[3],
-                                                                    kLinkNames[4]}));
+    EXPECT_EQ(FilesIn(ShortcutFolder()),
+              (std::vector<std::wstring>{kLinkNames[5], kLinkNames[1], kLinkNames[3], kLinkNames[4]}));
 
     run.Click(8);
     run.Answer(kConfirmUninstall, L"IE の右ｸﾘｯｸﾒﾆｭｰから「" + kCaptions[3] + L"」を削除しますか。", Box::YesNo, IDYES);
@@ -237,7 +237,8 @@ TEST_F(InstallExeTest, InstalledClientWithoutOneBesideTheInstallerStillOpensTheW
 // No client beside the installer and none installed: the install button registers nothing that would start nothing.
 TEST_F(InstallExeTest, WithoutAnyClientTheInstallButtonRegistersNothing) {
     DeleteFileW((stage_ + L"\\velmora.exe").c_str());
-    const std::wstring failed = L"本体のインストールに失敗しました。\n\n" + common::SystemErrorText(ERROR_FILE_NOT_FOUND);
+    const std::wstring failed =
+        L"本体のインストールに失敗しました。\n\n" + common::SystemErrorText(ERROR_FILE_NOT_FOUND);
     InstallerRun run(stage_);
     ASSERT_NO_FATAL_FAILURE(run.Answer(L"Velmora", L"本体をインストールします", Box::Ok, IDOK));
     ASSERT_NO_FATAL_FAILURE(run.Answer(L"Velmora", failed, Box::OkStop, IDOK));
