@@ -11,6 +11,7 @@ velmora_setup
 if [ -z "${SOURCE_DATE_EPOCH:-}" ]; then
     SOURCE_DATE_EPOCH=$(git log -1 --format=%ct) || { echo "no commit: set SOURCE_DATE_EPOCH" >&2; exit 1; }
 fi
+[[ $SOURCE_DATE_EPOCH =~ ^[0-9]+$ ]] || { echo "SOURCE_DATE_EPOCH is not seconds since 1970: $SOURCE_DATE_EPOCH" >&2; exit 1; }
 export SOURCE_DATE_EPOCH
 
 # Only the two programs and the zip are built, from scratch, so that nothing of an earlier build gets in.

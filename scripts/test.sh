@@ -39,19 +39,26 @@ fuzz_html() {
 }
 run fuzz_html
 
-# The release must be reproducible: scripts/package.sh run in two copies of the sources, in different folders and a
-# moment apart, gives the same programs, zip and SHA256SUMS; and the checksums check out.
+# The release must be reproducible: scripts/package.sh run in two copies of the sources, in different folders, a
+# moment apart, at opposite ends of the time zones, in different locales and with different umasks, gives the same
+# programs, zip and SHA256SUMS; and the checksums check out. A malformed SOURCE_DATE_EPOCH is refused.
 check_package() {
-    local epoch copies=(build/repro/a/velmora build/repro/second-copy/src) c f
+    local epoch copies=(build/repro/a/velmora build/repro/second-copy/src) c f i
+    local zones=(Etc/GMT+12 Pacific/Kiritimati) locales=(C ja_JP.UTF-8) umasks=(022 077)
     epoch=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct)}
     rm -rf build/repro
-    for c in "${copies[@]}"; do
+    for i in 0 1; do
+        c=${copies[$i]}
         mkdir -p "$c"
         git ls-files -z --cached --others --exclude-standard |
             tar -c --null --ignore-failed-read -T - 2>/dev/null | tar -x -C "$c"
-        (cd "$c" && SOURCE_DATE_EPOCH=$epoch bash scripts/package.sh >"$root/$c.log" 2>&1) ||
-            { tail -20 "$c.log"; return 1; }
+        (cd "$c" && umask "${umasks[$i]}" && TZ=${zones[$i]} LC_ALL=${locales[$i]} SOURCE_DATE_EPOCH=$epoch \
+            bash scripts/package.sh >"$root/$c.log" 2>&1) || { tail -20 "$c.log"; return 1; }
     done
+    if SOURCE_DATE_EPOCH=${epoch}x python3 scripts/zip_package.py build/repro/bad.zip bin:x=LICENSE 2>/dev/null; then
+        echo "zip_package.py accepted a malformed SOURCE_DATE_EPOCH"
+        return 1
+    fi
     for f in build/release/client/velmora.exe build/release/installer/Install.exe dist/SHA256SUMS \
         "dist/$(basename "${copies[0]}"/dist/velmora-*-win32.zip)"; do
         cmp "${copies[0]}/$f" "${copies[1]}/$f" || return 1

@@ -1,5 +1,6 @@
-#!/usr/bin/python3
-"""Writes the release zip reproducibly: entries in the order given, all stamped with one time, fixed attributes.
+#!/usr/bin/env python3
+"""Writes the release zip reproducibly: entries in the order given, all stamped with one time, fixed attributes
+(made on MS-DOS, the archive attribute only: what Windows' own zip folders write for a file).
 
 usage: zip_package.py OUTPUT.zip ENTRY...   where ENTRY is KIND:NAME=PATH and KIND is
   bin   the file as it is
@@ -8,10 +9,16 @@ usage: zip_package.py OUTPUT.zip ENTRY...   where ENTRY is KIND:NAME=PATH and KI
 The time is SOURCE_DATE_EPOCH (seconds since 1970, UTC) or else the time of the checkout's last commit.
 """
 import os
+import re
 import subprocess
 import sys
 import time
 import zipfile
+
+# FILE_ATTRIBUTE_ARCHIVE. Not 0: zipfile turns an entry's zero attributes into the Unix mode 0600.
+ARCHIVE_ATTRIBUTE = 0x20
+# The last moment a zip's MS-DOS date can hold.
+LAST_EPOCH = 4354819199  # 2107-12-31 23:59:59 UTC
 
 
 def text_bytes(data: bytes, bom: bool) -> bytes:
@@ -34,8 +41,16 @@ def main() -> int:
     if len(sys.argv) < 3:
         print(__doc__, file=sys.stderr)
         return 2
-    epoch = os.environ.get("SOURCE_DATE_EPOCH") or commit_time()
-    if not epoch.isdigit():
+    epoch = os.environ.get("SOURCE_DATE_EPOCH") or None  # empty counts as unset, as in package.sh
+    if epoch is not None:
+        # A mistyped time must not quietly give a zip that differs from the release's.
+        if not re.fullmatch(r"[0-9]+", epoch) or int(epoch) > LAST_EPOCH:
+            print(f"zip_package.py: SOURCE_DATE_EPOCH={epoch!r} is not a number of seconds since 1970 "
+                  "that a zip can hold", file=sys.stderr)
+            return 2
+    else:
+        epoch = commit_time()
+    if not epoch:
         # A build from sources without .git still gets a zip (for the tests); package.sh never comes here.
         print("zip_package.py: no SOURCE_DATE_EPOCH and no commit: entries dated 1980-01-01", file=sys.stderr)
         epoch = "0"
@@ -57,7 +72,7 @@ def main() -> int:
             info = zipfile.ZipInfo(name, date_time=stamp)
             info.compress_type = zipfile.ZIP_DEFLATED
             info.create_system = 0  # MS-DOS: no Unix owner or mode bits from the build machine
-            info.external_attr = 0
+            info.external_attr = ARCHIVE_ATTRIBUTE
             archive.writestr(info, data, compresslevel=9)
     os.replace(partial, output)
     return 0

@@ -19,7 +19,7 @@ name=$(basename "$zip" .zip)
 downloads=$(winepath -u 'C:\users\Public\Downloads')
 folder=$downloads/$name
 mkdir -p "$folder"
-/usr/bin/python3 -c 'import sys, zipfile; zipfile.ZipFile(sys.argv[1]).extractall(sys.argv[2])' "$zip" "$folder" ||
+python3 -c 'import sys, zipfile; zipfile.ZipFile(sys.argv[1]).extractall(sys.argv[2])' "$zip" "$folder" ||
     exit 1
 
 own_display=0
@@ -27,7 +27,7 @@ if [ -z "${DISPLAY:-}" ]; then
     start_xvfb
     own_display=1
 fi
-VELMORA_PACKAGE_FOLDER=$(winepath -w "$folder") wine "$program" "$@"
+VELMORA_PACKAGE_FOLDER=$(winepath -w "$folder") VELMORA_PACKAGE_ZIP=$(winepath -w "$zip") wine "$program" "$@"
 rc=$?
 # Ends whatever the test left running in this prefix only (a popup, the script host).
 wineserver -k 2>/dev/null
