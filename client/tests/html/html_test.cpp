@@ -4,8 +4,12 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <string>
 
+#include "core/html/NameHash.h"
 #include "tests/html/CollidingNames.h"
 
 namespace velmora::html {
@@ -261,6 +265,54 @@ TEST(Parse, NamesWithOneHashValueParseAsFastAsOrdinaryNames) {
     }
     EXPECT_TRUE(colliding == expected);
     EXPECT_EQ(ordinary.size(), expected.size());
+}
+
+// Started again as a child by the key test below: prints this process's hash of one name and ends at once.
+[[maybe_unused]] const bool kPrintsHashAndEnds = [] {
+    if (std::getenv("VELMORA_PRINT_NAME_HASH") != nullptr) {
+        std::printf("%zu\n", NameHash{}(u"table"));
+        std::exit(0);
+    }
+    return false;
+}();
+
+std::size_t HashInAnotherProcess() {
+    const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
+    FILE* child = popen(("VELMORA_PRINT_NAME_HASH=1 '" + self + "'").c_str(), "r");
+    std::size_t value = 0;
+    if (child != nullptr) {
+        if (std::fscanf(child, "%zu", &value) != 1) {
+            value = 0;
+        }
+        pclose(child);
+    }
+    return value;
+}
+
+// A page cannot know the key: each process draws its own.
+TEST(NameHash, TheKeyDiffersBetweenProcesses) {
+    const std::size_t first = HashInAnotherProcess();
+    const std::size_t second = HashInAnotherProcess();
+    ASSERT_NE(first, 0u);
+    EXPECT_NE(first, second);
+}
+
+// The units after the last whole word of four count as much as the others: one to three of them, alone or after
+// full words.
+TEST(NameHash, NamesThatDifferOnlyInTheirLastUnitsHashDifferently) {
+    const std::pair<std::u16string_view, std::u16string_view> pairs[] = {
+        {u"a", u"b"},
+        {u"td", u"th"},
+        {u"col", u"cox"},
+        {u"abcdx", u"abcdy"},
+        {u"abcdex", u"abcdey"},
+        {u"abcdefx", u"abcdefy"},
+        {u"abcdefgh\u4E00", u"abcdefgh\u4E01"},
+        {u"abcdeyx", u"abcdexy"},
+    };
+    for (const auto& [one, other] : pairs) {
+        EXPECT_NE(NameHash{}(one), NameHash{}(other)) << std::string(one.begin(), one.end());
+    }
 }
 
 TEST(Document, NodesOutliveMoves) {
