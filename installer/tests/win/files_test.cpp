@@ -125,15 +125,6 @@ TEST(FileOps, CopyAndWriteReplaceTheFileWholeOrLeaveItAlone) {
         testsupport::RemoveTree(folder);
     }
     EXPECT_NE(WriteFileOver(testsupport::ScratchFolder(L"replace") + L"\\missing\\x.html", "x"), ERROR_SUCCESS);
-
-    // Only the data goes across: a read-only file beside the installer gives a client that can be replaced later.
-    const std::wstring folder = testsupport::ScratchFolder(L"readonly");
-    ASSERT_TRUE(testsupport::WriteBytes(folder + L"\\new.bin", "new"));
-    ASSERT_TRUE(SetFileAttributesW((folder + L"\\new.bin").c_str(), FILE_ATTRIBUTE_READONLY));
-    EXPECT_EQ(CopyFileOver(folder + L"\\new.bin", folder + L"\\copy.bin"), ERROR_SUCCESS);
-    EXPECT_FALSE(GetFileAttributesW((folder + L"\\copy.bin").c_str()) & FILE_ATTRIBUTE_READONLY);
-    SetFileAttributesW((folder + L"\\new.bin").c_str(), FILE_ATTRIBUTE_NORMAL);
-    testsupport::RemoveTree(folder);
 }
 
 }  // namespace
