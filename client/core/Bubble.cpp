@@ -41,6 +41,40 @@ BubbleLayout BubbleLayoutAt(int dpi) {
     };
 }
 
+BubbleLayout BubbleLayoutFor(int dpi, const Rect& workArea, const TextHeight& textHeight) {
+    BubbleLayout layout = BubbleLayoutAt(dpi);
+    const int designedWidth = layout.text1.width;
+    const int designedHeight = layout.text1.height;
+    if (!textHeight || textHeight(designedWidth) <= designedHeight) {
+        return layout;
+    }
+    const int roomX = std::max(0, (workArea.right - workArea.left) - layout.client.width);
+    const int widest = designedWidth + std::min(designedWidth, roomX);
+    int width = widest;
+    if (textHeight(widest) <= designedHeight) {
+        // The narrowest width that fits: the text's height only shrinks as the box widens.
+        int tooNarrow = designedWidth;
+        while (width - tooNarrow > 1) {
+            const int middle = tooNarrow + (width - tooNarrow) / 2;
+            if (textHeight(middle) <= designedHeight) {
+                width = middle;
+            } else {
+                tooNarrow = middle;
+            }
+        }
+    }
+    const int roomY = std::max(0, (workArea.bottom - workArea.top) / 2 - layout.client.height);
+    const int height = std::clamp(textHeight(width), designedHeight, designedHeight + roomY);
+    const int dx = width - designedWidth;
+    const int dy = height - designedHeight;
+    layout.client.width += dx;
+    layout.client.height += dy;
+    layout.text1.width += dx;
+    layout.text1.height += dy;
+    layout.label1.x += dx;
+    return layout;
+}
+
 BubbleRegion BubbleRegionAt(Size client, int dpi) {
     const int w = client.width;
     const int h = client.height;
@@ -53,11 +87,30 @@ BubbleRegion BubbleRegionAt(Size client, int dpi) {
     };
 }
 
+namespace {
+
+// The bottom-left corners meet, and with them the tails' tips.
+Point TailKept(Point designedTopLeft, Size window, int dpi) {
+    return {designedTopLeft.x, designedTopLeft.y - (window.height - BubbleLayoutAt(dpi).client.height)};
+}
+
+Point FitIn(Point topLeft, Size window, const Rect& workArea) {
+    return {Fit(topLeft.x, window.width, workArea.left, workArea.right),
+            Fit(topLeft.y, window.height, workArea.top, workArea.bottom)};
+}
+
+}  // namespace
+
 Point PlaceBubble(Point cursor, Size window, Rect workArea, int dpi) {
-    const int left = cursor.x - TwipsToPixelsAt(280, dpi);
-    const int top = cursor.y - TwipsToPixelsAt(1300, dpi);
-    return {Fit(left, window.width, workArea.left, workArea.right),
-            Fit(top, window.height, workArea.top, workArea.bottom)};
+    const Point designed{cursor.x - TwipsToPixelsAt(280, dpi), cursor.y - TwipsToPixelsAt(1300, dpi)};
+    return FitIn(TailKept(designed, window, dpi), window, workArea);
+}
+
+Point GrowInPlace(Point designedTopLeft, Size window, Rect workArea, int dpi) {
+    if (window == BubbleLayoutAt(dpi).client) {
+        return designedTopLeft;
+    }
+    return FitIn(TailKept(designedTopLeft, window, dpi), window, workArea);
 }
 
 namespace {
@@ -71,7 +124,9 @@ long long DistanceSquared(Point p, const Rect& r) {
 
 }  // namespace
 
-BubblePlacement PlaceBubbleOn(Point cursor, std::span<const Monitor> monitors) {
+namespace {
+
+Monitor MonitorUnder(Point cursor, std::span<const Monitor> monitors) {
     const Monitor fallback{{0, 0, 1 << 20, 1 << 20}, {0, 0, 1 << 20, 1 << 20}, 96};
     const Monitor* best = monitors.empty() ? &fallback : &monitors.front();
     for (const Monitor& m : monitors) {
@@ -79,10 +134,19 @@ BubblePlacement PlaceBubbleOn(Point cursor, std::span<const Monitor> monitors) {
             best = &m;
         }
     }
+    Monitor chosen = *best;
+    chosen.dpi = chosen.dpi > 0 ? chosen.dpi : 96;
+    return chosen;
+}
+
+}  // namespace
+
+BubblePlacement PlaceBubbleOn(Point cursor, std::span<const Monitor> monitors, const WindowSizeFor& windowFor) {
+    const Monitor monitor = MonitorUnder(cursor, monitors);
     BubblePlacement placement;
-    placement.dpi = best->dpi > 0 ? best->dpi : 96;
-    placement.window = BubbleLayoutAt(placement.dpi).client;
-    placement.topLeft = PlaceBubble(cursor, placement.window, best->workArea, placement.dpi);
+    placement.dpi = monitor.dpi;
+    placement.window = windowFor ? windowFor(monitor) : BubbleLayoutAt(placement.dpi).client;
+    placement.topLeft = PlaceBubble(cursor, placement.window, monitor.workArea, placement.dpi);
     return placement;
 }
 

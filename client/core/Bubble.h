@@ -2,6 +2,7 @@
 // 96-dpi pixels) and its place next to the mouse pointer, all in real pixels at a given DPI.
 #pragma once
 #include <array>
+#include <functional>
 #include <span>
 
 namespace velmora {
@@ -49,6 +50,16 @@ struct BubbleLayout {
 
 [[nodiscard]] BubbleLayout BubbleLayoutAt(int dpi);
 
+// The height in pixels that the text box needs to show all of its text at this width: its own font and line
+// breaking, measured by the caller.
+using TextHeight = std::function<int(int width)>;
+
+// The layout for a text: the designed one when the text fits the designed text box. Otherwise the box grows
+// wider, up to twice its designed width (no wider than the work area allows), to the narrowest width at which
+// the text fits its designed height; when even that is not enough, then taller, until the whole window is half
+// as high as the work area; the rest scrolls. "Close" keeps to the top right corner.
+[[nodiscard]] BubbleLayout BubbleLayoutFor(int dpi, const Rect& workArea, const TextHeight& textHeight);
+
 // The window region, built in this order:
 //   1. start from an empty region;
 //   2. CreateRoundRectRgn(body, corner, corner), combined with RGN_OR;
@@ -68,7 +79,14 @@ struct BubbleRegion {
 // of it, which puts the tail's tip at the pointer. Kept when the whole window fits in `workArea` (the work area of
 // the monitor under the pointer); otherwise moved just enough to fit, and aligned to the work area's top or left
 // when it is too big for it.
+// A window taller than designed keeps the tail's tip at the same place: it grows upwards and to the right, away
+// from the pointer, before it is fitted into the work area.
 [[nodiscard]] Point PlaceBubble(Point cursor, Size window, Rect workArea, int dpi);
+
+// Where a bubble of `window` size goes in place of one of the designed size at `designedTopLeft` (the pending
+// bubble, wherever the user left it): the tail's tip stays. A bubble of the designed size stays exactly there;
+// a grown one is moved just enough to fit in the work area.
+[[nodiscard]] Point GrowInPlace(Point designedTopLeft, Size window, Rect workArea, int dpi);
 
 // A monitor as the bubble sees it: its whole area, its work area and its DPI.
 struct Monitor {
@@ -87,6 +105,9 @@ struct BubblePlacement {
 // Where the bubble goes for the pointer at `cursor`: on the monitor under the pointer (the nearest one when the
 // pointer is on none), laid out at that monitor's DPI and kept in its work area. With monitors of different DPIs
 // the size, the tail's offset and the clamp all follow the monitor under the pointer, not the primary one.
-[[nodiscard]] BubblePlacement PlaceBubbleOn(Point cursor, std::span<const Monitor> monitors);
+// `windowFor` gives the window's size on the chosen monitor (a grown bubble's); the designed size without it.
+using WindowSizeFor = std::function<Size(const Monitor&)>;
+[[nodiscard]] BubblePlacement PlaceBubbleOn(Point cursor, std::span<const Monitor> monitors,
+                                            const WindowSizeFor& windowFor = nullptr);
 
 }  // namespace velmora
