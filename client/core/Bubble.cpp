@@ -48,15 +48,17 @@ BubbleLayout BubbleLayoutFor(int dpi, const Rect& workArea, const TextHeight& te
     if (!textHeight || textHeight(designedWidth) <= designedHeight) {
         return layout;
     }
+    // Grown, the text must end above the bubble's bottom edge, which cuts into the designed box.
+    const int shown = std::min(designedHeight, BubbleRegionAt(layout.client, dpi).body.bottom - layout.text1.y);
     const int roomX = std::max(0, (workArea.right - workArea.left) - layout.client.width);
     const int widest = designedWidth + std::min(designedWidth, roomX);
     int width = widest;
-    if (textHeight(widest) <= designedHeight) {
+    if (textHeight(widest) <= shown) {
         // The narrowest width that fits: the text's height only shrinks as the box widens.
         int tooNarrow = designedWidth;
         while (width - tooNarrow > 1) {
             const int middle = tooNarrow + (width - tooNarrow) / 2;
-            if (textHeight(middle) <= designedHeight) {
+            if (textHeight(middle) <= shown) {
                 width = middle;
             } else {
                 tooNarrow = middle;
@@ -64,9 +66,9 @@ BubbleLayout BubbleLayoutFor(int dpi, const Rect& workArea, const TextHeight& te
         }
     }
     const int roomY = std::max(0, (workArea.bottom - workArea.top) / 2 - layout.client.height);
-    const int height = std::clamp(textHeight(width), designedHeight, designedHeight + roomY);
+    const int height = std::clamp(textHeight(width), shown, shown + roomY);
     const int dx = width - designedWidth;
-    const int dy = height - designedHeight;
+    const int dy = height - shown;
     layout.client.width += dx;
     layout.client.height += dy;
     layout.text1.width += dx;

@@ -50,6 +50,13 @@ Rect ToRect(const RECT& r) {
     return {r.left, r.top, r.right, r.bottom};
 }
 
+Rect WorkAreaOf(HMONITOR monitor) {
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    GetMonitorInfoW(monitor, &info);
+    return ToRect(info.rcWork);
+}
+
 struct MonitorList {
     HWND window;
     std::vector<Monitor> monitors;
@@ -117,9 +124,13 @@ void BubbleWindow::LoadColors() {
 void BubbleWindow::LayOutAndPlace(std::optional<POINT> topLeft) {
     if (topLeft) {
         moved_ = true;
-        LayOut(MonitorDpi(MonitorFromPoint(*topLeft, MONITOR_DEFAULTTONEAREST), hwnd()));
+        const HMONITOR monitor = MonitorFromPoint(*topLeft, MONITOR_DEFAULTTONEAREST);
+        const UINT dpi = MonitorDpi(monitor, hwnd());
+        const Rect workArea = WorkAreaOf(monitor);
+        const BubbleLayout layout = LayOut(dpi, workArea);
         SetShape();
-        SetWindowPos(hwnd(), nullptr, topLeft->x, topLeft->y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        const Point p = GrowInPlace(Point{topLeft->x, topLeft->y}, layout.client, workArea, static_cast<int>(dpi));
+        SetWindowPos(hwnd(), nullptr, p.x, p.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
         return;
     }
     if (!GetCursorPos(&anchor_)) {
@@ -130,8 +141,10 @@ void BubbleWindow::LayOutAndPlace(std::optional<POINT> topLeft) {
 
 void BubbleWindow::PlaceAtAnchor() {
     const std::vector<Monitor> monitors = Monitors(hwnd());
-    const BubblePlacement placement = PlaceBubbleOn(Point{anchor_.x, anchor_.y}, monitors);
-    LayOut(static_cast<UINT>(placement.dpi));
+    const BubblePlacement placement =
+        PlaceBubbleOn(Point{anchor_.x, anchor_.y}, monitors, [this](const Monitor& monitor) {
+            return LayOut(static_cast<UINT>(monitor.dpi), monitor.workArea).client;
+        });
     SetShape();
     SetWindowPos(hwnd(), nullptr, placement.topLeft.x, placement.topLeft.y, 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -141,30 +154,22 @@ void BubbleWindow::PlaceAtAnchor() {
 // bubble the user has not moved points at its place again (the system's suggestion keeps the old offset from the
 // pointer), one that was moved goes where the system suggests.
 void BubbleWindow::Form_DpiChanged(UINT dpi, const RECT& suggested) {
-    LayOut(dpi);
+    const Rect workArea = WorkAreaOf(moved_ ? MonitorFromRect(&suggested, MONITOR_DEFAULTTONEAREST)
+                                            : MonitorFromPoint(anchor_, MONITOR_DEFAULTTONEAREST));
+    const BubbleLayout layout = LayOut(dpi, workArea);
     SetShape();
     POINT place{suggested.left, suggested.top};
     if (!moved_) {
-        MONITORINFO monitor{};
-        monitor.cbSize = sizeof monitor;
-        GetMonitorInfoW(MonitorFromPoint(anchor_, MONITOR_DEFAULTTONEAREST), &monitor);
-        const BubbleLayout layout = BubbleLayoutAt(static_cast<int>(dpi));
-        const Point p = PlaceBubble(Point{anchor_.x, anchor_.y}, layout.client, ToRect(monitor.rcWork),
-                                    static_cast<int>(dpi));
+        const Point p = PlaceBubble(Point{anchor_.x, anchor_.y}, layout.client, workArea, static_cast<int>(dpi));
         place = POINT{p.x, p.y};
     }
     SetWindowPos(hwnd(), nullptr, place.x, place.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void BubbleWindow::LayOut(UINT dpi) {
+BubbleLayout BubbleWindow::LayOut(UINT dpi, const Rect& workArea) {
     dpi_ = dpi;
-    const BubbleLayout layout = BubbleLayoutAt(static_cast<int>(dpi));
-    SetWindowPos(hwnd(), nullptr, 0, 0, layout.client.width, layout.client.height,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    MoveTo(label3_, layout.label3);
-    MoveTo(body_, layout.text1);
-    MoveTo(label1_, layout.label1);
-    // The new fonts are set before the old ones are deleted: a control must never hold a deleted font.
+    // The fonts first: the body's text is measured with its own. The new fonts are set before the old ones are
+    // deleted: a control must never hold a deleted font.
     common::UniqueFont uiFont = MakeFont(L"MS UI Gothic", 9, false, dpi);
     common::UniqueFont closeFont = MakeFont(L"ＭＳ Ｐゴシック", 9, true, dpi);
     SendMessageW(label3_, WM_SETFONT, reinterpret_cast<WPARAM>(uiFont.get()), TRUE);
@@ -172,6 +177,13 @@ void BubbleWindow::LayOut(UINT dpi) {
     SendMessageW(label1_, WM_SETFONT, reinterpret_cast<WPARAM>(closeFont.get()), TRUE);
     uiFont_ = std::move(uiFont);
     closeFont_ = std::move(closeFont);
+    const BubbleLayout layout = BubbleLayoutFor(static_cast<int>(dpi), workArea, BodyTextHeight());
+    SetWindowPos(hwnd(), nullptr, 0, 0, layout.client.width, layout.client.height,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    MoveTo(label3_, layout.label3);
+    MoveTo(body_, layout.text1);
+    MoveTo(label1_, layout.label1);
+    return layout;
 }
 
 void BubbleWindow::SetShape() {

@@ -9,6 +9,7 @@
 
 #include "common/Handles.h"
 #include "common/Window.h"
+#include "core/Bubble.h"
 
 namespace velmora {
 
@@ -36,6 +37,8 @@ protected:
     void Drag();
 
     virtual HWND MakeBody(HINSTANCE instance, int id) = 0;
+    // How tall the body's text is at a width, for a bubble that grows to fit it; none keeps the designed size.
+    virtual TextHeight BodyTextHeight() { return nullptr; }
     // A mouse button pressed on the bubble's own background: 1 left, 2 right, 4 middle. The left one drags.
     virtual void Form_MouseDown(int button);
     virtual void Label1_Click() = 0;
@@ -48,7 +51,8 @@ protected:
     HWND label1_ = nullptr;
 
 private:
-    void LayOut(UINT dpi);
+    // Fonts, size and controls at the DPI, grown to the body's text within the work area; answers the layout.
+    BubbleLayout LayOut(UINT dpi, const Rect& workArea);
     void SetShape();
     // Lays it out and places it for the pointer at anchor_, on the monitor there and at that monitor's DPI.
     void PlaceAtAnchor();

@@ -2,6 +2,8 @@
 
 #include <windowsx.h>
 
+#include <algorithm>
+
 #include "common/Text.h"
 #include "core/DisplayText.h"
 #include "win/Form1.h"
@@ -42,6 +44,29 @@ HWND Form2::MakeBody(HINSTANCE instance, int id) {
     editProc_ = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrW(text1, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(Text1Proc)));
     return text1;
+}
+
+// The text box itself, tried at each width: its own font, margins and line breaking decide, not an estimate.
+// It shows whole lines only, each as high as its font.
+TextHeight Form2::BodyTextHeight() {
+    HWND text1 = body_;
+    HDC dc = GetDC(text1);
+    const HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(text1, WM_GETFONT, 0, 0)));
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(dc, &metrics);
+    SelectObject(dc, old);
+    ReleaseDC(text1, dc);
+    const int lineHeight = std::max<int>(1, metrics.tmHeight);
+    return [text1, lineHeight](int width) {
+        RECT client{};
+        GetClientRect(text1, &client);
+        SetWindowPos(text1, nullptr, 0, 0, width, std::max<int>(client.bottom, lineHeight),
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
+        RECT format{};
+        SendMessageW(text1, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&format));
+        const auto lines = static_cast<int>(SendMessageW(text1, EM_GETLINECOUNT, 0, 0));
+        return format.top + lines * lineHeight;
+    };
 }
 
 void Form2::Form_Load(std::optional<POINT> topLeft) {

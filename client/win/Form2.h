@@ -24,6 +24,7 @@ public:
 
 protected:
     HWND MakeBody(HINSTANCE instance, int id) override;
+    TextHeight BodyTextHeight() override;
     void Form_MouseDown(int button) override;
     void Label1_Click() override;
     LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;

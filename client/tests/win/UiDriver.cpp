@@ -37,6 +37,7 @@ void ClientTest::SetUp() {
 
 void ClientTest::TearDown() {
     client_ = automation::Process();  // ends the client first: it may still write the file
+    server_->SetTranslation("");
     if (saved_) {
         WriteIni(*saved_);
     } else {

@@ -1,6 +1,7 @@
 // The request's failure paths, in-process with a short limit through the same code the program runs with 60 s.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <functional>
 #include <memory>
@@ -313,6 +314,35 @@ TEST(PopupWindow, ADpiChangeLaysItOutAndPointsItAtThePointerAgain) {
     // before it goes, which takes this watch off too).
     EXPECT_GE(g_fontChecks, 8);
     EXPECT_EQ(g_deadFonts, 0);
+
+    // A bubble grown for a long answer is measured again with the new font: every line still shows, and it grows
+    // from the tail's tip at the pointer.
+    std::string paragraph;
+    for (int i = 0; i < 16; ++i) {
+        paragraph += "今日はとても良い天気なので、公園まで散歩しました。";
+    }
+    server.SetTranslation(paragraph);
+    ASSERT_TRUE(Request(server, L"EJhnAGood morning", &form1).popup);
+    popup = form1->Popup()->hwnd();
+    GetWindowRect(popup, &r);
+    const POINT tip{r.left + 19, r.bottom - 7};
+    r = {10, 20, 10 + 452, 20 + 141};
+    SendMessageW(popup, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&r));
+    GetWindowRect(popup, &r);
+    EXPECT_GT(r.right - r.left, 452);
+    // Kept on the 1280-pixel screen when it grows past its right edge.
+    EXPECT_EQ(std::tuple(r.left, r.bottom),
+              std::tuple(std::min(tip.x - 28, 1280 - (r.right - r.left)), tip.y - 130 + 141));
+    HWND text1 = form1->Popup()->Text1();
+    const auto lines = SendMessageW(text1, EM_GETLINECOUNT, 0, 0);
+    const auto lastTop =
+        HIWORD(SendMessageW(text1, EM_POSFROMCHAR, SendMessageW(text1, EM_LINEINDEX, lines - 1, 0), 0));
+    const auto lineHeight = HIWORD(SendMessageW(text1, EM_POSFROMCHAR, SendMessageW(text1, EM_LINEINDEX, 1, 0), 0));
+    RECT box{};
+    GetWindowRect(text1, &box);
+    EXPECT_EQ(SendMessageW(text1, EM_GETFIRSTVISIBLELINE, 0, 0), 0);
+    // Inside the text box and above the bubble's edge over the tail (30 pixels up at 144 dpi).
+    EXPECT_LE(box.top + lastTop + lineHeight, std::min(box.bottom, r.bottom - 30)) << lines << " lines";
 }
 
 }  // namespace

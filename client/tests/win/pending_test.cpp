@@ -194,11 +194,17 @@ TEST_F(Pending, AnInstantAnswerNeverShowsIt) {
 }
 
 // The user holds the pending bubble while the answer (or the failure) comes: it stays under the hand, and the
-// popup (or the report) follows the release, where the bubble was dropped.
+// popup (or the report) follows the release, where the bubble was dropped. A long answer grows the popup from
+// there: the tail's tip stays where the pending bubble's was.
 TEST_F(Pending, AnOutcomeWaitsWhileTheUserHoldsTheBubble) {
     server_->SetAnswerDelay(1500);
-    for (const bool fails : {false, true}) {
+    std::string paragraph;
+    for (int i = 0; i < 16; ++i) {
+        paragraph += "今日はとても良い天気なので、公園まで散歩しました。";
+    }
+    for (const auto& [fails, answer] : {std::pair{false, std::string()}, {true, std::string()}, {false, paragraph}}) {
         server_->SetFault(fails ? standin::Fault::Http500 : standin::Fault::None);
+        server_->SetTranslation(answer);
         ASSERT_TRUE(Start(L"EJhnAHello world"));
         HWND pending = WaitForPending();
         ASSERT_TRUE(pending);
@@ -221,7 +227,14 @@ TEST_F(Pending, AnOutcomeWaitsWhileTheUserHoldsTheBubble) {
         } else {
             ASSERT_EQ(last.popups.size(), 1u);
             EXPECT_TRUE(last.pending.empty());
-            EXPECT_EQ(last.place, dropped);
+            if (answer.empty()) {
+                EXPECT_EQ(last.place, dropped);
+            } else {
+                EXPECT_EQ(last.place.left, dropped.left);
+                EXPECT_EQ(last.place.bottom, dropped.bottom);
+                EXPECT_GT(last.place.right, dropped.right);
+                EXPECT_LT(last.place.top, dropped.top);
+            }
         }
         client_ = automation::Process();
     }
@@ -288,11 +301,13 @@ TEST_F(Pending, LooksLikeThePopupDragsWithoutAMenuAndCloseOrEscEndTheClientAtOnc
 // window takes Enter and Esc, and Esc ends the client.
 TEST_F(Pending, ThePopupAndItsSettingsWindowAnswerTheKeyboardAndTheWheel) {
     WriteIni("&HFF\r\n&HFFFFFF\r\n");
-    std::wstring words;
-    for (int i = 0; i < 40; ++i) {
-        words += L"Thank you very much ";
+    // Longer than the grown bubble holds, so that it scrolls.
+    std::string words;
+    for (int i = 0; i < 400; ++i) {
+        words += "Thank you very much ";
     }
-    ASSERT_TRUE(OpenPopup({600, 500}, L"EJhnA" + words));
+    server_->SetTranslation(words);
+    ASSERT_TRUE(OpenPopup({600, 500}));
     HWND text1 = Child(popup_, L"Edit");
     ASSERT_TRUE(text1);
     ASSERT_EQ(SendMessageW(text1, EM_GETFIRSTVISIBLELINE, 0, 0), 0);

@@ -164,6 +164,11 @@ void Server::AcceptLoop() {
     }
 }
 
+void Server::SetTranslation(std::string utf8) {
+    std::lock_guard lock(mutex_);
+    translation_ = std::move(utf8);
+}
+
 void Server::Serve(uintptr_t socket) {
     const SOCKET s = socket;
     const std::string head = ReadRequestHead(s);
@@ -190,8 +195,12 @@ void Server::Serve(uintptr_t socket) {
     if (fault == Fault::NoMarkers) shape = PageShape::NoMarkers;
     if (fault == Fault::OneEndTag) shape = PageShape::OneEndTag;
     if (fault == Fault::ResultFirst) shape = PageShape::ResultFirst;
-    std::string body = excite ? ExcitePage(source, TranslationOf(source), shape)
-                              : InfoseekPage(source, TranslationOf(source), shape);
+    std::string translation;
+    {
+        std::lock_guard lock(mutex_);
+        translation = translation_.empty() ? TranslationOf(source) : translation_;
+    }
+    std::string body = excite ? ExcitePage(source, translation, shape) : InfoseekPage(source, translation, shape);
     std::string type = "text/html; charset=UTF-8";
     if (charset != Charset::Utf8Header) {
         if (charset == Charset::ShiftJisMetaOnly) {

@@ -51,6 +51,8 @@ public:
     void SetCharset(Charset charset) { charset_ = charset; }
     // Every answer (a fault's included) waits this long after the request has been read: a slow service.
     void SetAnswerDelay(int milliseconds) { delayMs_ = milliseconds; }
+    // Every answer carries this translation (UTF-8) instead of the phrase book's; empty goes back to the book.
+    void SetTranslation(std::string utf8);
 
     [[nodiscard]] uint16_t Port() const { return port_; }
     [[nodiscard]] std::string Host() const { return "127.0.0.1:" + std::to_string(port_); }
@@ -76,6 +78,7 @@ private:
     std::vector<std::thread::id> finished_;  // workers that have ended and wait to be joined
     std::vector<uintptr_t> open_;
     std::vector<std::string> requests_;
+    std::string translation_;
 };
 
 }  // namespace standin
