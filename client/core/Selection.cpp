@@ -64,6 +64,9 @@ std::optional<std::u16string_view> SelectionStartCode(std::u16string_view argume
     if (rest.empty() || (rest.front() != u' ' && rest.front() != u'\t')) {
         return std::nullopt;
     }
+    if (TrimBlanks(rest) == kAutoDirection) {
+        return kAutoDirection;
+    }
     const RequestKind* kind = FindRequest(TrimBlanks(rest));
     return kind ? std::optional(kind->code) : std::nullopt;
 }

@@ -9,8 +9,12 @@
 namespace velmora {
 
 // The request code of a selection start, or nothing when the argument text is not one: "/selection", blanks,
-// then exactly one of the six codes (blanks after it are allowed, as a hand-edited shortcut may carry them).
+// then exactly one of the six codes or kAutoDirection (blanks after it are allowed, as a hand-edited shortcut may
+// carry them).
 [[nodiscard]] std::optional<std::u16string_view> SelectionStartCode(std::u16string_view argumentText);
+
+// "/selection auto": the code is picked from the selected text (DirectionCode).
+inline constexpr std::u16string_view kAutoDirection = u"auto";
 
 // A command line holds at most 32,767 characters, so the browser could never hand over more; a larger selection is
 // cut there (never inside a surrogate pair) rather than sent as a URL no service accepts.

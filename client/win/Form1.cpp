@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "common/Text.h"
+#include "core/Direction.h"
 #include "core/Selection.h"
 #include "core/UrlEncode.h"
 #include "win/Fetch.h"
@@ -33,7 +34,8 @@ void Form1::Form_Load(const std::wstring& argumentText) {
             EndProgram();
             return;
         }
-        Text5 = common::ToWide(*code) + *selection;
+        const std::u16string_view chosen = *code == kAutoDirection ? DirectionCode(common::ToU16(*selection)) : *code;
+        Text5 = common::ToWide(chosen) + *selection;
     }
     if (Text5.empty()) {
         MessageBoxW(nullptr, L"引数が指定されてません、きちんとインストールしてください。", L"警告", MB_OK | MB_ICONSTOP);

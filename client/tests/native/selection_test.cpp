@@ -10,9 +10,11 @@ TEST(SelectionStart, OnlyTheSwitchFollowedByOneOfTheSixCodes) {
         EXPECT_EQ(SelectionStartCode(u"/selection " + std::u16string(code)), code);
     }
     EXPECT_EQ(SelectionStartCode(u"/selection\t JEhnA  "), u"JEhnA");
+    EXPECT_EQ(SelectionStartCode(u"/selection auto "), kAutoDirection);
     // The last: a browser request whose selected text happens to look like a switch stays a browser request.
     for (std::u16string_view argument :
-         {u"/selection ejhna", u"/selection EJhnAHello", u"/selection EJhnA Hello", u"/selection", u"/selection ",
+         {u"/selection ejhna", u"/selection Auto", u"/selection autoHello",
+          u"/selection EJhnAHello", u"/selection EJhnA Hello", u"/selection", u"/selection ",
           u"/selectionEJhnA", u"/Selection EJhnA", u" /selection EJhnA", u"/x EJhnA", u"EJhnA/selection EJhnA"}) {
         EXPECT_EQ(SelectionStartCode(argument), std::nullopt) << std::string(argument.begin(), argument.end());
     }

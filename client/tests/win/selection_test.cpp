@@ -218,6 +218,10 @@ TEST_F(SelectionStart, TranslatesExactlyTheSelectedTextAndGivesTheClipboardBack)
         {L"EJhnA", hello, L"text: Good morning\r\n", excite + "%20Good%20morning%0D%0A HTTP/1.1", L"おはようございます",
          false},
         {L"EJhnA", hello, L"text: \r\n\u3000", excite + "Hello%20world HTTP/1.1", L"こんにちは、世界", true},
+        // The direction from the text: English to Japanese, Japanese to English.
+        {L"auto", hello, L"none", excite + "Hello%20world HTTP/1.1", L"こんにちは、世界", true},
+        {L"auto", {L"「こんにちは」", 1, 6}, L"none",
+         "GET /world/text/?wb_lp=JAEN&before=%E3%81%93%E3%82%93%E3%81%AB%E3%81%A1%E3%81%AF HTTP/1.1", L"Hello", true},
     };
     for (const Case& c : cases) {
         const int copies = g_copies;
