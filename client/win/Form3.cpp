@@ -7,8 +7,10 @@
 #include "core/Colors.h"
 #include "win/Clipboard.h"
 #include "win/ColorSettings.h"
+#include "win/Controls.h"
 #include "win/Form1.h"
 #include "win/Form2.h"
+#include "win/Form4.h"
 
 namespace velmora {
 namespace {
@@ -25,6 +27,7 @@ enum : int {
     kCopyId = 201,
     kConfId,
     kCloseId,
+    kServiceId,  // between "設定" and "閉じる" in the menu; the older items keep their ids
 };
 
 // Fixed size, title bar and close box only. WS_EX_CONTROLPARENT marks it for the dialog keyboard handling of
@@ -59,12 +62,6 @@ constexpr ControlDesign kControls[] = {
     {kLabel2Id, L"STATIC", L"文字色", kLabel, 120, 840, 2295, 255, false},
     {kCombo2Id, L"COMBOBOX", L"Default", kCombo, 120, 1080, 2895, 300, true},
 };
-
-std::wstring ControlText(HWND control) {
-    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
-    text.resize(static_cast<size_t>(GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
-    return text;
-}
 
 std::wstring SelectedItemText(HWND combo) {
     const auto index = SendMessageW(combo, CB_GETCURSEL, 0, 0);
@@ -107,22 +104,12 @@ void FitClosedHeight(HWND combo, int height) {
     return done;
 }
 
-void ShowFailure(HWND owner, const wchar_t* sentence, DWORD error) {
-    const std::wstring text = std::wstring(sentence) + L"\r\n" + common::SystemErrorText(error);
-    MessageBoxW(owner, text.c_str(), L"Velmora", MB_OK | MB_ICONSTOP);
-}
-
-common::UniqueFont MakeFont(UINT dpi) {
-    return common::UniqueFont(CreateFontW(-MulDiv(9, static_cast<int>(dpi), 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE,
-                                          FALSE, SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                                          DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"MS UI Gothic"));
-}
-
 }  // namespace
 
 Form3::Form3(Form1& owner) : form1_(owner), menu_(CreatePopupMenu()) {
     AppendMenuW(menu_.get(), MF_STRING, kCopyId, L"クリップボードにコピー");
     AppendMenuW(menu_.get(), MF_STRING, kConfId, L"設定");
+    AppendMenuW(menu_.get(), MF_STRING, kServiceId, L"翻訳サービス...");
     AppendMenuW(menu_.get(), MF_STRING, kCloseId, L"閉じる");
 }
 
@@ -148,11 +135,16 @@ void Form3::ShowMenu(HWND popup, std::optional<POINT> place) {
         case kConfId:
             conf_Click();
             break;
+        case kServiceId:
+            service_Click();
+            break;
         case kCloseId:
             close_Click();
             break;
     }
 }
+
+Form3::~Form3() = default;
 
 void Form3::copy_Click() {
     Form2* popup = form1_.Popup();
@@ -171,6 +163,16 @@ void Form3::conf_Click() {
     }
     ShowWindow(hwnd(), SW_SHOW);
     SetForegroundWindow(hwnd());
+}
+
+// Topmost, as the popup is, so that the popup does not hide it.
+void Form3::service_Click() {
+    if (!form4_) {
+        form4_ = std::make_unique<Form4>();
+    }
+    if (!form4_->Show(true)) {
+        ShowFailure(nullptr, L"翻訳サービスの窓を開けませんでした。", GetLastError());
+    }
 }
 
 void Form3::close_Click() {
@@ -217,7 +219,7 @@ void Form3::CreateControls() {
 
 void Form3::LayOut(UINT dpi) {
     // The new font goes to the controls before the old one is deleted.
-    common::UniqueFont font = MakeFont(dpi);
+    common::UniqueFont font = MakeUiFont(dpi);
     for (const ControlDesign& c : kControls) {
         HWND control = GetDlgItem(hwnd(), c.id);
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);

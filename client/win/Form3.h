@@ -3,6 +3,7 @@
 #pragma once
 #include <windows.h>
 
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -13,10 +14,12 @@
 namespace velmora {
 
 class Form1;
+class Form4;
 
 class Form3 : public common::Window {
   public:
     explicit Form3(Form1& owner);
+    ~Form3() override;
 
     // Shows `menu` as the popup's menu, at the mouse pointer or at `at`, and runs the chosen item. Loads the
     // window hidden first when it is not loaded.
@@ -25,6 +28,7 @@ class Form3 : public common::Window {
     // The menu's items.
     void copy_Click();
     void conf_Click();
+    void service_Click();
     void close_Click();
 
   protected:
@@ -53,6 +57,8 @@ class Form3 : public common::Window {
     // The control that had the focus when the window was last deactivated; it gets it back on activation.
     HWND focus_ = nullptr;
     common::UniqueFont font_;
+    // The service window, opened from the menu; it lives as long as this window object.
+    std::unique_ptr<Form4> form4_;
     // The last names the lists held that stood; set again from the lists' texts at each load.
     ColorNameField background_{u"Default"};
     ColorNameField text_{u"Default"};

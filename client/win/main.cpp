@@ -5,8 +5,10 @@
 #include <string>
 
 #include "common/Text.h"
+#include "core/ServiceForm.h"
 #include "win/Failure.h"
 #include "win/Form1.h"
+#include "win/Form4.h"
 #include "win/Selection.h"
 #include "win/VisualStyles.h"
 
@@ -21,31 +23,11 @@ std::optional<std::u16string> Environment(const wchar_t* name) {
     return common::ToU16(std::wstring_view(buffer, n));
 }
 
-}  // namespace
-
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-    SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);  // libraries from the system folder only
-    velmora::UseVisualStyles();
-    velmora::ClientOptions options;
-    options.requestLimitMs = 60000;
-    options.hosts = velmora::HostsWithOverrides(Environment(L"VELMORA_EXCITE_HOST"),
-                                                Environment(L"VELMORA_INFOSEEK_HOST"));
-    options.reportFailure = [](const std::wstring& text) { velmora::ReportFailureAndExit(text); };
-    options.endProgram = [](UINT code) { ExitProcess(code); };
-    options.readSelection = velmora::ReadSelection;
-
-    velmora::Form1 form1(std::move(options));
-    if (!form1.Create()) {
-        return 1;
-    }
-    // The argument text is taken from the raw command line: the C runtime's splitting would drop quotes
-    // and fold blanks of the selected text.
-    const std::u16string commandLine = common::ToU16(GetCommandLineW());
-    form1.Form_Load(common::ToWide(velmora::ArgumentText(commandLine)));
-
+// The dialog keys for the windows that ask for them (the settings and service windows): Tab and Shift+Tab between
+// controls, Enter and Escape.
+int RunMessageLoop() {
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        // Windows that ask for it (the settings window) get the dialog keys: Tab and Shift+Tab between controls.
         HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
         if (root && (GetWindowLongW(root, GWL_EXSTYLE) & WS_EX_CONTROLPARENT) && IsDialogMessageW(root, &msg)) {
             continue;
@@ -54,4 +36,34 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         DispatchMessageW(&msg);
     }
     return static_cast<int>(msg.wParam);
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);  // libraries from the system folder only
+    velmora::UseVisualStyles();
+    // The argument text is taken from the raw command line: the C runtime's splitting would drop quotes
+    // and fold blanks of the selected text.
+    const std::u16string commandLine = common::ToU16(GetCommandLineW());
+    const std::wstring argumentText = common::ToWide(velmora::ArgumentText(commandLine));
+    if (velmora::IsServiceWindowStart(argumentText)) {
+        // The service window alone; the program ends when it closes.
+        velmora::Form4 form4(velmora::SystemCredentials(), velmora::TryService, [] { PostQuitMessage(0); });
+        return form4.Show(false) ? RunMessageLoop() : 1;
+    }
+    velmora::ClientOptions options;
+    options.requestLimitMs = 60000;
+    options.hosts =
+        velmora::HostsWithOverrides(Environment(L"VELMORA_EXCITE_HOST"), Environment(L"VELMORA_INFOSEEK_HOST"));
+    options.reportFailure = [](const std::wstring& text) { velmora::ReportFailureAndExit(text); };
+    options.endProgram = [](UINT code) { ExitProcess(code); };
+    options.readSelection = velmora::ReadSelection;
+
+    velmora::Form1 form1(std::move(options));
+    if (!form1.Create()) {
+        return 1;
+    }
+    form1.Form_Load(argumentText);
+    return RunMessageLoop();
 }

@@ -59,6 +59,15 @@ HWND ClientTest::OpenPopup(POINT cursor, const std::wstring& argument) {
     return popup_;
 }
 
+HWND ClientTest::OpenMenu() {
+    POINT at{8, 40};
+    ClientToScreen(popup_, &at);
+    automation::ClickAt(at, true);
+    automation::WaitUntil([&] { return !OpenMenus(client_.Pid()).empty(); }, 3000);
+    const auto menus = OpenMenus(client_.Pid());
+    return menus.empty() ? nullptr : menus.front();
+}
+
 bool ClientTest::StartClient(const std::wstring& argument) {
     auto process =
         automation::Launch(L"\"" + automation::WindowsPath(VELMORA_CLIENT_EXE) + L"\" " + argument,
@@ -234,6 +243,19 @@ void Key(WORD vk, WORD modifier) {
     Sleep(200);
 }
 
+void Type(const std::wstring& text) {
+    for (wchar_t c : text) {
+        INPUT in[2] = {};
+        for (int i = 0; i < 2; ++i) {
+            in[i].type = INPUT_KEYBOARD;
+            in[i].ki.wScan = c;
+            in[i].ki.dwFlags = KEYEVENTF_UNICODE | (i ? KEYEVENTF_KEYUP : 0);
+        }
+        SendInput(2, in, sizeof *in);
+    }
+    Sleep(200);
+}
+
 // Wine's bridge to the X clipboard can hold the clipboard for a moment.
 bool OpenTheClipboard() {
     return automation::WaitUntil([] { return OpenClipboard(nullptr) != FALSE; }, 2000);
@@ -285,7 +307,7 @@ std::vector<HWND> OpenMenus(DWORD pid) {
 void ClickMenuItem(HWND menu, int item) {
     RECT r{};
     GetClientRect(menu, &r);
-    POINT at{r.right / 2, r.bottom * (2 * item + 1) / 6};
+    POINT at{r.right / 2, r.bottom * (2 * item + 1) / (2 * kMenuItems)};
     ClientToScreen(menu, &at);
     automation::ClickAt(at);
 }

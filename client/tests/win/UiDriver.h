@@ -27,6 +27,8 @@ class ClientTest : public testing::Test {
 
     // Starts the client with the pointer at `cursor` and waits for its popup to be painted.
     HWND OpenPopup(POINT cursor = {600, 500}, const std::wstring& argument = L"EJhnAHello world");
+    // A right press on the popup's background, then the menu that opens.
+    HWND OpenMenu();
     // Starts the client with both services pointed at the stand-in; returns at once.
     bool StartClient(const std::wstring& argument);
 
@@ -87,15 +89,18 @@ struct StoredCredential {
 // The text of the client's popup once it shows, or "(no popup)".
 [[nodiscard]] std::wstring PopupText(DWORD pid, DWORD timeoutMs = 20000);
 
-// A key pressed and released through the system, with a modifier (VK_SHIFT, VK_CONTROL) held around it.
+// A key pressed and released through the system, with a modifier (VK_SHIFT, VK_CONTROL, VK_MENU) held around it.
 void Key(WORD vk, WORD modifier = 0);
+// Text typed as characters, whatever the keyboard layout.
+void Type(const std::wstring& text);
 
 [[nodiscard]] bool OpenTheClipboard();
 [[nodiscard]] std::wstring ClipboardText();
 void SetClipboardText(const std::wstring& text);
 
-// The visible pop-up menus of a process, and a click on the item-th of three items.
+// The visible pop-up menus of a process, and a click on the item-th of the popup menu's items.
 [[nodiscard]] std::vector<HWND> OpenMenus(DWORD pid);
+enum MenuItem { kCopy, kConf, kService, kClose, kMenuItems };
 void ClickMenuItem(HWND menu, int item);
 // Opens the drop-down list of a combo box with a click on its arrow and clicks the item.
 void ChooseFromList(DWORD pid, HWND combo, int item);

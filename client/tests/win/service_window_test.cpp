@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 #include "UiDriver.h"
@@ -79,6 +82,245 @@ TEST_F(ServiceStorage, OnlyExactTextValuesChooseAndTheSaveWritesBoth) {
     const auto loaded = velmora::LoadServiceChoice();
     EXPECT_EQ(loaded.kind, ServiceKind::LibreTranslate);
     EXPECT_EQ(loaded.libreTranslateUrl, L"http://localhost:5000");
+}
+
+// The real client's service window, started alone with "/settings" or from the popup's menu.
+class ServiceWindow : public ClientTest {
+  protected:
+    HWND OpenAlone() {
+        client_ = automation::Process();
+        if (!StartClient(L"/settings")) {
+            return nullptr;
+        }
+        HWND window = automation::WaitForWindow(client_.Pid(), L"VelmoraForm4", L"翻訳サービス", 10000);
+        Sleep(300);
+        return window;
+    }
+    // Closes the window with a key and checks that the program ended with it.
+    void CloseWith(WORD key) {
+        Key(key);
+        DWORD code = 1;
+        EXPECT_TRUE(client_.WaitExit(5000, &code));
+        EXPECT_EQ(code, 0u);
+    }
+
+    SavedServiceSettings services_;
+};
+
+std::wstring AllTexts(HWND window) {
+    std::wstring texts;
+    for (HWND child : automation::Children(window)) {
+        texts += automation::WindowText(child) + L"\n";
+    }
+    return texts;
+}
+
+bool Contains(const std::string& bytes, const std::wstring& text) {
+    const std::string ascii(text.begin(), text.end());
+    const std::string utf16(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
+    return bytes.find(ascii) != std::string::npos || bytes.find(utf16) != std::string::npos;
+}
+
+// The files under a folder written since a moment, whose bytes hold the text (as ASCII or UTF-16).
+void FilesHolding(const std::wstring& folder,
+                  const std::wstring& text,
+                  ULONGLONG since,
+                  std::vector<std::wstring>& found) {
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &data);
+    for (bool more = find != INVALID_HANDLE_VALUE; more; more = FindNextFileW(find, &data)) {
+        const std::wstring name = data.cFileName;
+        const std::wstring path = folder + L"\\" + name;
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            if (name != L"." && name != L".." && !(data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+                FilesHolding(path, text, since, found);
+            }
+        } else if ((ULONGLONG{data.ftLastWriteTime.dwHighDateTime} << 32 | data.ftLastWriteTime.dwLowDateTime) >=
+                   since) {
+            std::ifstream in(std::filesystem::path(path), std::ios::binary);
+            if (Contains(std::string(std::istreambuf_iterator<char>(in), {}), text)) {
+                found.push_back(path);
+            }
+        }
+    }
+    if (find != INVALID_HANDLE_VALUE) {
+        FindClose(find);
+    }
+}
+
+ULONGLONG Now() {
+    FILETIME now{};
+    GetSystemTimeAsFileTime(&now);
+    return ULONGLONG{now.dwHighDateTime} << 32 | now.dwLowDateTime;
+}
+
+const std::wstring kKey = L"vk-7f3a9c2e-41d8-9b1e-test:fx";
+
+TEST_F(ServiceWindow, KeysChooseAndEnterSavesAndTheKeyNeverComesBack) {
+    const ULONGLONG started = Now() - 20'000'000;  // two seconds before, for coarse file times
+    HWND window = OpenAlone();
+    ASSERT_TRUE(window);
+    EXPECT_TRUE(ChildWithText(window, L"キーは保存されていません。"));
+    Key('D', VK_MENU);
+    Key('K', VK_MENU);
+    Type(L" " + kKey + L" ");  // a paste's blanks go
+    EXPECT_TRUE(GetWindowLongW(FocusOf(window), GWL_STYLE) & ES_PASSWORD);
+    EXPECT_TRUE(ChildWithText(window, L"入力したキーを OK で保存します。"));
+    CloseWith(VK_RETURN);
+
+    const auto stored = ReadCredential(L"Velmora/DeepL");
+    ASSERT_TRUE(stored);
+    EXPECT_EQ(stored->blob, kKey);
+    EXPECT_EQ(RegistryValue(L"Service"), std::pair(DWORD{REG_SZ}, Sz(L"deepl")));
+    EXPECT_FALSE(ReadCredential(L"Velmora/LibreTranslate"));
+
+    // Opened again, the window says that a key is stored and shows nothing of it.
+    window = OpenAlone();
+    ASSERT_TRUE(window);
+    EXPECT_EQ(SendMessageW(ChildWithText(window, L"DeepL API(&D)"), BM_GETCHECK, 0, 0), BST_CHECKED);
+    EXPECT_TRUE(ChildWithText(window, L"キーは保存済みです。入力すると置き換えます。"));
+    EXPECT_EQ(AllTexts(window).find(kKey), std::wstring::npos) << AllTexts(window);
+    CloseWith(VK_ESCAPE);
+
+    // Wine keeps the registry in memory and writes it out now and then; the choice on disk says it has.
+    wchar_t prefix[MAX_PATH] = {};
+    ASSERT_TRUE(GetEnvironmentVariableW(L"WINEPREFIX", prefix, MAX_PATH));
+    const std::wstring folder = automation::WindowsPath(std::string(prefix, prefix + wcslen(prefix)).c_str());
+    RegFlushKey(HKEY_CURRENT_USER);
+    EXPECT_TRUE(automation::WaitUntil(
+        [&] {
+            std::ifstream in(std::filesystem::path(folder + L"\\user.reg"), std::ios::binary);
+            return std::string(std::istreambuf_iterator<char>(in), {}).find("\"Service\"=\"deepl\"") !=
+                   std::string::npos;
+        },
+        40000));
+    std::vector<std::wstring> found;
+    FilesHolding(folder, kKey, started, found);
+    EXPECT_TRUE(found.empty()) << testing::PrintToString(found);
+}
+
+TEST_F(ServiceWindow, TheStoredKeyGoesOnlyWithTheButtonAndOk) {
+    ASSERT_TRUE(velmora::SystemCredentials().Write(velmora::kDeepLCredential, velmora::SecretText(L"old", 3)));
+    for (WORD closing : {VK_ESCAPE, VK_RETURN}) {
+        HWND window = OpenAlone();
+        ASSERT_TRUE(window);
+        Key('K', VK_MENU);
+        Type(L"new");
+        Key('E', VK_MENU);  // the typed key goes first, then the stored one is marked
+        EXPECT_EQ(automation::WindowText(FocusOf(window)), L"");
+        EXPECT_TRUE(ChildWithText(window, L"保存済みのキーを OK で削除します。"));
+        CloseWith(closing);
+        EXPECT_EQ(ReadCredential(L"Velmora/DeepL").has_value(), closing == VK_ESCAPE);
+    }
+    EXPECT_EQ(RegistryValue(L"Service"), std::pair(DWORD{REG_SZ}, Sz(L"page")));
+}
+
+TEST_F(ServiceWindow, OkRefusesWhatCannotWorkAndSavesNothing) {
+    const struct {
+        WORD option;
+        const wchar_t* url;
+        const wchar_t* box;
+    } refusals[] = {
+        {'L', L"ftp://localhost:5000", L"LibreTranslate のサーバーの URL は http:// または https:// で始め"},
+        {'L', L"", L"LibreTranslate を使うには、サーバーの URL を入力してください"},
+        {'P', L"localhost:5000", L"LibreTranslate のサーバーの URL は"},
+        {'D', L"", L"DeepL API を使うには、DeepL の API キーを入力してください。"},
+    };
+    for (const auto& r : refusals) {
+        HWND window = OpenAlone();
+        ASSERT_TRUE(window);
+        Key(r.option, VK_MENU);
+        Key('Y', VK_MENU);
+        Type(L"lt-key");
+        Key('U', VK_MENU);
+        Type(r.url);
+        Key(VK_RETURN);
+        const auto box = automation::WaitForMessageBox(client_.Pid(), 5000);
+        ASSERT_TRUE(box) << r.url;
+        EXPECT_EQ(box->title, L"Velmora");
+        EXPECT_EQ(box->text.rfind(r.box, 0), 0u) << box->text;
+        automation::PressButton(box->hwnd, IDOK);
+        Sleep(300);
+        ASSERT_TRUE(IsWindowVisible(window));
+        // The focus is on the field to put right: the DeepL key or the address.
+        EXPECT_EQ(FocusOf(window), Child(window, L"Edit", r.option == 'D' ? 0 : 1));
+        EXPECT_FALSE(RegistryValue(L"Service"));
+        EXPECT_FALSE(RegistryValue(L"LibreTranslateUrl"));
+        EXPECT_FALSE(ReadCredential(L"Velmora/LibreTranslate"));
+        if (&r != &refusals[std::size(refusals) - 1]) {
+            CloseWith(VK_ESCAPE);
+        }
+    }
+    // The same window once the address is right: the blanks around it go.
+    Key('L', VK_MENU);
+    Key('U', VK_MENU);
+    Type(L" https://localhost:5000/ ");
+    CloseWith(VK_RETURN);
+    EXPECT_EQ(RegistryValue(L"Service"), std::pair(DWORD{REG_SZ}, Sz(L"libretranslate")));
+    EXPECT_EQ(RegistryValue(L"LibreTranslateUrl"), std::pair(DWORD{REG_SZ}, Sz(L"https://localhost:5000/")));
+    ASSERT_TRUE(ReadCredential(L"Velmora/LibreTranslate"));
+    EXPECT_EQ(ReadCredential(L"Velmora/LibreTranslate")->blob, L"lt-key");
+}
+
+TEST_F(ServiceWindow, HasItsLayoutAtEachDpiAndTabGoesRound) {
+    const struct {
+        DWORD dpi;
+        RECT ok;  // in the client area
+        RECT url;
+    } cases[] = {
+        {144, {294, 492, 414, 531}, {222, 300, 540, 333}},
+        {96, {196, 328, 276, 354}, {148, 200, 360, 222}},
+    };
+    HWND window = nullptr;
+    for (const auto& c : cases) {
+        automation::SystemDpi dpi(c.dpi);
+        window = OpenAlone();
+        ASSERT_TRUE(window);
+        RECT client{};
+        GetClientRect(window, &client);
+        EXPECT_EQ(client, (RECT{0, 0, MulDiv(376, c.dpi, 96), MulDiv(362, c.dpi, 96)})) << c.dpi;
+        EXPECT_EQ(PlaceOf(ChildWithText(window, L"OK"), window), c.ok) << c.dpi;
+        EXPECT_EQ(PlaceOf(Child(window, L"Edit", 1), window), c.url) << c.dpi;
+    }
+    const LONG style = GetWindowLongW(window, GWL_STYLE);
+    EXPECT_EQ(style & (WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX),
+              WS_CAPTION | WS_SYSMENU);
+    EXPECT_FALSE(GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST);  // alone it stays among the others
+    EXPECT_TRUE(GetWindowLongW(Child(window, L"Edit", 2), GWL_STYLE) & ES_PASSWORD);
+
+    // The chosen option first; the remove buttons wait for a key; the trial's line can be read to its end.
+    HWND pages = ChildWithText(window, L"翻訳ページ（依頼コードのとおり Excite / infoseek）(&P)");
+    ASSERT_EQ(FocusOf(window), pages);
+    for (HWND expected : {Child(window, L"Edit", 0), Child(window, L"Edit", 1), Child(window, L"Edit", 2),
+                          ChildWithText(window, L"試す(&T)"), Child(window, L"Edit", 3), ChildWithText(window, L"OK"),
+                          ChildWithText(window, L"キャンセル"), pages}) {
+        Key(VK_TAB);
+        EXPECT_EQ(FocusOf(window), expected) << automation::WindowText(FocusOf(window));
+    }
+    // The arrow keys move the choice within the options, and Tab then comes back to the chosen one.
+    Key(VK_DOWN);
+    EXPECT_EQ(SendMessageW(ChildWithText(window, L"DeepL API(&D)"), BM_GETCHECK, 0, 0), BST_CHECKED);
+    Key(VK_TAB, VK_SHIFT);
+    Key(VK_TAB);
+    EXPECT_EQ(FocusOf(window), ChildWithText(window, L"DeepL API(&D)"));
+    CloseWith(VK_ESCAPE);
+    EXPECT_FALSE(RegistryValue(L"Service"));
+}
+
+TEST_F(ServiceWindow, OpensFromThePopupMenuAboveThePopupAndLeavesTheClientRunning) {
+    ASSERT_TRUE(OpenPopup());
+    HWND menu = OpenMenu();
+    ASSERT_TRUE(menu);
+    ClickMenuItem(menu, kService);
+    HWND window = automation::WaitForWindow(client_.Pid(), L"VelmoraForm4", L"翻訳サービス", 5000);
+    ASSERT_TRUE(window);
+    EXPECT_TRUE(GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    Sleep(300);
+    Key(VK_ESCAPE);
+    EXPECT_TRUE(automation::WaitUntil([&] { return !IsWindowVisible(window); }, 3000));
+    Sleep(300);
+    EXPECT_TRUE(client_.Running());
+    EXPECT_TRUE(IsWindowVisible(popup_));
 }
 
 }  // namespace

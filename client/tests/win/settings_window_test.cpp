@@ -19,7 +19,6 @@ const std::wstring& kFolder = kInstallFolder;
 const std::wstring& kIni = kSettingsFile;
 const std::string kRedOnWhite = "&HFF\r\n&HFFFFFF\r\n";
 constexpr COLORREF kRed = RGB(255, 0, 0);
-enum MenuItem { kCopy, kConf, kClose };
 
 // Whether the process has loaded the common controls with visual styles (the side-by-side copy of the library).
 bool HasVisualStyles(const Process& process) {
@@ -59,16 +58,6 @@ class SettingsWindow : public ClientTest {
         ClientTest::TearDown();
     }
 
-    // A right press on the bubble's background, then the menu that opens.
-    HWND OpenMenu() {
-        POINT at{8, 40};
-        ClientToScreen(popup_, &at);
-        automation::ClickAt(at, true);
-        automation::WaitUntil([&] { return !OpenMenus(client_.Pid()).empty(); }, 3000);
-        const auto menus = OpenMenus(client_.Pid());
-        return menus.empty() ? nullptr : menus.front();
-    }
-
     HWND OpenSettings() {
         HWND menu = OpenMenu();
         if (!menu) {
@@ -79,7 +68,6 @@ class SettingsWindow : public ClientTest {
         Sleep(300);
         return settings;
     }
-
 };
 
 TEST_F(SettingsWindow, MenuOpensOnTheBackgroundOnlyAndCopiesTheShownText) {

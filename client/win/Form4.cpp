@@ -1,0 +1,461 @@
+#include "win/Form4.h"
+
+#include <algorithm>
+#include <string>
+#include <utility>
+
+#include "common/Dpi.h"
+#include "win/Controls.h"
+#include "win/ServiceStore.h"
+
+namespace velmora {
+namespace {
+
+// OK and Cancel carry the ids the dialog keys send, so that Enter is OK and Escape is Cancel.
+enum : int {
+    kOption1Id = 101,  // the pages
+    kOption2Id,        // DeepL API
+    kOption3Id,        // LibreTranslate
+    kFrame1Id,
+    kFrame2Id,
+    kLabel1Id,
+    kText1Id,  // the DeepL key
+    kCommand1Id,
+    kLabel2Id,
+    kFrame3Id,
+    kLabel3Id,
+    kText2Id,  // the LibreTranslate URL
+    kLabel4Id,
+    kText3Id,  // the LibreTranslate key
+    kCommand2Id,
+    kLabel5Id,
+    kCommand3Id,  // 試す
+    kText4Id,     // the trial's one line
+};
+
+constexpr UINT kTrialCompleteMessage = WM_APP + 4;
+
+// Fixed size, title bar and close box. WS_EX_CONTROLPARENT gives it the dialog keys of the message loop.
+// No WS_CLIPCHILDREN: a group box leaves its inside to the window's background, which would then stay unpainted.
+constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
+constexpr DWORD kExStyle = WS_EX_APPWINDOW | WS_EX_CONTROLPARENT;
+constexpr int kClientWidth = 376;  // 96-dpi pixels
+constexpr int kClientHeight = 362;
+
+struct ControlDesign {
+    int id;
+    const wchar_t* className;
+    const wchar_t* text;
+    DWORD style;
+    DWORD exStyle;
+    int left, top, width, height;  // 96-dpi pixels
+};
+
+constexpr DWORD kChild = WS_CHILD | WS_VISIBLE;
+constexpr DWORD kRadio = kChild | BS_AUTORADIOBUTTON;
+constexpr DWORD kFrame = kChild | BS_GROUPBOX;
+constexpr DWORD kLabel = kChild | SS_LEFT | SS_NOPREFIX;
+constexpr DWORD kAccessLabel = kChild | SS_LEFT;  // its access key moves to the field after it
+constexpr DWORD kButton = kChild | WS_TABSTOP | BS_PUSHBUTTON;
+constexpr DWORD kEdit = kChild | WS_TABSTOP | ES_AUTOHSCROLL;
+// The system keeps a password field's text from other programs; the key is only ever typed into one.
+constexpr DWORD kKeyEdit = kEdit | ES_PASSWORD;
+
+// In tab order. A radio group ends at the next control with WS_GROUP; only the chosen option is a tab stop.
+constexpr ControlDesign kControls[] = {
+    {kFrame1Id, L"BUTTON", L"使う翻訳サービス", kFrame, 0, 8, 6, 360, 88},
+    {kOption1Id, L"BUTTON", L"翻訳ページ（依頼コードのとおり Excite / infoseek）(&P)", kRadio | WS_GROUP, 0, 20, 26,
+     336, 18},
+    {kOption2Id, L"BUTTON", L"DeepL API(&D)", kRadio, 0, 20, 47, 336, 18},
+    {kOption3Id, L"BUTTON", L"LibreTranslate(&L)", kRadio, 0, 20, 68, 336, 18},
+    {kFrame2Id, L"BUTTON", L"DeepL API", kFrame | WS_GROUP, 0, 8, 100, 360, 74},
+    {kLabel1Id, L"STATIC", L"API キー(&K):", kAccessLabel, 0, 20, 123, 124, 16},
+    {kText1Id, L"EDIT", L"", kKeyEdit, WS_EX_CLIENTEDGE, 148, 120, 120, 22},
+    {kCommand1Id, L"BUTTON", L"キーを削除(&E)", kButton, 0, 276, 119, 84, 24},
+    {kLabel2Id, L"STATIC", L"", kLabel, 0, 20, 150, 340, 16},
+    {kFrame3Id, L"BUTTON", L"LibreTranslate", kFrame, 0, 8, 180, 360, 102},
+    {kLabel3Id, L"STATIC", L"サーバーの URL(&U):", kAccessLabel, 0, 20, 203, 124, 16},
+    {kText2Id, L"EDIT", L"", kEdit, WS_EX_CLIENTEDGE, 148, 200, 212, 22},
+    {kLabel4Id, L"STATIC", L"API キー（任意）(&Y):", kAccessLabel, 0, 20, 231, 124, 16},
+    {kText3Id, L"EDIT", L"", kKeyEdit, WS_EX_CLIENTEDGE, 148, 228, 120, 22},
+    {kCommand2Id, L"BUTTON", L"キーを削除(&Z)", kButton, 0, 276, 227, 84, 24},
+    {kLabel5Id, L"STATIC", L"", kLabel, 0, 20, 258, 340, 16},
+    {kCommand3Id, L"BUTTON", L"試す(&T)", kButton, 0, 8, 292, 72, 24},
+    // Read-only: the whole of a long error can still be scrolled, selected and copied from the one line.
+    {kText4Id, L"EDIT", L"", kEdit | ES_READONLY, 0, 88, 296, 280, 18},
+    {IDOK, L"BUTTON", L"OK", kButton | BS_DEFPUSHBUTTON, 0, 196, 328, 80, 26},
+    {IDCANCEL, L"BUTTON", L"キャンセル", kButton, 0, 284, 328, 84, 26},
+};
+
+constexpr std::pair<int, ServiceKind> kOptions[] = {{kOption1Id, ServiceKind::Page},
+                                                    {kOption2Id, ServiceKind::DeepL},
+                                                    {kOption3Id, ServiceKind::LibreTranslate}};
+
+// A line of the window shows one line: the error texts may hold line breaks.
+std::wstring OneLine(std::wstring text) {
+    std::replace_if(
+        text.begin(), text.end(), [](wchar_t c) { return c == L'\r' || c == L'\n'; }, L' ');
+    return text;
+}
+
+}  // namespace
+
+Form4::Form4(CredentialStore& store, TrialFunction trial, std::function<void()> closed)
+    : store_(store), trial_(std::move(trial)), closed_(std::move(closed)) {}
+
+bool Form4::Show(bool topmost) {
+    if (!hwnd() && !Form_Load(topmost)) {
+        return false;
+    }
+    ShowWindow(hwnd(), SW_SHOW);
+    SetForegroundWindow(hwnd());
+    return true;
+}
+
+bool Form4::Form_Load(bool topmost) {
+    // Centred on the screen of the pointer, and created there, so that it starts at that screen's DPI.
+    POINT cursor{0, 0};
+    GetCursorPos(&cursor);
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    GetMonitorInfoW(MonitorFromPoint(cursor, MONITOR_DEFAULTTOPRIMARY), &monitor);
+    const RECT& work = monitor.rcWork;
+    if (!Create(L"VelmoraForm4", L"翻訳サービス", kStyle, kExStyle | (topmost ? WS_EX_TOPMOST : 0), work.left, work.top,
+                0, 0, nullptr, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1))) {
+        return false;
+    }
+    CreateControls();
+    const UINT dpi = common::DpiOf(hwnd());
+    LayOut(dpi);
+    const SIZE size = common::WindowSizeForClient(common::ScaleFrom96(kClientWidth, dpi),
+                                                  common::ScaleFrom96(kClientHeight, dpi), kStyle, kExStyle, dpi);
+    SetWindowPos(hwnd(), nullptr, work.left + std::max(0L, (work.right - work.left - size.cx) / 2),
+                 work.top + std::max(0L, (work.bottom - work.top - size.cy) / 2), size.cx, size.cy,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+
+    // Only whether a key is stored: the key itself never comes back into the window.
+    deepL_ = {store_.Read(kDeepLCredential).has_value(), false, false};
+    libre_ = {store_.Read(kLibreTranslateCredential).has_value(), false, false};
+    const ServiceChoice choice = LoadServiceChoice();
+    SetWindowTextW(GetDlgItem(hwnd(), kText2Id), choice.libreTranslateUrl.c_str());
+    SetChoice(choice.kind);
+    ShowKeyState();
+    return true;
+}
+
+void Form4::CreateControls() {
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    for (const ControlDesign& c : kControls) {
+        CreateWindowExW(c.exStyle, c.className, c.text, c.style, 0, 0, 0, 0, hwnd(),
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), instance, nullptr);
+    }
+    // A server address is short; a key is far shorter than Credential Manager's limit of 1,280 characters.
+    SendMessageW(GetDlgItem(hwnd(), kText1Id), EM_LIMITTEXT, 1024, 0);
+    SendMessageW(GetDlgItem(hwnd(), kText3Id), EM_LIMITTEXT, 1024, 0);
+    SendMessageW(GetDlgItem(hwnd(), kText2Id), EM_LIMITTEXT, 2048, 0);
+}
+
+void Form4::LayOut(UINT dpi) {
+    // The new font goes to the controls before the old one is deleted.
+    common::UniqueFont font = MakeUiFont(dpi);
+    for (const ControlDesign& c : kControls) {
+        HWND control = GetDlgItem(hwnd(), c.id);
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
+        MoveWindow(control, common::ScaleFrom96(c.left, dpi), common::ScaleFrom96(c.top, dpi),
+                   common::ScaleFrom96(c.width, dpi), common::ScaleFrom96(c.height, dpi), TRUE);
+    }
+    font_ = std::move(font);
+}
+
+ServiceKind Form4::Choice() const {
+    for (const auto& [id, kind] : kOptions) {
+        if (IsDlgButtonChecked(hwnd(), id) == BST_CHECKED) {
+            return kind;
+        }
+    }
+    return ServiceKind::Page;
+}
+
+void Form4::SetChoice(ServiceKind kind) {
+    for (const auto& [id, optionKind] : kOptions) {
+        CheckDlgButton(hwnd(), id, optionKind == kind ? BST_CHECKED : BST_UNCHECKED);
+    }
+    Option_Click();
+    focus_ = GetDlgItem(hwnd(), kOptions[static_cast<int>(kind)].first);
+}
+
+// Tab comes into the options on the chosen one, as in a dialog.
+void Form4::Option_Click() {
+    const ServiceKind chosen = Choice();
+    for (const auto& [id, kind] : kOptions) {
+        HWND option = GetDlgItem(hwnd(), id);
+        const LONG style = GetWindowLongW(option, GWL_STYLE);
+        SetWindowLongW(option, GWL_STYLE, kind == chosen ? style | WS_TABSTOP : style & ~WS_TABSTOP);
+    }
+}
+
+KeyField Form4::FieldOf(int textId, const KeyField& remembered) const {
+    KeyField field = remembered;
+    field.typed = !TypedKey(textId).Empty();
+    return field;
+}
+
+SecretText Form4::TypedKey(int textId) const {
+    HWND edit = GetDlgItem(hwnd(), textId);
+    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(edit)) + 1, L'\0');
+    text.resize(static_cast<size_t>(GetWindowTextW(edit, text.data(), static_cast<int>(text.size()))));
+    const std::wstring_view trimmed = TrimBlanks(text);
+    SecretText key(trimmed.data(), trimmed.size());
+    SecretText::WipeString(text);
+    return key;
+}
+
+std::optional<SecretText> Form4::KeyFor(int textId, const KeyField& field, const wchar_t* target) {
+    if (field.typed) {
+        return TypedKey(textId);
+    }
+    return field.stored && !field.removing ? store_.Read(target) : std::nullopt;
+}
+
+void Form4::ShowKeyState() {
+    const KeyField deepL = FieldOf(kText1Id, deepL_);
+    const KeyField libre = FieldOf(kText3Id, libre_);
+    SetWindowTextW(GetDlgItem(hwnd(), kLabel2Id), std::wstring(KeyStatusText(deepL)).c_str());
+    SetWindowTextW(GetDlgItem(hwnd(), kLabel5Id), std::wstring(KeyStatusText(libre)).c_str());
+    // The button does something only while there is a key to take back: typed, or stored and not yet removed.
+    EnableWindow(GetDlgItem(hwnd(), kCommand1Id), HasKeyAfterSave(deepL));
+    EnableWindow(GetDlgItem(hwnd(), kCommand2Id), HasKeyAfterSave(libre));
+}
+
+void Form4::Text1_Change() {
+    ShowKeyState();
+}
+
+void Form4::Text3_Change() {
+    ShowKeyState();
+}
+
+// "キーを削除": the typed key goes, and the stored one is removed on OK. The button then has nothing left to do and
+// is disabled, so the focus goes to the field, ready for another key.
+void Form4::RemoveKey(int textId, KeyField& field) {
+    field.removing = field.stored;
+    HWND edit = GetDlgItem(hwnd(), textId);
+    SetWindowTextW(edit, L"");
+    Form_NextControl(reinterpret_cast<WPARAM>(edit), TRUE);
+    ShowKeyState();
+}
+
+void Form4::Command1_Click() {
+    RemoveKey(kText1Id, deepL_);
+}
+
+void Form4::Command2_Click() {
+    RemoveKey(kText3Id, libre_);
+}
+
+void Form4::Command3_Click() {
+    HWND line = GetDlgItem(hwnd(), kText4Id);
+    const ServiceKind kind = Choice();
+    if (kind == ServiceKind::Page) {
+        SetWindowTextW(line, L"翻訳ページは試せません。DeepL API か LibreTranslate を選んでください。");
+        return;
+    }
+    const KeyField deepL = FieldOf(kText1Id, deepL_);
+    const std::wstring url(TrimBlanks(ControlText(GetDlgItem(hwnd(), kText2Id))));
+    if (const auto problem = CheckServiceForm(kind, url, HasKeyAfterSave(deepL))) {
+        SetWindowTextW(line, std::wstring(problem->text).c_str());
+        return;
+    }
+    ServiceTrial trial{kind, url, std::nullopt};
+    trial.key = kind == ServiceKind::DeepL ? KeyFor(kText1Id, deepL, kDeepLCredential)
+                                           : KeyFor(kText3Id, FieldOf(kText3Id, libre_), kLibreTranslateCredential);
+    auto mailbox = std::make_shared<Mailbox<TrialOutcome>>();
+    if (!StartTrial(trial_, std::move(trial), mailbox, hwnd(), kTrialCompleteMessage)) {
+        SetWindowTextW(line, L"翻訳を試せませんでした。");
+        return;
+    }
+    trialOutcome_ = std::move(mailbox);
+    SetWindowTextW(line, L"翻訳しています…");
+    // One trial at a time; the button comes back with its outcome.
+    if (GetFocus() == GetDlgItem(hwnd(), kCommand3Id)) {
+        SendMessageW(hwnd(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(line), TRUE);
+    }
+    EnableWindow(GetDlgItem(hwnd(), kCommand3Id), FALSE);
+}
+
+void Form4::Command3_Complete() {
+    // Only our own worker leaves an outcome; the same message from anywhere else finds none.
+    const std::optional<TrialOutcome> outcome = trialOutcome_ ? trialOutcome_->Take() : std::nullopt;
+    if (!outcome) {
+        return;
+    }
+    trialOutcome_.reset();
+    EnableWindow(GetDlgItem(hwnd(), kCommand3Id), TRUE);
+    const std::wstring text = outcome->ok ? L"Hello → " + outcome->text : outcome->text;
+    SetWindowTextW(GetDlgItem(hwnd(), kText4Id), OneLine(text).c_str());
+}
+
+void Form4::ShowProblem(const FormProblem& problem) {
+    MessageBoxW(hwnd(), std::wstring(problem.text).c_str(), L"Velmora", MB_OK | MB_ICONEXCLAMATION);
+    HWND field = GetDlgItem(hwnd(), problem.field == FormField::Url ? kText2Id : kText1Id);
+    SendMessageW(hwnd(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(field), TRUE);
+}
+
+bool Form4::ApplyKey(int textId, const KeyField& field, const wchar_t* target) {
+    switch (ChooseKeyAction(field)) {
+        case KeyAction::Replace:
+            return store_.Write(target, TypedKey(textId));
+        case KeyAction::Remove:
+            return store_.Remove(target);
+        case KeyAction::Keep:
+            break;
+    }
+    return true;
+}
+
+// Checks first, then the keys, then the choice: a service is never chosen before its key is in place.
+void Form4::OK_Click() {
+    const ServiceKind kind = Choice();
+    const std::wstring url(TrimBlanks(ControlText(GetDlgItem(hwnd(), kText2Id))));
+    const KeyField deepL = FieldOf(kText1Id, deepL_);
+    const KeyField libre = FieldOf(kText3Id, libre_);
+    if (const auto problem = CheckServiceForm(kind, url, HasKeyAfterSave(deepL))) {
+        ShowProblem(*problem);
+        return;
+    }
+    if (!ApplyKey(kText1Id, deepL, kDeepLCredential) || !ApplyKey(kText3Id, libre, kLibreTranslateCredential)) {
+        ShowFailure(hwnd(), L"API キーを Windows の資格情報マネージャーに保存できませんでした。", GetLastError());
+        return;
+    }
+    if (!SaveServiceChoice({kind, url})) {
+        ShowFailure(hwnd(), L"翻訳サービスの設定を保存できませんでした。", GetLastError());
+        return;
+    }
+    DestroyWindow(hwnd());
+}
+
+void Form4::Cancel_Click() {
+    DestroyWindow(hwnd());
+}
+
+// The key fields' text is overwritten in place before the controls free it.
+void Form4::WipeKeyFields() {
+    for (int id : {kText1Id, kText3Id}) {
+        HWND edit = GetDlgItem(hwnd(), id);
+        const int length = GetWindowTextLengthW(edit);
+        if (length > 0) {
+            SetWindowTextW(edit, std::wstring(static_cast<size_t>(length), L' ').c_str());
+        }
+        SetWindowTextW(edit, L"");
+        SendMessageW(edit, EM_EMPTYUNDOBUFFER, 0, 0);
+    }
+}
+
+void Form4::Form_Unload() {
+    WipeKeyFields();
+    trialOutcome_.reset();
+    if (closed_) {
+        closed_();
+    }
+}
+
+void Form4::OnCommand(int id, int code) {
+    switch (id) {
+        case kOption1Id:
+        case kOption2Id:
+        case kOption3Id:
+            if (code == BN_CLICKED) {
+                Option_Click();
+            }
+            break;
+        case kText1Id:
+            if (code == EN_CHANGE) {
+                Text1_Change();
+            }
+            break;
+        case kText3Id:
+            if (code == EN_CHANGE) {
+                Text3_Change();
+            }
+            break;
+        case kCommand1Id:
+            Command1_Click();
+            break;
+        case kCommand2Id:
+            Command2_Click();
+            break;
+        case kCommand3Id:
+            Command3_Click();
+            break;
+        case IDOK:
+            // Enter on another button presses that button, as in a dialog; anywhere else it is OK.
+            if (HWND focus = GetFocus(); focus && IsChild(hwnd(), focus) && GetDlgCtrlID(focus) != IDOK &&
+                                         (SendMessageW(focus, WM_GETDLGCODE, 0, 0) & DLGC_UNDEFPUSHBUTTON)) {
+                SendMessageW(focus, BM_CLICK, 0, 0);
+            } else {
+                OK_Click();
+            }
+            break;
+        case IDCANCEL:
+            Cancel_Click();
+            break;
+    }
+}
+
+// What the dialog keys (a label's access key) and the window itself send to move the focus, done as a dialog
+// does: to the given control, or to the next or previous tab stop; a field's text is then selected whole.
+void Form4::Form_NextControl(WPARAM wp, LPARAM lp) {
+    HWND next = LOWORD(lp) ? reinterpret_cast<HWND>(wp) : GetNextDlgTabItem(hwnd(), GetFocus(), wp != 0);
+    if (!next) {
+        return;
+    }
+    SetFocus(next);
+    if (SendMessageW(next, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) {
+        SendMessageW(next, EM_SETSEL, 0, -1);
+    }
+}
+
+// The focus goes back to the control that had it, as in a dialog.
+void Form4::OnActivate(bool active) {
+    if (!active) {
+        HWND focus = GetFocus();
+        if (focus && IsChild(hwnd(), focus)) {
+            focus_ = focus;
+        }
+    } else if (focus_ && IsWindow(focus_)) {
+        SetFocus(focus_);
+    }
+}
+
+LRESULT Form4::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+        case WM_COMMAND:
+            OnCommand(LOWORD(wp), HIWORD(wp));
+            return 0;
+        case WM_ACTIVATE:
+            OnActivate(LOWORD(wp) != WA_INACTIVE);
+            return 0;
+        case WM_NEXTDLGCTL:
+            Form_NextControl(wp, lp);
+            return 0;
+        case kTrialCompleteMessage:
+            Command3_Complete();
+            return 0;
+        case WM_CLOSE:
+            Cancel_Click();
+            return 0;
+        case WM_DESTROY:
+            Form_Unload();
+            return 0;
+        case WM_DPICHANGED: {
+            const RECT* suggested = reinterpret_cast<const RECT*>(lp);
+            LayOut(HIWORD(wp));
+            SetWindowPos(hwnd(), nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                         suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+            return 0;
+        }
+    }
+    return common::Window::HandleMessage(msg, wp, lp);
+}
+
+}  // namespace velmora

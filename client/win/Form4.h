@@ -1,0 +1,72 @@
+// Form4: the translation service window. The user chooses the pages, DeepL's API or a LibreTranslate server,
+// enters the keys (kept in Credential Manager, never shown again) and the server's address, and can try the choice
+// before saving it.
+#pragma once
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+
+#include "common/Handles.h"
+#include "common/Window.h"
+#include "core/ServiceForm.h"
+#include "win/Credentials.h"
+#include "win/ServiceTrial.h"
+
+namespace velmora {
+
+class Form4 : public common::Window {
+  public:
+    // `closed` runs once the window is gone (the window started alone ends the program there).
+    explicit Form4(CredentialStore& store = SystemCredentials(),
+                   TrialFunction trial = TryService,
+                   std::function<void()> closed = nullptr);
+
+    // Loads and shows the window, or brings it forward when it is open. Topmost beside the topmost popup.
+    [[nodiscard]] bool Show(bool topmost);
+
+  protected:
+    LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+
+  private:
+    [[nodiscard]] bool Form_Load(bool topmost);
+    void Option_Click();
+    void Text1_Change();
+    void Text3_Change();
+    void Command1_Click();
+    void Command2_Click();
+    void Command3_Click();
+    void Command3_Complete();
+    void OK_Click();
+    void Cancel_Click();
+    void Form_Unload();
+    void CreateControls();
+    void LayOut(UINT dpi);
+    void OnCommand(int id, int code);
+    void OnActivate(bool active);
+    void Form_NextControl(WPARAM wp, LPARAM lp);
+
+    [[nodiscard]] ServiceKind Choice() const;
+    void SetChoice(ServiceKind kind);
+    // A key field's state, and the key typed into it (trimmed), which never goes anywhere but into `store_`.
+    [[nodiscard]] KeyField FieldOf(int textId, const KeyField& remembered) const;
+    [[nodiscard]] SecretText TypedKey(int textId) const;
+    // The key the window stands for: the typed one, else the stored one unless its removal is asked for.
+    [[nodiscard]] std::optional<SecretText> KeyFor(int textId, const KeyField& field, const wchar_t* target);
+    [[nodiscard]] bool ApplyKey(int textId, const KeyField& field, const wchar_t* target);
+    void RemoveKey(int textId, KeyField& field);
+    void ShowKeyState();
+    void ShowProblem(const FormProblem& problem);
+    void WipeKeyFields();
+
+    CredentialStore& store_;
+    TrialFunction trial_;
+    std::function<void()> closed_;
+    KeyField deepL_;
+    KeyField libre_;
+    std::shared_ptr<Mailbox<TrialOutcome>> trialOutcome_;
+    HWND focus_ = nullptr;
+    common::UniqueFont font_;
+};
+
+}  // namespace velmora
