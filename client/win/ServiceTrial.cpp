@@ -2,31 +2,21 @@
 
 #include <utility>
 
-#include "common/Handles.h"
+#include "win/ServiceTranslate.h"
 
 namespace velmora {
-namespace {
 
-struct TrialJob {
-    TrialFunction function;
-    ServiceTrial trial;
-    std::shared_ptr<Mailbox<TrialOutcome>> mailbox;
-    HWND window;
-    UINT message;
-};
-
-DWORD WINAPI TrialWorker(void* param) {
-    // The job, and the key in it, go (wiped) when the worker ends, whether or not the window is still there.
-    std::unique_ptr<TrialJob> job(static_cast<TrialJob*>(param));
-    job->mailbox->Put(job->function(job->trial));
-    PostMessageW(job->window, job->message, 0, 0);
-    return 0;
-}
-
-}  // namespace
-
-TrialOutcome TryService(const ServiceTrial&) {
-    return {false, L"この版の Velmora では翻訳サービスを試せません。"};
+TrialOutcome TryService(const ServiceTrial& trial) {
+    ServiceRequest request;
+    request.kind = trial.kind;
+    request.libreTranslateUrl = trial.url;
+    request.key = trial.key ? &*trial.key : nullptr;
+    request.sourceLang = L"EN";
+    request.targetLang = L"JA";
+    request.text = L"Hello";
+    // The same limit as a request from the browser.
+    ServiceOutcome outcome = TranslateWithService(request, Deadline::FromNow(60000));
+    return {outcome.ok, std::move(outcome.text)};
 }
 
 bool StartTrial(TrialFunction function,
@@ -34,14 +24,13 @@ bool StartTrial(TrialFunction function,
                 std::shared_ptr<Mailbox<TrialOutcome>> mailbox,
                 HWND window,
                 UINT message) {
-    auto job = std::make_unique<TrialJob>(
-        TrialJob{std::move(function), std::move(trial), std::move(mailbox), window, message});
-    const common::UniqueHandle thread(CreateThread(nullptr, 0, TrialWorker, job.get(), 0, nullptr));
-    if (!thread) {
-        return false;
-    }
-    static_cast<void>(job.release());  // the worker owns it now
-    return true;
+    // The worker owns the trial, so its key goes (wiped) when the worker ends, whether or not the window is there.
+    auto owned = std::make_shared<ServiceTrial>(std::move(trial));
+    return static_cast<bool>(
+        StartWorker([function = std::move(function), owned, mailbox = std::move(mailbox), window, message] {
+            mailbox->Put(function(*owned));
+            PostMessageW(window, message, 0, 0);
+        }));
 }
 
 }  // namespace velmora

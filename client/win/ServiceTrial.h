@@ -9,8 +9,8 @@
 #include <string>
 
 #include "core/ServiceConfig.h"
-#include "win/Fetch.h"
 #include "win/Secret.h"
+#include "win/Worker.h"
 
 namespace velmora {
 

@@ -8,12 +8,16 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
+#include <map>
 #include <string>
+#include <thread>
 
 #include "UiDriver.h"
 #include "win/Automation.h"
 #include "win/Credentials.h"
+#include "win/Form4.h"
 #include "win/ServiceStore.h"
 
 namespace {
@@ -82,6 +86,129 @@ TEST_F(ServiceStorage, OnlyExactTextValuesChooseAndTheSaveWritesBoth) {
     const auto loaded = velmora::LoadServiceChoice();
     EXPECT_EQ(loaded.kind, ServiceKind::LibreTranslate);
     EXPECT_EQ(loaded.libreTranslateUrl, L"http://localhost:5000");
+}
+
+// Keys in memory, and a store that can be told to fail.
+class FakeCredentials : public velmora::CredentialStore {
+  public:
+    std::optional<velmora::SecretText> Read(const wchar_t* target) override {
+        const auto found = keys.find(target);
+        if (found == keys.end()) {
+            return std::nullopt;
+        }
+        return velmora::SecretText(found->second.data(), found->second.size());
+    }
+    bool Write(const wchar_t* target, const velmora::SecretText& key) override {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return !failing && (keys[target] = key.Get(), true);
+    }
+    bool Remove(const wchar_t* target) override { return !failing && (keys.erase(target), true); }
+
+    std::map<std::wstring, std::wstring> keys;
+    bool failing = false;
+};
+
+// Runs the window's messages (it lives on the test's thread) until the condition holds.
+bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs = 5000) {
+    return automation::WaitUntil(
+        [&] {
+            MSG msg;
+            while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+                TranslateMessage(&msg);
+                DispatchMessageW(&msg);
+            }
+            return condition();
+        },
+        timeoutMs);
+}
+
+void Click(HWND window, const wchar_t* text) {
+    SendMessageW(ChildWithText(window, text), BM_CLICK, 0, 0);
+}
+
+TEST_F(ServiceStorage, TheTrialRunsBesideTheWindowWithWhatItHoldsAndShowsOneLine) {
+    FakeCredentials store;
+    store.keys[L"Velmora/DeepL"] = L"stored-key";
+    struct Seen {
+        ServiceKind kind;
+        std::wstring url;
+        std::optional<std::wstring> key;
+    };
+    std::vector<Seen> seen;
+    velmora::TrialOutcome next;
+    const common::UniqueHandle release(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    velmora::Form4 form(store, [&](const velmora::ServiceTrial& trial) {
+        seen.push_back({trial.kind, trial.url, trial.key ? std::optional(trial.key->Get()) : std::nullopt});
+        WaitForSingleObject(release.get(), 10000);
+        return next;
+    });
+    ASSERT_TRUE(form.Show(false));
+    HWND window = form.hwnd();
+    HWND button = ChildWithText(window, L"試す(&T)");
+    HWND line = Child(window, L"Edit", 3);
+    auto lineIs = [&](const std::wstring& text) {
+        return PumpUntil([&] { return automation::WindowText(line) == text; });
+    };
+
+    // Nothing is typed: the stored key goes with the trial. The window answers while the worker waits.
+    Click(window, L"DeepL API(&D)");
+    next = {true, L"こんにちは"};
+    SendMessageW(button, BM_CLICK, 0, 0);
+    EXPECT_TRUE(lineIs(L"翻訳しています…"));
+    EXPECT_FALSE(IsWindowEnabled(button));
+    SetEvent(release.get());
+    EXPECT_TRUE(lineIs(L"Hello → こんにちは"));
+    EXPECT_TRUE(IsWindowEnabled(button));
+
+    // What is typed, unsaved, goes instead; an error's line breaks become blanks.
+    Click(window, L"LibreTranslate(&L)");
+    SetWindowTextW(Child(window, L"Edit", 1), L" http://127.0.0.1:9/ ");
+    SetWindowTextW(Child(window, L"Edit", 2), L" typed-key ");
+    next = {false, L"LibreTranslate のサーバーに接続できませんでした。\r\n詳細"};
+    SendMessageW(button, BM_CLICK, 0, 0);
+    EXPECT_TRUE(lineIs(L"LibreTranslate のサーバーに接続できませんでした。  詳細"));
+
+    // What cannot be tried is said at once, without a request.
+    Click(window, L"DeepL API(&D)");
+    Click(window, L"キーを削除(&E)");
+    SendMessageW(button, BM_CLICK, 0, 0);
+    EXPECT_TRUE(lineIs(L"DeepL API を使うには、DeepL の API キーを入力してください。"));
+    Click(window, L"翻訳ページ（依頼コードのとおり Excite / infoseek）(&P)");
+    SendMessageW(button, BM_CLICK, 0, 0);
+    EXPECT_TRUE(lineIs(L"翻訳ページは試せません。DeepL API か LibreTranslate を選んでください。"));
+
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_EQ(seen[0].kind, ServiceKind::DeepL);
+    EXPECT_EQ(seen[0].key, L"stored-key");
+    EXPECT_EQ(seen[1].kind, ServiceKind::LibreTranslate);
+    EXPECT_EQ(seen[1].url, L"http://127.0.0.1:9/");
+    EXPECT_EQ(seen[1].key, L"typed-key");
+    EXPECT_EQ(store.keys.size(), 1u);  // nothing saved without OK
+    EXPECT_FALSE(RegistryValue(L"Service"));
+}
+
+TEST_F(ServiceStorage, AKeyThatCannotBeStoredIsReportedAndNothingElseIsSaved) {
+    FakeCredentials store;
+    store.failing = true;
+    velmora::Form4 form(store);
+    ASSERT_TRUE(form.Show(false));
+    Click(form.hwnd(), L"DeepL API(&D)");
+    SetWindowTextW(Child(form.hwnd(), L"Edit", 0), L"new-key");
+    // The box is modal on this thread; another one reads and answers it.
+    std::optional<automation::MessageBoxInfo> box;
+    std::thread answer([&] {
+        box = automation::WaitForMessageBox(GetCurrentProcessId(), 5000);
+        if (box) {
+            automation::PressButton(box->hwnd, IDOK);
+        }
+    });
+    Click(form.hwnd(), L"OK");
+    answer.join();
+    ASSERT_TRUE(box);
+    EXPECT_EQ(box->text.rfind(L"API キーを Windows の資格情報マネージャーに保存できませんでした。\r\n", 0), 0u);
+    EXPECT_EQ(box->text.find(L"new-key"), std::wstring::npos);
+    EXPECT_TRUE(IsWindowVisible(form.hwnd()));
+    EXPECT_FALSE(RegistryValue(L"Service"));
 }
 
 // The real client's service window, started alone with "/settings" or from the popup's menu.
