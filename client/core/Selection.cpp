@@ -1,5 +1,7 @@
 #include "core/Selection.h"
 
+#include <algorithm>
+
 #include "core/Request.h"
 
 namespace velmora {
@@ -72,15 +74,83 @@ std::optional<std::u16string_view> SelectionStartCode(std::u16string_view argume
 }
 
 bool InterruptsOnCtrlC(std::u16string_view windowClass) {
-    // The console host, Windows Terminal, PuTTY, mintty (Git Bash, Cygwin) and ConEmu.
-    constexpr std::u16string_view kTerminals[] = {u"ConsoleWindowClass", u"CASCADIA_HOSTING_WINDOW_CLASS", u"PuTTY",
-                                                  u"mintty", u"VirtualConsoleClass"};
+    constexpr std::u16string_view kTerminals[] = {
+        u"ConsoleWindowClass",             // the console host
+        u"CASCADIA_HOSTING_WINDOW_CLASS",  // Windows Terminal
+        u"PuTTY",                          // PuTTY
+        u"mintty",                         // mintty (Git Bash, Cygwin, MSYS2)
+        u"VirtualConsoleClass",            // ConEmu
+        u"VTWin32",                        // Tera Term: the class its VT window registers in its own source
+        // The next three are not in a documentation of theirs; they are the names that users' window-matching
+        // scripts (AutoHotkey's ahk_class) give for these programs' windows.
+        u"TMobaXtermForm",    // MobaXterm's main window
+        u"TFormDetachedTab",  // a MobaXterm tab torn off into its own window
+        u"KiTTY",             // KiTTY, a PuTTY derivative that registers its own name as PuTTY does
+    };
     for (std::u16string_view terminal : kTerminals) {
         if (windowClass == terminal) {
             return true;
         }
     }
     return false;
+}
+
+bool IsTerminalProgram(std::u16string_view programFile) {
+    // RLogin's window classes are made up by its framework (MFC) and Poderosa's by .NET Windows Forms, and both
+    // change between builds; their program file names do not.
+    const std::size_t slash = programFile.find_last_of(u"\\/");
+    const std::u16string_view name = slash == std::u16string_view::npos ? programFile : programFile.substr(slash + 1);
+    constexpr std::u16string_view kPrograms[] = {u"rlogin.exe", u"poderosa.exe"};
+    for (std::u16string_view program : kPrograms) {
+        if (name.size() == program.size() &&
+            std::equal(name.begin(), name.end(), program.begin(),
+                       [](char16_t a, char16_t b) { return (a >= u'A' && a <= u'Z' ? a + (u'a' - u'A') : a) == b; })) {
+            return true;
+        }
+    }
+    return false;
+}
+
+std::u16string_view RefusalText(SelectionRefusal refusal) {
+    switch (refusal) {
+        case SelectionRefusal::NothingSelected:
+            break;
+        case SelectionRefusal::KeysHeld:
+            return u"キーから手を離してから、もう一度ショートカットキーを押してください";
+        case SelectionRefusal::HigherIntegrity:
+            return u"管理者として実行中のソフトの選択範囲は読み取れません。文章をメモ帳などにコピーしてから選択してくだ"
+                   u"さい";
+        case SelectionRefusal::ClipboardNotSaved:
+            return u"クリップボードの内容を失わずに選択範囲を読み取れませんでした";
+        case SelectionRefusal::OtherStartBusy:
+            return u"ほかの翻訳が選択範囲を読み取っています。少し待ってから、もう一度試してください";
+    }
+    return u"範囲を選択してください";
+}
+
+std::optional<SelectionRefusal> RefuseCopy(const CopyTarget& target) {
+    // Another window in front, or a terminal, is treated as if nothing had been selected: no keys went anywhere.
+    if (!target.sameAsAtStart || target.terminal) {
+        return SelectionRefusal::NothingSelected;
+    }
+    if (target.higherIntegrity) {
+        return SelectionRefusal::HigherIntegrity;
+    }
+    if (target.keysHeld) {
+        return SelectionRefusal::KeysHeld;
+    }
+    return std::nullopt;
+}
+
+bool IgnoresOurInput(std::optional<std::uint32_t> ours, std::optional<std::uint32_t> theirs, bool tokenRefused) {
+    constexpr std::uint32_t kHigh = 0x3000;
+    if (!ours) {
+        return false;  // nothing to compare with: the copy is tried as before
+    }
+    if (theirs) {
+        return *theirs > *ours;
+    }
+    return tokenRefused && *ours < kHigh;
 }
 
 std::optional<std::u16string> ChooseSelection(const SelectionSource& automation, const SelectionSource& copy) {

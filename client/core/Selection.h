@@ -1,6 +1,7 @@
 // A selection start: "/selection CODE" asks the client to read the text selected in the foreground program and
 // go on as if it had been started with CODE followed directly by that text.
 #pragma once
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -29,8 +30,46 @@ using SelectionSource = std::function<std::optional<std::u16string>()>;
 [[nodiscard]] std::optional<std::u16string> ChooseSelection(const SelectionSource& automation,
                                                             const SelectionSource& copy);
 
+// Why a selection start found no text to translate; each has its own box.
+enum class SelectionRefusal {
+    NothingSelected,    // also a terminal, a password box, or another window in front by the time of the copy
+    KeysHeld,           // keys still down after the wait: Ctrl+C would have reached the program as another shortcut
+    HigherIntegrity,    // the window in front runs elevated and ignores our keys
+    ClipboardNotSaved,  // the user's clipboard could not be read whole within the budgets, so no copy was made
+    OtherStartBusy,     // another selection start of this user kept the clipboard for too long
+};
+
+struct SelectionRead {
+    std::optional<std::u16string> text;
+    SelectionRefusal refusal = SelectionRefusal::NothingSelected;  // why there is no text
+};
+
+// The box's sentence (title "注意").
+[[nodiscard]] std::u16string_view RefusalText(SelectionRefusal refusal);
+
+// What is known, right before Ctrl+C would be sent, of the window in front.
+struct CopyTarget {
+    bool sameAsAtStart;    // the window that was in front when the client started
+    bool terminal;         // InterruptsOnCtrlC of its class
+    bool higherIntegrity;  // IgnoresOurInput
+    bool keysHeld;         // Ctrl, Alt, Shift or a Windows key still down
+};
+
+// Nothing when Ctrl+C may be sent; otherwise why not.
+[[nodiscard]] std::optional<SelectionRefusal> RefuseCopy(const CopyTarget& target);
+
+// Windows keeps a program's input away from the windows of a higher integrity level (an elevated program). Levels
+// are the token's mandatory label (0x2000 medium, 0x3000 high). `theirs` is empty when the window's process or its
+// token could not be queried; `tokenRefused` then says that the process could be opened but not its token, which
+// from a program below high is what an elevated process of the same user looks like.
+[[nodiscard]] bool IgnoresOurInput(std::optional<std::uint32_t> ours,
+                                   std::optional<std::uint32_t> theirs,
+                                   bool tokenRefused);
+
 // Window classes of terminals, where Ctrl+C without a selection interrupts the running program instead of copying:
 // the copy is never sent to them (their UI Automation text pattern, where they have one, still serves).
 [[nodiscard]] bool InterruptsOnCtrlC(std::u16string_view windowClass);
+// The same for terminals known by their program file (a full path or a bare name), whose class names vary.
+[[nodiscard]] bool IsTerminalProgram(std::u16string_view programFile);
 
 }  // namespace velmora

@@ -5,6 +5,7 @@
 
 #include "common/Text.h"
 #include "core/Direction.h"
+#include "core/RequestLimit.h"
 #include "core/Selection.h"
 #include "core/UrlEncode.h"
 #include "win/Fetch.h"
@@ -23,20 +24,42 @@ bool Form1::Create() {
     return common::Window::Create(L"VelmoraForm1", L"1", WS_POPUP, WS_EX_TOOLWINDOW, 0, 0, 0, 0, nullptr);
 }
 
+namespace {
+
+// A text the service could not take ends here, before any request, with how much of it would fit.
+bool FitsTheService(const RequestKind& kind, const std::wstring& text, const ServiceHosts& hosts) {
+    const std::u16string raw = common::ToU16(text);
+    const std::size_t fits = FittingLength(kind, raw, hosts);
+    if (fits == raw.size()) {
+        return true;
+    }
+    const std::wstring sentence = L"選択範囲が長すぎます（" + std::to_wstring(CharacterCount(raw)) +
+                                  L" 文字）。この文章で一度に翻訳できるのは " +
+                                  std::to_wstring(CharacterCount(std::u16string_view(raw).substr(0, fits))) +
+                                  L" 文字までです。短く選択し直してください";
+    MessageBoxW(nullptr, sentence.c_str(), L"注意", MB_OK | MB_ICONEXCLAMATION);
+    return false;
+}
+
+}  // namespace
+
 void Form1::Form_Load(const std::wstring& argumentText) {
-    deadline_ = Deadline::FromNow(options_.requestLimitMs);
     Text5 = argumentText;
     // A selection start goes on as if the code had come with the selected text on the command line.
     if (const auto code = SelectionStartCode(common::ToU16(Text5))) {
-        const auto selection = options_.readSelection ? options_.readSelection(hwnd()) : std::nullopt;
-        if (!selection) {
-            MessageBoxW(nullptr, L"範囲を選択してください", L"注意", MB_OK | MB_ICONEXCLAMATION);
+        const SelectionRead read = options_.readSelection ? options_.readSelection(hwnd()) : SelectionRead{};
+        if (!read.text) {
+            const std::wstring sentence = common::ToWide(RefusalText(read.refusal));
+            MessageBoxW(nullptr, sentence.c_str(), L"注意", MB_OK | MB_ICONEXCLAMATION);
             EndProgram();
             return;
         }
-        const std::u16string_view chosen = *code == kAutoDirection ? DirectionCode(common::ToU16(*selection)) : *code;
-        Text5 = common::ToWide(chosen) + *selection;
+        const std::u16string& selection = *read.text;
+        const std::u16string_view chosen = *code == kAutoDirection ? DirectionCode(selection) : *code;
+        Text5 = common::ToWide(chosen) + common::ToWide(selection);
     }
+    // The limit is the request's: the time spent reading a selection is not taken from it.
+    deadline_ = Deadline::FromNow(options_.requestLimitMs);
     if (Text5.empty()) {
         MessageBoxW(nullptr, L"引数が指定されてません、きちんとインストールしてください。", L"警告", MB_OK | MB_ICONSTOP);
         EndProgram();
@@ -53,6 +76,10 @@ void Form1::Form_Load(const std::wstring& argumentText) {
     const RequestKind* kind = FindRequest(common::ToU16(RequestCode));
     if (!kind) {
         // Nothing was asked for, and no window exists that could end the client later.
+        EndProgram();
+        return;
+    }
+    if (!FitsTheService(*kind, RequestText, options_.hosts)) {
         EndProgram();
         return;
     }

@@ -12,6 +12,7 @@
 #include "common/Window.h"
 #include "core/Extract.h"
 #include "core/Request.h"
+#include "core/Selection.h"
 #include "win/Browser.h"
 #include "win/Fetch.h"
 #include "win/Worker.h"
@@ -30,7 +31,7 @@ struct ClientOptions {
     std::function<void(const std::wstring&)> reportFailure;
     std::function<void(UINT exitCode)> endProgram;
     // How a selection start ("/selection CODE") reads the foreground program's selection; unset reads nothing.
-    std::function<std::optional<std::wstring>(HWND clipboardOwner)> readSelection;
+    std::function<SelectionRead(HWND clipboardOwner)> readSelection;
 };
 
 class Form1 : public common::Window {

@@ -57,7 +57,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     options.hosts =
         velmora::HostsWithOverrides(Environment(L"VELMORA_EXCITE_HOST"), Environment(L"VELMORA_INFOSEEK_HOST"));
     options.reportFailure = [](const std::wstring& text) { velmora::ReportFailureAndExit(text); };
-    options.endProgram = [](UINT code) { ExitProcess(code); };
+    options.endProgram = [](UINT code) {
+        velmora::SettleClipboardBeforeExit();
+        ExitProcess(code);
+    };
     options.readSelection = velmora::ReadSelection;
 
     velmora::Form1 form1(std::move(options));
@@ -65,5 +68,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         return 1;
     }
     form1.Form_Load(argumentText);
-    return RunMessageLoop();
+    const int exitCode = RunMessageLoop();
+    velmora::SettleClipboardBeforeExit();
+    return exitCode;
 }

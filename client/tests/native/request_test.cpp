@@ -1,5 +1,7 @@
 #include "core/Request.h"
 
+#include "core/PageText.h"
+#include "core/RequestLimit.h"
 #include "core/UrlEncode.h"
 
 #include <gtest/gtest.h>
@@ -87,6 +89,35 @@ TEST(CommandLine, ArgumentTextFollowsTheProgramPathAndItsBlanks) {
     for (const auto& [line, argument] : cases) {
         EXPECT_EQ(ArgumentText(line), argument);
     }
+}
+
+// The longest start of a text whose URL the service still accepts, counted as the URL goes on the wire.
+TEST(RequestLimit, TheLongestStartThatFitsNeverEndsInsideAPair) {
+    const std::size_t base = WireUrl(Url(u"EJhnA", u"")).size();
+    const std::size_t room = kPageUrlLimit - base;
+    const std::u16string pair = u"\U0001F600";  // 12 bytes on the wire
+    struct Case {
+        std::u16string_view code;
+        std::u16string text;
+        std::size_t fits;
+    };
+    const Case cases[] = {
+        {u"EJhnA", u"", 0},
+        {u"EJhnA", std::u16string(room, u'a'), room},
+        {u"EJhnA", std::u16string(room + 1, u'a'), room},
+        {u"EJhnA", std::u16string(room, u' '), room / 3},  // a blank goes as %20
+        {u"EJhnA", std::u16string(room - 11, u'a') + pair, room - 11},
+        {u"EJhnA", std::u16string(room - 12, u'a') + pair + u"b", room - 10},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(FittingLength(*FindRequest(c.code), c.text, kHosts), c.fits) << c.text.size();
+    }
+    // The encoding codes are measured after their encoding: a kana is nine bytes either way.
+    const std::u16string kana(1000, u'\u3042');
+    const std::size_t fitsEncoded = FittingLength(*FindRequest(u"JEIFA"), kana, kHosts);
+    EXPECT_LE(WireUrl(Url(u"JEIFA", kana.substr(0, fitsEncoded))).size(), kPageUrlLimit);
+    EXPECT_GT(WireUrl(Url(u"JEIFA", kana.substr(0, fitsEncoded + 1))).size(), kPageUrlLimit);
+    EXPECT_EQ(CharacterCount(u"a" + pair + u"\u3042"), 3u);
 }
 
 }  // namespace

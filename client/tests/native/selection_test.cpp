@@ -44,8 +44,8 @@ TEST(ChooseSelection, AutomationFirstThenTheCopy) {
     };
     for (const Case& c : cases) {
         int automationCalls = 0, copyCalls = 0;
-        const auto chosen = ChooseSelection([&] { return ++automationCalls, c.automation; },
-                                            [&] { return ++copyCalls, c.copy; });
+        const auto chosen =
+            ChooseSelection([&] { return ++automationCalls, c.automation; }, [&] { return ++copyCalls, c.copy; });
         EXPECT_EQ(chosen, c.chosen) << c.what;
         EXPECT_EQ(automationCalls, 1) << c.what;
         EXPECT_EQ(copyCalls, c.copyAsked ? 1 : 0) << c.what;
@@ -65,6 +65,56 @@ TEST(ChooseSelection, AHugeSelectionIsCutWhereACommandLineEndsAndNeverInsideAPai
         EXPECT_GE(chosen->size(), kMaxSelectionLength - 1);
         EXPECT_FALSE(chosen->back() >= 0xD800 && chosen->back() <= 0xDBFF) << lead;
         EXPECT_EQ(chosen->substr(0, lead), text.substr(0, lead));
+    }
+}
+
+TEST(Terminals, EveryListedClassAndProgramButNoLookAlike) {
+    for (std::u16string_view name :
+         {u"ConsoleWindowClass", u"CASCADIA_HOSTING_WINDOW_CLASS", u"PuTTY", u"mintty", u"VirtualConsoleClass",
+          u"VTWin32", u"TMobaXtermForm", u"TFormDetachedTab", u"KiTTY"}) {
+        EXPECT_TRUE(InterruptsOnCtrlC(name)) << std::string(name.begin(), name.end());
+    }
+    for (std::u16string_view name : {u"Edit", u"", u"puTTY", u"PuTTYConfigBox", u"VTWin32 ", u"Chrome_WidgetWin_1"}) {
+        EXPECT_FALSE(InterruptsOnCtrlC(name)) << std::string(name.begin(), name.end());
+    }
+    for (std::u16string_view file :
+         {u"C:\\Program Files\\RLogin\\RLogin.exe", u"PODEROSA.EXE", u"d:/tools/poderosa.exe"}) {
+        EXPECT_TRUE(IsTerminalProgram(file)) << std::string(file.begin(), file.end());
+    }
+    for (std::u16string_view file : {u"C:\\RLogin.exe\\notepad.exe", u"rlogin.exe.bak", u"xrlogin.exe", u""}) {
+        EXPECT_FALSE(IsTerminalProgram(file)) << std::string(file.begin(), file.end());
+    }
+}
+
+// What decides, right before Ctrl+C, whether it goes out; the window checks only Windows can show.
+TEST(CopyRefusal, AnotherWindowATerminalAnElevatedWindowOrHeldKeysSendNothing) {
+    using R = SelectionRefusal;
+    struct Case {
+        CopyTarget target;
+        std::optional<R> refusal;
+    };
+    const Case cases[] = {
+        {{true, false, false, false}, std::nullopt},      {{false, false, false, false}, R::NothingSelected},
+        {{true, true, false, false}, R::NothingSelected}, {{false, false, true, true}, R::NothingSelected},
+        {{true, false, true, true}, R::HigherIntegrity},  {{true, false, false, true}, R::KeysHeld},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(RefuseCopy(c.target), c.refusal)
+            << c.target.sameAsAtStart << c.target.terminal << c.target.higherIntegrity << c.target.keysHeld;
+    }
+    // Our level, theirs (when their token could be read) and whether their token was refused to us.
+    struct Levels {
+        std::optional<std::uint32_t> ours, theirs;
+        bool refused, ignores;
+    };
+    const Levels levels[] = {
+        {0x2000, 0x3000, false, true},       {0x2000, 0x2000, false, false},       {0x3000, 0x2000, false, false},
+        {0x2000, 0x4000, false, true},       {0x1000, 0x2000, false, true},        {0x2000, std::nullopt, true, true},
+        {0x3000, std::nullopt, true, false}, {0x2000, std::nullopt, false, false}, {std::nullopt, 0x3000, false, false},
+    };
+    for (const Levels& l : levels) {
+        EXPECT_EQ(IgnoresOurInput(l.ours, l.theirs, l.refused), l.ignores)
+            << l.ours.value_or(0) << " " << l.theirs.value_or(0) << " " << l.refused;
     }
 }
 

@@ -243,17 +243,19 @@ TEST(RequestOutcome, MessagesFromOutsideCarryNoResult) {
     EXPECT_TRUE(outcome.reports->empty());
 }
 
-// A selection start may spend a while reading the selection: the pending bubble's 400 ms count from the read.
+// A selection start may spend a while reading the selection: the pending bubble's 400 ms and the request's limit
+// count from the read.
 TEST(PendingBubble, WaitsFourHundredMillisecondsFromTheSelectionRead) {
     standin::Server server;
     ASSERT_TRUE(server.Start());
     server.SetAnswerDelay(2000);
     ULONGLONG readAt = 0;
-    velmora::ClientOptions options = Options(server, Outcome());
+    Outcome outcome;
+    velmora::ClientOptions options = Options(server, outcome, 2500);
     options.readSelection = [&readAt](HWND) {
         Sleep(700);
         readAt = GetTickCount64();
-        return std::optional<std::wstring>(L"Hello world");
+        return velmora::SelectionRead{u"Hello world"};
     };
     velmora::Form1 form1(std::move(options));
     ASSERT_TRUE(form1.Create());
@@ -264,6 +266,9 @@ TEST(PendingBubble, WaitsFourHundredMillisecondsFromTheSelectionRead) {
     const ULONGLONG shownAt = GetTickCount64();
     EXPECT_GE(shownAt - readAt, 390u);  // the timer's own granularity
     EXPECT_LT(shownAt - readAt, 900u);
+    PumpUntil([&] { return !outcome.reports->empty() || form1.Popup(); }, 4000);
+    EXPECT_TRUE(outcome.reports->empty()) << outcome.reports->front();
+    EXPECT_TRUE(form1.Popup());
 }
 
 // Watches the popup's controls: every font a control holds when it gets a new one, and when it goes, must still

@@ -25,9 +25,15 @@ struct Selection {
     int start, end;
 };
 
+const UINT kDelayedFormat = RegisterClipboardFormatW(L"VelmoraTestDelayed");
+
 std::atomic<int> g_copies{0};
 std::atomic<ULONGLONG> g_lastCopy{0};
 WNDPROC g_editProc = nullptr;
+// A busy program: the copy lands this long after Ctrl+C. A slow owner: a delayed format is rendered this late.
+DWORD g_copyDelayMs = 0;
+DWORD g_renderDelayMs = 0;
+constexpr UINT_PTR kLateCopyTimer = 77;
 
 // A program of its own thread: a focused top-level Edit, and an Edit in a window of the console's class (a
 // terminal, where Ctrl+C interrupts). It also owns the clipboard contents the test starts with: text and a format
@@ -50,25 +56,34 @@ public:
             SendMessageW(edit, EM_SETSEL, s.start, s.end);
         });
     }
-    void FillClipboard() {
-        On([this] {
+    // `largeBytes`: one more format of that size; `delayed`: one more format rendered only when asked for.
+    void FillClipboard(size_t largeBytes = 0, bool delayed = false) {
+        On([this, largeBytes, delayed] {
             if (!automation::WaitUntil([&] { return OpenClipboard(edits_[0]) != FALSE; }, 2000)) {
                 return;
             }
             EmptyClipboard();
-            const auto put = [](UINT format, const void* bytes, size_t size) {
-                HGLOBAL g = GlobalAlloc(GMEM_MOVEABLE, size);
-                memcpy(GlobalLock(g), bytes, size);
-                GlobalUnlock(g);
-                SetClipboardData(format, g);
-            };
             put(CF_UNICODETEXT, kKnownClipboard.c_str(), (kKnownClipboard.size() + 1) * sizeof(wchar_t));
             put(kCustomFormat, kCustomBytes.data(), kCustomBytes.size());
+            if (largeBytes) {
+                put(kCustomFormat + 1, nullptr, largeBytes);
+            }
+            if (delayed) {
+                SetClipboardData(kDelayedFormat, nullptr);
+            }
             CloseClipboard();
         });
     }
 
 private:
+    static void put(UINT format, const void* bytes, size_t size) {
+        HGLOBAL g = GlobalAlloc(GHND, size);
+        if (bytes) {
+            memcpy(GlobalLock(g), bytes, size);
+            GlobalUnlock(g);
+        }
+        SetClipboardData(format, g);
+    }
     void On(const std::function<void()>& f) { SendMessageW(edits_[0], kRun, 0, reinterpret_cast<LPARAM>(&f)); }
     static LRESULT CALLBACK EditProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         if (msg == kRun) {
@@ -78,9 +93,22 @@ private:
         if (msg == WM_SYSCOMMAND && (wp & 0xFFF0) == SC_KEYMENU) {
             return 0;  // a lone Alt must not start menu mode and swallow the keys that follow
         }
+        if (msg == WM_COPY && g_copyDelayMs) {
+            SetTimer(hwnd, kLateCopyTimer, g_copyDelayMs, nullptr);
+            return 0;
+        }
+        if (msg == WM_TIMER && wp == kLateCopyTimer) {
+            KillTimer(hwnd, kLateCopyTimer);
+            msg = WM_COPY;
+        }
         if (msg == WM_COPY) {
             g_lastCopy = GetTickCount64();
             ++g_copies;
+        }
+        if (msg == WM_RENDERFORMAT) {
+            Sleep(g_renderDelayMs);
+            put(static_cast<UINT>(wp), "late", 4);
+            return 0;
         }
         return CallWindowProcW(g_editProc, hwnd, msg, wp, lp);
     }
@@ -129,6 +157,24 @@ void ExpectClipboardGivenBack(const std::string& what) {
     EXPECT_EQ(custom, kCustomBytes) << what;
 }
 
+// The marks that keep contents put back out of the clipboard history and the cloud clipboard.
+bool KeptOutOfHistory() {
+    bool kept = uidriver::OpenTheClipboard();
+    if (kept) {
+        for (const wchar_t* name : {L"ExcludeClipboardContentFromMonitorProcessing", L"CanIncludeInClipboardHistory",
+                                    L"CanUploadToCloudClipboard"}) {
+            HANDLE data = GetClipboardData(RegisterClipboardFormatW(name));
+            const auto* value = data && GlobalSize(data) >= 4 ? static_cast<const DWORD*>(GlobalLock(data)) : nullptr;
+            kept = kept && value && *value == 0;
+            if (value) {
+                GlobalUnlock(data);
+            }
+        }
+        CloseClipboard();
+    }
+    return kept;
+}
+
 // Ctrl and Alt, as a shortcut key leaves them, down or up through the system's input.
 void CtrlAlt(DWORD upOrDown) {
     for (WORD vk : {VK_CONTROL, VK_MENU}) {
@@ -151,8 +197,8 @@ protected:
     }
 
     // The target selects the text and fills the clipboard (then at `sequence_`).
-    static void Prepare(const Selection& s, bool terminal = false) {
-        target_->FillClipboard();
+    static void Prepare(const Selection& s, bool terminal = false, size_t largeBytes = 0, bool delayed = false) {
+        target_->FillClipboard(largeBytes, delayed);
         target_->Select(s, terminal);
         sequence_ = GetClipboardSequenceNumber();
     }
@@ -231,28 +277,35 @@ TEST_F(SelectionStart, TranslatesExactlyTheSelectedTextAndGivesTheClipboardBack)
         EXPECT_EQ(g_copies, copies + (c.copied ? 1 : 0)) << c.fake;
         if (!c.copied) {
             EXPECT_EQ(GetClipboardSequenceNumber(), sequence_) << c.fake;
+        } else {
+            EXPECT_TRUE(KeptOutOfHistory()) << c.requestLine;
         }
         ExpectClipboardGivenBack(c.requestLine);
     }
 }
 
-// Nothing or only blanks selected, with every code, a terminal (where Ctrl+C would interrupt the running program)
-// or a password box: the box, no request, the clipboard as it was, and no copy where one was never wanted.
+// Nothing or only blanks selected, with every code, a terminal (where Ctrl+C would interrupt the running program),
+// a password box or a selection too long for the service: the box, no request, the clipboard as it was, and no copy
+// where one was never wanted.
 TEST_F(SelectionStart, NothingSelectedAsksForASelectionWithEveryCode) {
     FakeAutomationRegistered registered;
     ASSERT_TRUE(registered.Set(nullptr, automation::WindowsPath(FAKE_AUTOMATION_DLL)) &&
                 registered.Set(L"ThreadingModel", L"Both"));
     const Selection none{L"nothing is selected here", 3, 3}, blanks{L"a     b", 1, 6}, text{L"Hello world", 0, 11};
+    const std::wstring words(5000, L'w');
+    const Selection tooLong{words.c_str(), 0, 5000};
     struct Case {
         const wchar_t* code;
         const Selection& selection;
         bool terminal;
         const wchar_t* fake = L"none";
+        std::wstring box = L"範囲を選択してください";  // the box's text begins so
     };
     const Case cases[] = {{L"EJhnA", none, false},  {L"JEhnA", none, false},   {L"EJIFA", none, false},
                           {L"JEIFA", none, false},  {L"KJIFA", none, false},   {L"JKIFA", none, false},
                           {L"EJhnA", blanks, false}, {L"EJIFA", blanks, false}, {L"EJhnA", text, true},
-                          {L"EJhnA", text, false, L"password:Good morning"}};
+                          {L"EJhnA", text, false, L"password:Good morning"},
+                          {L"EJhnA", tooLong, false, L"none", L"選択範囲が長すぎます（5000 文字）。この文章で一度に翻訳できるのは "}};
     const size_t requests = server_->RequestLines().size();
     for (const Case& c : cases) {
         const int copies = g_copies;
@@ -260,7 +313,7 @@ TEST_F(SelectionStart, NothingSelectedAsksForASelectionWithEveryCode) {
         const auto box = automation::WaitForMessageBox(client.Pid(), 20000);
         ASSERT_TRUE(box.has_value()) << c.code;
         EXPECT_EQ(box->title, L"注意");
-        EXPECT_EQ(box->text, L"範囲を選択してください");
+        EXPECT_EQ(box->text.substr(0, c.box.size()), c.box);
         EXPECT_TRUE(automation::ShowsIcon(box->iconControl, LoadIconW(nullptr, IDI_EXCLAMATION))) << c.code;
         automation::PressButton(box->hwnd, IDOK);
         DWORD code = 1;
@@ -291,10 +344,110 @@ TEST_F(SelectionStart, AnUnknownCodeAfterTheSwitchEndsAtOnceAndCopiesNothing) {
     }
 }
 
+// The box, its OK pressed, the client's end; then the clipboard as the user had it.
+void AnswerBoxAndExpectClipboardBack(Process& client, const std::wstring& text, const std::string& what) {
+    const auto box = automation::WaitForMessageBox(client.Pid(), 20000);
+    ASSERT_TRUE(box.has_value()) << what;
+    EXPECT_EQ(box->text, text) << what;
+    automation::PressButton(box->hwnd, IDOK);
+    EXPECT_TRUE(client.WaitExit(10000)) << what;
+    ExpectClipboardGivenBack(what);
+}
+
+// A copy that lands after the client stopped waiting (900 ms): the user's clipboard comes back all the same, while
+// the box is up or, if it is answered at once, before the client ends.
+TEST_F(SelectionStart, ACopyThatLandsLateIsPutRight) {
+    for (const bool answerAtOnce : {true, false}) {
+        const int copies = g_copies;
+        g_copyDelayMs = 900;
+        Process client = Start(L"/selection EJhnA", {L"Hello world", 0, 11});
+        const auto box = automation::WaitForMessageBox(client.Pid(), 20000);
+        ASSERT_TRUE(box.has_value());
+        EXPECT_EQ(box->text, L"範囲を選択してください");
+        if (!answerAtOnce) {
+            EXPECT_TRUE(automation::WaitUntil([&] { return g_copies > copies; }, 3000));
+            Sleep(300);
+            ExpectClipboardGivenBack("late copy, box still up");
+        }
+        automation::PressButton(box->hwnd, IDOK);
+        EXPECT_TRUE(client.WaitExit(10000));
+        g_copyDelayMs = 0;
+        EXPECT_EQ(g_copies, copies + 1);
+        ExpectClipboardGivenBack(answerAtOnce ? "late copy, box answered at once" : "late copy");
+    }
+}
+
+// Two starts 40 ms apart take turns at the clipboard: neither sends the user's clipboard text, and it comes back.
+TEST_F(SelectionStart, TwoStartsAtOnceTakeTurns) {
+    Prepare({L"Hello world", 0, 11});
+    const size_t requests = server_->RequestLines().size();
+    Process first = Launch(L"/selection EJhnA");
+    Sleep(40);
+    Process second = Launch(L"/selection EJhnA");
+    EXPECT_EQ(uidriver::PopupText(first.Pid()), L"こんにちは、世界");
+    // The first one's popup may be in front by the time the second one would copy; then it asks for a selection.
+    EXPECT_TRUE(automation::WaitUntil(
+        [&] {
+            return automation::WaitForMessageBox(second.Pid(), 0) ||
+                   uidriver::PopupText(second.Pid(), 0) == L"こんにちは、世界";
+        },
+        20000));
+    const auto lines = server_->RequestLines();
+    EXPECT_GE(lines.size(), requests + 1);
+    for (size_t i = requests; i < lines.size(); ++i) {
+        EXPECT_EQ(lines[i], "GET /world/text/?wb_lp=ENJA&before=Hello%20world HTTP/1.1");
+    }
+    first = Process();
+    second = Process();
+    ExpectClipboardGivenBack("two starts");
+}
+
+// Right before Ctrl+C: a terminal brought to the front meanwhile gets nothing; the usual box. (Keys still held then
+// are decided by RefuseCopy's native test: Wine's keyboard sync with X forgets keys held through SendInput within
+// the second the client waits.)
+TEST_F(SelectionStart, NoCopyIntoAWindowThatCameToTheFrontMeanwhile) {
+    const int copies = g_copies;
+    const Selection text{L"Hello world", 0, 11};
+    Prepare(text);
+    CtrlAlt(0);
+    Process client = Launch(L"/selection EJhnA");
+    EXPECT_TRUE(automation::WaitUntil(
+        [&] { return !automation::TopLevelWindows(client.Pid(), false).empty() || !client.Running(); }, 10000));
+    target_->Select(text, true);
+    Sleep(300);
+    CtrlAlt(KEYEVENTF_KEYUP);
+    AnswerBoxAndExpectClipboardBack(client, L"範囲を選択してください", "terminal in front");
+    EXPECT_EQ(g_copies, copies);
+    EXPECT_EQ(GetClipboardSequenceNumber(), sequence_);
+}
+
+// A clipboard that cannot be saved whole (a format beyond the size budget, a delayed format its owner renders only
+// after the time budget) is never overwritten: no copy, a box that says why.
+TEST_F(SelectionStart, AClipboardThatCannotBeSavedIsLeftAlone) {
+    struct Case {
+        size_t largeBytes;
+        DWORD renderDelayMs;
+    };
+    for (const Case& c : {Case{0, 2500}, Case{129u << 20, 0}}) {
+        const int copies = g_copies;
+        g_renderDelayMs = c.renderDelayMs;
+        Prepare({L"Hello world", 0, 11}, false, c.largeBytes, c.renderDelayMs != 0);
+        Process client = Launch(L"/selection EJhnA");
+        AnswerBoxAndExpectClipboardBack(client, L"クリップボードの内容を失わずに選択範囲を読み取れませんでした",
+                                        std::to_string(c.largeBytes));
+        EXPECT_EQ(g_copies, copies);
+        EXPECT_EQ(GetClipboardSequenceNumber(), sequence_);
+        g_renderDelayMs = 0;
+    }
+}
+
 // The shortcut key is often still down when the client starts; the copy must wait for its release.
 TEST_F(SelectionStart, CopiesOnlyAfterTheShortcutsModifiersAreReleased) {
     Prepare({L"Thank you very much", 0, 19});
-    CtrlAlt(0);  // after the target came to the front: the keys go to it
+    // After the target came to the front and Wine has synced the keyboard with X for it (which forgets keys that
+    // X never saw pressed): the keys go to it and stay down.
+    Sleep(300);
+    CtrlAlt(0);
     Process client = Launch(L"/selection EJhnA");
     // Its hidden worker window exists just before it reads the selection.
     EXPECT_TRUE(automation::WaitUntil(
