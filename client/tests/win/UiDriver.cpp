@@ -46,6 +46,8 @@ void ClientTest::TearDown() {
 }
 
 HWND ClientTest::OpenPopup(POINT cursor, const std::wstring& argument) {
+    // Moved as a user would: under Wine a SetCursorPos alone does not always reach a program started next.
+    automation::MoveMouse(cursor);
     SetCursorPos(cursor.x, cursor.y);
     auto process = automation::Launch(L"\"" + automation::WindowsPath(VELMORA_CLIENT_EXE) + L"\" " + argument,
                                       {{L"VELMORA_EXCITE_HOST", server_->HostW()}});
