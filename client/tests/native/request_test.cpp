@@ -96,27 +96,22 @@ TEST(RequestLimit, TheLongestStartThatFitsNeverEndsInsideAPair) {
     const std::size_t base = WireUrl(Url(u"EJhnA", u"")).size();
     const std::size_t room = kPageUrlLimit - base;
     const std::u16string pair = u"\U0001F600";  // 12 bytes on the wire
-    struct Case {
-        std::u16string_view code;
-        std::u16string text;
-        std::size_t fits;
+    const std::pair<std::u16string, std::size_t> cases[] = {
+        {u"", 0},
+        {std::u16string(room, u'a'), room},
+        {std::u16string(room + 1, u'a'), room},
+        {std::u16string(room, u' '), room / 3},  // a blank goes as %20
+        {std::u16string(room - 11, u'a') + pair, room - 11},
+        {std::u16string(room - 12, u'a') + pair + u"b", room - 10},
     };
-    const Case cases[] = {
-        {u"EJhnA", u"", 0},
-        {u"EJhnA", std::u16string(room, u'a'), room},
-        {u"EJhnA", std::u16string(room + 1, u'a'), room},
-        {u"EJhnA", std::u16string(room, u' '), room / 3},  // a blank goes as %20
-        {u"EJhnA", std::u16string(room - 11, u'a') + pair, room - 11},
-        {u"EJhnA", std::u16string(room - 12, u'a') + pair + u"b", room - 10},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(FittingLength(*FindRequest(c.code), c.text, kHosts), c.fits) << c.text.size();
+    for (const auto& [text, fits] : cases) {
+        EXPECT_EQ(FittingLength(*FindRequest(u"EJhnA"), text, kHosts), fits) << text.size();
     }
-    // The encoding codes are measured after their encoding: a kana is nine bytes either way.
+    // The encoding codes are measured after their encoding.
     const std::u16string kana(1000, u'\u3042');
-    const std::size_t fitsEncoded = FittingLength(*FindRequest(u"JEIFA"), kana, kHosts);
-    EXPECT_LE(WireUrl(Url(u"JEIFA", kana.substr(0, fitsEncoded))).size(), kPageUrlLimit);
-    EXPECT_GT(WireUrl(Url(u"JEIFA", kana.substr(0, fitsEncoded + 1))).size(), kPageUrlLimit);
+    const std::size_t fits = FittingLength(*FindRequest(u"JEIFA"), kana, kHosts);
+    EXPECT_LE(WireUrl(Url(u"JEIFA", kana.substr(0, fits))).size(), kPageUrlLimit);
+    EXPECT_GT(WireUrl(Url(u"JEIFA", kana.substr(0, fits + 1))).size(), kPageUrlLimit);
     EXPECT_EQ(CharacterCount(u"a" + pair + u"\u3042"), 3u);
 }
 

@@ -121,10 +121,7 @@ HRESULT __stdcall ArrayElement(Object* self, int index, Object** range) {
     int length = 0;
     ArrayLength(self, &length);
     *range = index >= 0 && index < length ? NewObject(kIidUnknown, {{12, &RangeGetText}}) : nullptr;
-    if (*range) {
-        (*range)->index = index;
-    }
-    return *range ? S_OK : E_INVALIDARG;
+    return *range ? ((*range)->index = index, S_OK) : E_INVALIDARG;
 }
 // IUIAutomationTextPattern::GetSelection, slot 5.
 HRESULT __stdcall PatternSelection(Object*, Object** ranges) {

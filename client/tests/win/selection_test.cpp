@@ -159,19 +159,17 @@ void ExpectClipboardGivenBack(const std::string& what) {
 
 // The marks that keep contents put back out of the clipboard history and the cloud clipboard.
 bool KeptOutOfHistory() {
-    bool kept = uidriver::OpenTheClipboard();
-    if (kept) {
-        for (const wchar_t* name : {L"ExcludeClipboardContentFromMonitorProcessing", L"CanIncludeInClipboardHistory",
-                                    L"CanUploadToCloudClipboard"}) {
-            HANDLE data = GetClipboardData(RegisterClipboardFormatW(name));
-            const auto* value = data && GlobalSize(data) >= 4 ? static_cast<const DWORD*>(GlobalLock(data)) : nullptr;
-            kept = kept && value && *value == 0;
-            if (value) {
-                GlobalUnlock(data);
-            }
-        }
-        CloseClipboard();
+    if (!uidriver::OpenTheClipboard()) {
+        return false;
     }
+    bool kept = true;
+    for (const wchar_t* name : {L"ExcludeClipboardContentFromMonitorProcessing", L"CanIncludeInClipboardHistory",
+                                L"CanUploadToCloudClipboard"}) {
+        HANDLE data = GetClipboardData(RegisterClipboardFormatW(name));
+        kept = kept && data && GlobalSize(data) >= 4 && *static_cast<const DWORD*>(GlobalLock(data)) == 0;
+        GlobalUnlock(data);
+    }
+    CloseClipboard();
     return kept;
 }
 
@@ -424,17 +422,13 @@ TEST_F(SelectionStart, NoCopyIntoAWindowThatCameToTheFrontMeanwhile) {
 // A clipboard that cannot be saved whole (a format beyond the size budget, a delayed format its owner renders only
 // after the time budget) is never overwritten: no copy, a box that says why.
 TEST_F(SelectionStart, AClipboardThatCannotBeSavedIsLeftAlone) {
-    struct Case {
-        size_t largeBytes;
-        DWORD renderDelayMs;
-    };
-    for (const Case& c : {Case{0, 2500}, Case{129u << 20, 0}}) {
+    for (const auto& [largeBytes, renderDelayMs] : {std::pair<size_t, DWORD>{0, 2500}, {129u << 20, 0}}) {
         const int copies = g_copies;
-        g_renderDelayMs = c.renderDelayMs;
-        Prepare({L"Hello world", 0, 11}, false, c.largeBytes, c.renderDelayMs != 0);
+        g_renderDelayMs = renderDelayMs;
+        Prepare({L"Hello world", 0, 11}, false, largeBytes, renderDelayMs != 0);
         Process client = Launch(L"/selection EJhnA");
         AnswerBoxAndExpectClipboardBack(client, L"クリップボードの内容を失わずに選択範囲を読み取れませんでした",
-                                        std::to_string(c.largeBytes));
+                                        std::to_string(largeBytes));
         EXPECT_EQ(g_copies, copies);
         EXPECT_EQ(GetClipboardSequenceNumber(), sequence_);
         g_renderDelayMs = 0;
