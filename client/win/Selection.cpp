@@ -3,6 +3,7 @@
 
 #include <sddl.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "common/Handles.h"
@@ -115,8 +116,9 @@ std::optional<std::wstring> ClipboardText() {
     if (!text) {
         return std::nullopt;
     }
-    // The block may be larger than its text, or hold no terminating NUL at all.
-    std::wstring result(text, size / sizeof(wchar_t));
+    // The block may be larger than its text, or hold no terminating NUL at all. Beyond what the client keeps (and
+    // a line break that the clean-up may drop) nothing is read: a copied book must not exhaust our memory.
+    std::wstring result(text, std::min<SIZE_T>(size / sizeof(wchar_t), kMaxSelectionLength + 2));
     GlobalUnlock(data);
     return result;
 }
