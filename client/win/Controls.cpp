@@ -16,6 +16,28 @@ common::UniqueFont MakeUiFont(UINT dpi) {
                                           DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"MS UI Gothic"));
 }
 
+void KeepFocus(HWND window, bool active, HWND& focus) {
+    if (!active) {
+        HWND current = GetFocus();
+        if (current && IsChild(window, current)) {
+            focus = current;
+        }
+    } else if (focus && IsWindow(focus)) {
+        SetFocus(focus);
+    }
+}
+
+void MoveFocus(HWND window, WPARAM wp, LPARAM lp) {
+    HWND next = LOWORD(lp) ? reinterpret_cast<HWND>(wp) : GetNextDlgTabItem(window, GetFocus(), wp != 0);
+    if (!next) {
+        return;
+    }
+    SetFocus(next);
+    if (SendMessageW(next, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) {
+        SendMessageW(next, EM_SETSEL, 0, -1);
+    }
+}
+
 void ShowFailure(HWND owner, const wchar_t* sentence, DWORD error) {
     const std::wstring text = std::wstring(sentence) + L"\r\n" + common::SystemErrorText(error);
     MessageBoxW(owner, text.c_str(), L"Velmora", MB_OK | MB_ICONSTOP);

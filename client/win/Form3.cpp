@@ -337,25 +337,13 @@ void Form3::OnCommand(int id, int code) {
     }
 }
 
-// The focus goes back to the control that had it, as in a dialog; at first that is OK.
-void Form3::OnActivate(bool active) {
-    if (!active) {
-        HWND focus = GetFocus();
-        if (focus && IsChild(hwnd(), focus)) {
-            focus_ = focus;
-        }
-    } else if (focus_ && IsWindow(focus_)) {
-        SetFocus(focus_);
-    }
-}
-
 LRESULT Form3::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
         case WM_COMMAND:
             OnCommand(LOWORD(wp), HIWORD(wp));
             return 0;
         case WM_ACTIVATE:
-            OnActivate(LOWORD(wp) != WA_INACTIVE);
+            KeepFocus(hwnd(), LOWORD(wp) != WA_INACTIVE, focus_);  // at first OK
             return 0;
         case WM_DPICHANGED: {
             const RECT* suggested = reinterpret_cast<const RECT*>(lp);

@@ -47,7 +47,6 @@ class Form3 : public common::Window {
     void PlaceAtDesign(UINT dpi);
     void Validate(HWND combo, ColorNameField& field, const std::wstring& text);
     void OnCommand(int id, int code);
-    void OnActivate(bool active);
 
     Form1& form1_;
     common::UniqueMenu menu_;

@@ -241,7 +241,7 @@ void Form4::RemoveKey(int textId, KeyField& field) {
     field.removing = field.stored;
     HWND edit = GetDlgItem(hwnd(), textId);
     SetWindowTextW(edit, L"");
-    Form_NextControl(reinterpret_cast<WPARAM>(edit), TRUE);
+    MoveFocus(hwnd(), reinterpret_cast<WPARAM>(edit), TRUE);
     ShowKeyState();
 }
 
@@ -278,7 +278,7 @@ void Form4::Command3_Click() {
     SetWindowTextW(line, L"翻訳しています…");
     // One trial at a time; the button comes back with its outcome.
     if (GetFocus() == GetDlgItem(hwnd(), kCommand3Id)) {
-        SendMessageW(hwnd(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(line), TRUE);
+        MoveFocus(hwnd(), reinterpret_cast<WPARAM>(line), TRUE);
     }
     EnableWindow(GetDlgItem(hwnd(), kCommand3Id), FALSE);
 }
@@ -298,7 +298,7 @@ void Form4::Command3_Complete() {
 void Form4::ShowProblem(const FormProblem& problem) {
     MessageBoxW(hwnd(), std::wstring(problem.text).c_str(), L"Velmora", MB_OK | MB_ICONEXCLAMATION);
     HWND field = GetDlgItem(hwnd(), problem.field == FormField::Url ? kText2Id : kText1Id);
-    SendMessageW(hwnd(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(field), TRUE);
+    MoveFocus(hwnd(), reinterpret_cast<WPARAM>(field), TRUE);
 }
 
 bool Form4::ApplyKey(int textId, const KeyField& field, const wchar_t* target) {
@@ -402,41 +402,16 @@ void Form4::OnCommand(int id, int code) {
     }
 }
 
-// What the dialog keys (a label's access key) and the window itself send to move the focus, done as a dialog
-// does: to the given control, or to the next or previous tab stop; a field's text is then selected whole.
-void Form4::Form_NextControl(WPARAM wp, LPARAM lp) {
-    HWND next = LOWORD(lp) ? reinterpret_cast<HWND>(wp) : GetNextDlgTabItem(hwnd(), GetFocus(), wp != 0);
-    if (!next) {
-        return;
-    }
-    SetFocus(next);
-    if (SendMessageW(next, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) {
-        SendMessageW(next, EM_SETSEL, 0, -1);
-    }
-}
-
-// The focus goes back to the control that had it, as in a dialog.
-void Form4::OnActivate(bool active) {
-    if (!active) {
-        HWND focus = GetFocus();
-        if (focus && IsChild(hwnd(), focus)) {
-            focus_ = focus;
-        }
-    } else if (focus_ && IsWindow(focus_)) {
-        SetFocus(focus_);
-    }
-}
-
 LRESULT Form4::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
         case WM_COMMAND:
             OnCommand(LOWORD(wp), HIWORD(wp));
             return 0;
         case WM_ACTIVATE:
-            OnActivate(LOWORD(wp) != WA_INACTIVE);
+            KeepFocus(hwnd(), LOWORD(wp) != WA_INACTIVE, focus_);
             return 0;
         case WM_NEXTDLGCTL:
-            Form_NextControl(wp, lp);
+            MoveFocus(hwnd(), wp, lp);
             return 0;
         case kTrialCompleteMessage:
             Command3_Complete();

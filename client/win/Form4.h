@@ -43,8 +43,6 @@ class Form4 : public common::Window {
     void CreateControls();
     void LayOut(UINT dpi);
     void OnCommand(int id, int code);
-    void OnActivate(bool active);
-    void Form_NextControl(WPARAM wp, LPARAM lp);
 
     [[nodiscard]] ServiceKind Choice() const;
     void SetChoice(ServiceKind kind);
