@@ -77,13 +77,10 @@ TEST(Terminals, EveryListedClassAndProgramButNoLookAlike) {
     for (std::u16string_view name : {u"Edit", u"", u"puTTY", u"PuTTYConfigBox", u"VTWin32 ", u"Chrome_WidgetWin_1"}) {
         EXPECT_FALSE(InterruptsOnCtrlC(name)) << std::string(name.begin(), name.end());
     }
-    for (std::u16string_view file :
-         {u"C:\\Program Files\\RLogin\\RLogin.exe", u"PODEROSA.EXE", u"d:/tools/poderosa.exe"}) {
-        EXPECT_TRUE(IsTerminalProgram(file)) << std::string(file.begin(), file.end());
-    }
-    for (std::u16string_view file : {u"C:\\RLogin.exe\\notepad.exe", u"rlogin.exe.bak", u"xrlogin.exe", u""}) {
-        EXPECT_FALSE(IsTerminalProgram(file)) << std::string(file.begin(), file.end());
-    }
+    EXPECT_TRUE(IsTerminalProgram(u"C:\\Program Files\\RLogin\\RLogin.exe") && IsTerminalProgram(u"PODEROSA.EXE") &&
+                IsTerminalProgram(u"d:/tools/poderosa.exe"));
+    EXPECT_FALSE(IsTerminalProgram(u"C:\\RLogin.exe\\notepad.exe") || IsTerminalProgram(u"rlogin.exe.bak") ||
+                 IsTerminalProgram(u"xrlogin.exe") || IsTerminalProgram(u""));
 }
 
 // What decides, right before Ctrl+C, whether it goes out; the window checks only Windows can show.
