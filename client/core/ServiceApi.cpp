@@ -174,6 +174,27 @@ std::string LibreBody(std::u16string_view text, const LanguagePair& pair, std::u
     return Take(buffer);
 }
 
+std::size_t FittingApiLength(ApiKind api, std::u16string_view text) {
+    // The body's other fields and a key take far less than this.
+    constexpr std::size_t kRoom = 512;
+    const std::size_t limit = (api == ApiKind::DeepL ? kDeepLBodyLimit : kLibreBodyLimit) - kRoom;
+    const LanguagePair pair{u"EN", u"JA"};
+    auto fits = [&](std::size_t length) { return DeepLBody(text.substr(0, length), pair).size() <= limit; };
+    if (fits(text.size())) {
+        return text.size();
+    }
+    // A longer start never makes a shorter body, so the longest start that fits is found by halving.
+    std::size_t fitting = 0, tooLong = text.size();
+    while (tooLong - fitting > 1) {
+        const std::size_t middle = fitting + (tooLong - fitting) / 2;
+        (fits(middle) ? fitting : tooLong) = middle;
+    }
+    if (fitting > 0 && IsHigh(text[fitting - 1])) {
+        --fitting;
+    }
+    return fitting;
+}
+
 std::optional<std::u16string> TranslationOfAnswer(ApiKind api, std::string_view body) {
     rapidjson::Document document;
     if (!Parse(document, body)) {

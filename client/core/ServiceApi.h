@@ -35,12 +35,17 @@ struct LanguagePair {
 [[nodiscard]] std::string DeepLBody(std::u16string_view text, const LanguagePair& pair);
 [[nodiscard]] std::string LibreBody(std::u16string_view text, const LanguagePair& pair, std::u16string_view key);
 
-// The largest body a service accepts, in bytes. DeepL caps a whole request at 128 KiB. LibreTranslate servers set
-// their own limits; the figure keeps one request within what a small server translates inside the deadline.
+// The largest body a service accepts, in bytes. DeepL caps a whole request at 128 KiB. A LibreTranslate server sets
+// its own limit (none by default); 16 KiB (about 16,000 characters of English, 5,000 of Japanese) keeps one request
+// to what a small self-hosted server translates within the request's 60 s.
 inline constexpr std::size_t kDeepLBodyLimit = 128 * 1024;
-inline constexpr std::size_t kLibreBodyLimit = 64 * 1024;
+inline constexpr std::size_t kLibreBodyLimit = 16 * 1024;
 
 enum class ApiKind { DeepL, LibreTranslate };
+
+// How much of `text` (UTF-16 units, never ending inside a surrogate pair) fits into one request body of `api`, with
+// room left for the fields and a key: text.size() when all of it does.
+[[nodiscard]] std::size_t FittingApiLength(ApiKind api, std::u16string_view text);
 
 // The translation in a successful answer: DeepL's translations[0].text, LibreTranslate's translatedText. Nothing
 // when the answer is not JSON or has no such text.

@@ -7,11 +7,14 @@
 #include "core/Direction.h"
 #include "core/RequestLimit.h"
 #include "core/Selection.h"
+#include "core/ServiceApi.h"
+#include "core/ServiceMessages.h"
 #include "core/UrlEncode.h"
 #include "win/Fetch.h"
 #include "win/Form2.h"
 #include "win/Form3.h"
 #include "win/PendingBubble.h"
+#include "win/ServiceTranslate.h"
 
 namespace velmora {
 
@@ -26,10 +29,8 @@ bool Form1::Create() {
 
 namespace {
 
-// A text the service could not take ends here, before any request, with how much of it would fit.
-bool FitsTheService(const RequestKind& kind, const std::wstring& text, const ServiceHosts& hosts) {
-    const std::u16string raw = common::ToU16(text);
-    const std::size_t fits = FittingLength(kind, raw, hosts);
+// A text the service could not take ends here, before any request, with how much of it (`fits` units) would fit.
+bool Fits(const std::u16string& raw, std::size_t fits) {
     if (fits == raw.size()) {
         return true;
     }
@@ -41,12 +42,18 @@ bool FitsTheService(const RequestKind& kind, const std::wstring& text, const Ser
     return false;
 }
 
+bool FitsTheService(const RequestKind& kind, const std::wstring& text, const ServiceHosts& hosts) {
+    const std::u16string raw = common::ToU16(text);
+    return Fits(raw, FittingLength(kind, raw, hosts));
+}
+
 }  // namespace
 
 void Form1::Form_Load(const std::wstring& argumentText) {
     Text5 = argumentText;
     // A selection start goes on as if the code had come with the selected text on the command line.
-    if (const auto code = SelectionStartCode(common::ToU16(Text5))) {
+    const auto selectionCode = SelectionStartCode(common::ToU16(Text5));
+    if (const auto& code = selectionCode) {
         const SelectionRead read = options_.readSelection ? options_.readSelection(hwnd()) : SelectionRead{};
         if (!read.text) {
             const std::wstring sentence = common::ToWide(RefusalText(read.refusal));
@@ -79,6 +86,18 @@ void Form1::Form_Load(const std::wstring& argumentText) {
         EndProgram();
         return;
     }
+    if (options_.service.kind != ServiceKind::Page) {
+        // The browser menu marks the line breaks of the command line's text; the API gets them back as they were.
+        const std::u16string text = selectionCode ? common::ToU16(RequestText)
+                                                  : RestoreScriptLineBreaks(common::ToU16(RequestText));
+        const ApiKind api = options_.service.kind == ServiceKind::DeepL ? ApiKind::DeepL : ApiKind::LibreTranslate;
+        if (!Fits(text, FittingApiLength(api, text))) {
+            EndProgram();
+            return;
+        }
+        ServiceRequest(common::ToWide(text));
+        return;
+    }
     if (!FitsTheService(*kind, RequestText, options_.hosts)) {
         EndProgram();
         return;
@@ -106,7 +125,56 @@ constexpr UINT_PTR kPendingGoneTimer = 3;
 constexpr UINT kPendingDelayMs = 400;
 constexpr UINT kExciteCompleteMessage = WM_APP + 2;
 constexpr UINT kPendingReleasedMessage = WM_APP + 3;
+constexpr UINT kServiceCompleteMessage = WM_APP + 4;
 }  // namespace
+
+void Form1::ServiceRequest(const std::wstring& text) {
+    const auto pair = LanguagesOfCode(common::ToU16(RequestCode));
+    const bool deepl = options_.service.kind == ServiceKind::DeepL;
+    std::optional<SecretText> key;
+    if (options_.credentials) {
+        key = options_.credentials->Read(deepl ? kDeepLCredential : kLibreTranslateCredential);
+    }
+    velmora::ServiceRequest request;
+    request.kind = options_.service.kind;
+    request.libreTranslateUrl = options_.service.libreTranslateUrl;
+    request.key = key ? &*key : nullptr;
+    request.sourceLang = common::ToWide(pair->source);
+    request.targetLang = common::ToWide(pair->target);
+    request.text = text;
+    auto mailbox = std::make_shared<Mailbox<FetchResult>>();
+    auto deliver = [mailbox, window = hwnd()](FetchResult answer) {
+        mailbox->Put(std::move(answer));
+        PostMessageW(window, kServiceCompleteMessage, 0, 0);
+    };
+    serviceAnswer_ = mailbox;
+    StartPendingTimer();
+    if (!StartServiceTranslation(request, deadline_, std::move(deliver))) {
+        decided_ = true;
+        ReportFailure(L"翻訳の処理を開始できませんでした。");
+        return;
+    }
+    StartDeadlineTimer();
+}
+
+void Form1::ServiceRequest_Complete() {
+    std::optional<FetchResult> answer = serviceAnswer_ ? serviceAnswer_->Take() : std::nullopt;
+    if (!answer || !Decide()) {
+        return;
+    }
+    KillTimer(hwnd(), kRequestDeadline);
+    if (!answer->ok) {
+        ReportFailure(answer->error);
+        return;
+    }
+    // The popup shows Text3 as a page's raw cut, references decoded; the API's plain text keeps every "&" that way.
+    Text3.clear();
+    for (wchar_t c : answer->text) {
+        Text3 += c == L'&' ? std::wstring(L"&amp;") : std::wstring(1, c);
+    }
+    Command3_Click();
+}
+
 
 void Form1::ExciteRequest() {
     // In the background, as the browser loads, so that the pending bubble can show and answer the user meanwhile.
@@ -249,7 +317,10 @@ void Form1::ReportFailure(const std::wstring& text) {
         SetTimer(hwnd(), kPendingGoneTimer, 10, nullptr);
     }
     if (options_.reportFailure) {
-        options_.reportFailure(text);
+        // A page request's report also says that the pages may be gone, and where a service that works is chosen.
+        options_.reportFailure(options_.service.kind == ServiceKind::Page
+                                   ? text + L"\n\n" + common::ToWide(PageMayHaveEndedText())
+                                   : text);
     }
     KillTimer(hwnd(), kPendingGoneTimer);
     pending_.reset();
@@ -301,6 +372,9 @@ LRESULT Form1::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         }
         case kExciteCompleteMessage:
             ExciteRequest_Complete();
+            return 0;
+        case kServiceCompleteMessage:
+            ServiceRequest_Complete();
             return 0;
         case kPendingReleasedMessage:
             if (auto outcome = std::exchange(deferred_, nullptr)) {

@@ -14,7 +14,9 @@
 #include "core/Request.h"
 #include "core/Selection.h"
 #include "win/Browser.h"
+#include "win/Credentials.h"
 #include "win/Fetch.h"
+#include "win/ServiceStore.h"
 #include "win/Worker.h"
 
 namespace velmora {
@@ -32,6 +34,10 @@ struct ClientOptions {
     std::function<void(UINT exitCode)> endProgram;
     // How a selection start ("/selection CODE") reads the foreground program's selection; unset reads nothing.
     std::function<SelectionRead(HWND clipboardOwner)> readSelection;
+    // The user's choice of service: the pages the code names, or one API that takes every code; and where its
+    // key is read, at the moment of the request.
+    ServiceChoice service;
+    CredentialStore* credentials = nullptr;
 };
 
 class Form1 : public common::Window {
@@ -72,6 +78,9 @@ protected:
 private:
     void ExciteRequest();
     void ExciteRequest_Complete();
+    // The request to the chosen API instead of the page, with the text as it goes into the JSON body.
+    void ServiceRequest(const std::wstring& text);
+    void ServiceRequest_Complete();
     void StartDeadlineTimer();
     void ShowPending();
     // The pending bubble cannot go from under the user's hand: while it is dragged, the outcome waits.
@@ -89,6 +98,7 @@ private:
     Deadline deadline_;
     bool decided_ = false;
     std::shared_ptr<Mailbox<FetchResult>> excitePage_;
+    std::shared_ptr<Mailbox<FetchResult>> serviceAnswer_;
     Browser WebBrowser1;
     std::unique_ptr<PendingBubble> pending_;
     std::function<void()> deferred_;

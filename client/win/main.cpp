@@ -62,6 +62,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         ExitProcess(code);
     };
     options.readSelection = velmora::ReadSelection;
+    options.service = velmora::LoadServiceChoice();
+    options.credentials = &velmora::SystemCredentials();
 
     velmora::Form1 form1(std::move(options));
     if (!form1.Create()) {

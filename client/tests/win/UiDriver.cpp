@@ -19,7 +19,7 @@ standin::Server* ClientTest::server_ = nullptr;
 
 void ClientTest::SetUpTestSuite() {
     server_ = new standin::Server;
-    ASSERT_TRUE(server_->Start());
+    ASSERT_TRUE(server_->StartTls());
 }
 
 void ClientTest::TearDownTestSuite() {
@@ -73,7 +73,9 @@ HWND ClientTest::OpenMenu() {
 bool ClientTest::StartClient(const std::wstring& argument) {
     auto process =
         automation::Launch(L"\"" + automation::WindowsPath(VELMORA_CLIENT_EXE) + L"\" " + argument,
-                           {{L"VELMORA_EXCITE_HOST", server_->HostW()}, {L"VELMORA_INFOSEEK_HOST", server_->HostW()}});
+                           {{L"VELMORA_EXCITE_HOST", server_->HostW()},
+                            {L"VELMORA_INFOSEEK_HOST", server_->HostW()},
+                            {L"VELMORA_DEEPL_HOST", server_->TlsHostW()}});
     if (process) {
         client_ = std::move(*process);
     }
@@ -132,6 +134,23 @@ std::optional<StoredCredential> ReadCredential(const wchar_t* target) {
     stored.userName = credential->UserName ? credential->UserName : L"";
     CredFree(credential);
     return stored;
+}
+
+void ChooseService(const wchar_t* service, const std::wstring& libreTranslateUrl, const wchar_t* key) {
+    const std::wstring values[] = {service, libreTranslateUrl};
+    for (int i = 0; i < 2; ++i) {
+        SetRegistryValue(kServiceValues[i], REG_SZ, values[i].c_str(),
+                         static_cast<DWORD>((values[i].size() + 1) * sizeof(wchar_t)));
+    }
+    if (key) {
+        CREDENTIALW credential{};
+        credential.Type = CRED_TYPE_GENERIC;
+        credential.TargetName = const_cast<wchar_t*>(kCredentials[std::wstring(service) == L"deepl" ? 0 : 1]);
+        credential.Persist = CRED_PERSIST_LOCAL_MACHINE;
+        credential.CredentialBlobSize = static_cast<DWORD>(wcslen(key) * sizeof(wchar_t));
+        credential.CredentialBlob = reinterpret_cast<BYTE*>(const_cast<wchar_t*>(key));
+        EXPECT_TRUE(CredWriteW(&credential, 0));
+    }
 }
 
 SavedServiceSettings::SavedServiceSettings() {

@@ -73,6 +73,9 @@ struct StoredCredential {
     std::wstring userName;
 };
 [[nodiscard]] std::optional<StoredCredential> ReadCredential(const wchar_t* target);
+// Chooses a service as the service window saves it: `Service` and `LibreTranslateUrl`, and the service's key (none
+// when null) in Credential Manager. For use inside a SavedServiceSettings.
+void ChooseService(const wchar_t* service, const std::wstring& libreTranslateUrl = L"", const wchar_t* key = nullptr);
 
 // The colour on screen at a point of a window's client area.
 [[nodiscard]] COLORREF ScreenPixel(HWND window, int x, int y);

@@ -1,6 +1,12 @@
 // The real velmora.exe, started with exact command lines, against the stand-in service.
+#include <windows.h>
+#include <wincred.h>
+
 #include <gtest/gtest.h>
 
+#include "UiDriver.h"
+#include "common/Text.h"
+#include "core/ServiceMessages.h"
 #include "standin/Standin.h"
 #include "win/Automation.h"
 
@@ -16,7 +22,9 @@ std::wstring Client() {
 Process Start(const std::wstring& argumentText, const standin::Server* server = nullptr) {
     automation::EnvironmentOverrides env;
     if (server) {
-        env = {{L"VELMORA_EXCITE_HOST", server->HostW()}, {L"VELMORA_INFOSEEK_HOST", server->HostW()}};
+        env = {{L"VELMORA_EXCITE_HOST", server->HostW()},
+               {L"VELMORA_INFOSEEK_HOST", server->HostW()},
+               {L"VELMORA_DEEPL_HOST", server->TlsHostW()}};
     }
     auto process = Launch(argumentText.empty() ? Client() : Client() + L" " + argumentText, env);
     EXPECT_TRUE(process.has_value());
@@ -130,8 +138,97 @@ TEST(ExciteRequest, ReportsEveryQuickFailureInOneStopBox) {
         const auto box = AnswerBox(client, 1, IDI_HAND);
         EXPECT_EQ(box.title, L"Velmora");
         EXPECT_NE(box.text.find(words), std::wstring::npos) << box.text.size();
+        EXPECT_TRUE(box.text.ends_with(L"\n\n" + common::ToWide(velmora::PageMayHaveEndedText())));
         EXPECT_TRUE(automation::TopLevelWindows(client.Pid(), true).empty());
     }
+}
+
+// With a service chosen, the code gives the pair and the command line's text goes to the service as JSON (the
+// browser menu's line-break marks as line breaks); the popup shows the answer.
+TEST(ServiceRequest, TheCommandLineTextGoesToTheChosenServiceAndItsAnswerShows) {
+    const uidriver::SavedServiceSettings saved;
+    standin::Server server;
+    ASSERT_TRUE(server.StartTls());
+    struct Case {
+        const wchar_t* service;
+        std::wstring url;
+        const wchar_t* argument;
+        std::string body;
+        const wchar_t* shown;
+    };
+    const Case cases[] = {
+        {L"deepl", L"", L"JEhnAこんにちは", R"({"text":["こんにちは"],"source_lang":"JA","target_lang":"EN-US"})",
+         L"Hello"},
+        {L"libretranslate", L"http://" + server.HostW(), L"KJIFA안녕하세요",
+         R"({"q":"안녕하세요","source":"ko","target":"ja","format":"text","api_key":"the-key"})", L"こんにちは"},
+        {L"libretranslate", L"https://" + server.TlsHostW() + L"/", L"JKIFAa & b\r%0Dc",
+         R"({"q":"a & b\r\nc","source":"ja","target":"ko","format":"text","api_key":"the-key"})",
+         L"【訳】a & b\r\nc"},
+    };
+    server.SetExpectedKey("the-key");
+    for (const auto& c : cases) {
+        uidriver::ChooseService(c.service, c.url, L"the-key");
+        Process client = Start(c.argument, &server);
+        EXPECT_EQ(PopupText(client), c.shown) << c.argument;
+        const auto received = server.ApiRequests();
+        ASSERT_FALSE(received.empty());
+        EXPECT_EQ(received.back().body, c.body);
+        EXPECT_EQ(received.back().problem, "");
+    }
+}
+
+// Every failure of a service request ends in one stop box with its sentence (and what the service said), without
+// the pages' sentence and with nothing else of the client on screen; a certificate the system does not trust, a
+// missing key or URL end there before any request.
+TEST(ServiceRequest, EachFailureEndsInItsBoxAlone) {
+    using standin::Fault;
+    const uidriver::SavedServiceSettings saved;
+    standin::Server server;
+    standin::Server untrusted;
+    ASSERT_TRUE(server.StartTls() && untrusted.StartTls(Fault::None, false));
+    server.SetExpectedKey("k");
+    struct Case {
+        const wchar_t* service;
+        Fault fault;
+        const standin::Server* at;
+        std::wstring url;
+        const wchar_t* key;
+        const wchar_t* words;
+    };
+    const std::wstring https = L"https://" + server.TlsHostW();
+    const Case cases[] = {
+        {L"deepl", Fault::KeyRefused, &server, L"", L"k", L"キーを受け付けませんでした（HTTP 403）。"},
+        {L"deepl", Fault::TooManyRequests, &server, L"", L"k", L"（HTTP 429）。しばらく待ってから"},
+        {L"deepl", Fault::QuotaExceeded, &server, L"", L"k", L"上限に達しました（HTTP 456）"},
+        {L"deepl", Fault::Http500, &server, L"", L"k", L"今は利用できません（HTTP 503）"},
+        {L"deepl", Fault::NotJson, &server, L"", L"k", L"応答を読み取れませんでした。"},
+        {L"deepl", Fault::MissingField, &server, L"", L"k", L"応答を読み取れませんでした。"},
+        {L"deepl", Fault::Redirect, &server, L"", L"k", L"転送しようとしました（HTTP 302）"},
+        {L"libretranslate", Fault::TooManyRequests, &server, https, L"k", L"（HTTP 429）。しばらく待ってから"},
+        {L"libretranslate", Fault::KeyRefused, &server, https, L"k", L"LibreTranslate がキーを受け付けませんでした"},
+        {L"deepl", Fault::None, &untrusted, L"", L"k", L"証明書を確かめられなかったため"},
+        {L"libretranslate", Fault::None, &untrusted, L"https://" + untrusted.TlsHostW(), nullptr,
+         L"証明書を確かめられなかったため"},
+        {L"deepl", Fault::None, &server, L"", nullptr, L"DeepL API のキーが登録されていません。"},
+        {L"libretranslate", Fault::None, &server, L"", nullptr, L"URL が設定されていません。"},
+    };
+    for (const auto& c : cases) {
+        for (const wchar_t* target : {L"Velmora/DeepL", L"Velmora/LibreTranslate"}) {
+            CredDeleteW(target, CRED_TYPE_GENERIC, 0);
+        }
+        uidriver::ChooseService(c.service, c.url, c.key);
+        server.SetFault(c.fault);
+        const size_t before = server.ApiRequests().size();
+        Process client = Start(L"EJhnAHello world", c.at);
+        ASSERT_TRUE(automation::WaitForMessageBox(client.Pid(), 20000)) << common::ToUtf8(c.words);
+        EXPECT_EQ(automation::TopLevelWindows(client.Pid(), true).size(), 1u) << "the box alone";
+        const auto box = AnswerBox(client, 1, IDI_HAND);
+        EXPECT_EQ(box.title, L"Velmora");
+        EXPECT_NE(box.text.find(c.words), std::wstring::npos) << common::ToUtf8(box.text);
+        EXPECT_EQ(box.text.find(L"Excite"), std::wstring::npos);
+        EXPECT_EQ(server.ApiRequests().size(), before + (c.key && c.at == &server ? 1 : 0));
+    }
+    EXPECT_TRUE(untrusted.ApiRequests().empty());
 }
 
 TEST(InfoseekRequest, EachCodeSendsItsUrlAndShowsTheTranslation) {

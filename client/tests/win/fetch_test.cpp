@@ -8,11 +8,13 @@
 #include <tuple>
 #include <vector>
 
+#include "common/Text.h"
 #include "core/Request.h"
 #include "standin/Standin.h"
 #include "win/Form1.h"
 #include "win/Form2.h"
 #include "win/PendingBubble.h"
+#include "win/ServiceTranslate.h"
 
 namespace {
 
@@ -355,4 +357,82 @@ TEST(PopupWindow, ADpiChangeLaysItOutAndPointsItAtThePointerAgain) {
 int wmain(int argc, wchar_t** argv) {
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
+}
+
+// The APIs through the client's own request against the stand-in, DeepL always over HTTPS, LibreTranslate over
+// HTTP and HTTPS: the translation, or the failure's sentence followed by what the service said.
+TEST(ServiceRequests, EachAnswerEndsInTheTranslationOrItsReport) {
+    using standin::Fault;
+    using velmora::ServiceKind;
+    struct Case {
+        ServiceKind kind;
+        Fault fault;
+        bool tls;
+        const wchar_t* expected;
+    };
+    const Case cases[] = {
+        {ServiceKind::DeepL, Fault::None, true, L"こんにちは、世界"},
+        {ServiceKind::DeepL, Fault::KeyRefused, true, L"DeepL API がキーを受け付けませんでした（HTTP 403）"},
+        {ServiceKind::DeepL, Fault::TooManyRequests, true, L"要求が多すぎます（HTTP 429）"},
+        {ServiceKind::DeepL, Fault::QuotaExceeded, true, L"上限に達しました（HTTP 456）"},
+        {ServiceKind::DeepL, Fault::Http500, true, L"今は利用できません（HTTP 503）"},
+        {ServiceKind::DeepL, Fault::NotJson, true, L"応答を読み取れませんでした。"},
+        {ServiceKind::DeepL, Fault::MissingField, true, L"応答を読み取れませんでした。"},
+        {ServiceKind::DeepL, Fault::Redirect, true, L"転送しようとしました（HTTP 302）"},
+        {ServiceKind::LibreTranslate, Fault::None, false, L"こんにちは、世界"},
+        {ServiceKind::LibreTranslate, Fault::None, true, L"こんにちは、世界"},
+        {ServiceKind::LibreTranslate, Fault::KeyRefused, true, L"LibreTranslate がキーを受け付けませんでした"},
+        {ServiceKind::LibreTranslate, Fault::TooManyRequests, false, L"要求が多すぎます（HTTP 429）"},
+    };
+    const velmora::SecretText key(L"test-key:fx", 11);
+    for (const auto& c : cases) {
+        standin::Server server;
+        ASSERT_TRUE(c.tls ? server.StartTls(c.fault) : server.Start(c.fault));
+        server.SetExpectedKey("test-key:fx");
+        SetEnvironmentVariableW(L"VELMORA_DEEPL_HOST", server.TlsHostW().c_str());
+        const std::wstring url = c.tls ? L"https://" + server.TlsHostW() : L"http://" + server.HostW();
+        const velmora::ServiceRequest request{c.kind, url + L"/", &key, L"EN", L"JA", L"Hello world"};
+        const auto outcome = velmora::TranslateWithService(request, velmora::Deadline::FromNow(20000));
+        const int fault = static_cast<int>(c.fault);
+        EXPECT_EQ(outcome.ok, c.fault == Fault::None) << fault;
+        EXPECT_NE(outcome.text.find(c.expected), std::wstring::npos) << fault << " " << common::ToUtf8(outcome.text);
+        EXPECT_EQ(outcome.text.find(L"test-key"), std::wstring::npos);
+        if (c.fault == Fault::KeyRefused || c.fault == Fault::QuotaExceeded) {
+            EXPECT_NE(outcome.text.find(L"。\n"), std::wstring::npos) << "what the service said, on its own line";
+        }
+        const auto received = server.ApiRequests();
+        ASSERT_EQ(received.size(), 1u) << fault;
+        EXPECT_EQ(received[0].problem, "") << fault;
+    }
+    SetEnvironmentVariableW(L"VELMORA_DEEPL_HOST", nullptr);
+}
+
+// Nothing is sent to a server whose certificate the system does not trust, and nothing without a key or a URL.
+TEST(ServiceRequests, AnUntrustedCertificateAndAMissingSettingEndBeforeAnyRequest) {
+    standin::Server server;
+    ASSERT_TRUE(server.StartTls(standin::Fault::None, false));
+    SetEnvironmentVariableW(L"VELMORA_DEEPL_HOST", server.TlsHostW().c_str());
+    const velmora::SecretText key(L"k", 1);
+    const std::wstring url = L"https://" + server.TlsHostW();
+    struct Case {
+        velmora::ServiceKind kind;
+        std::wstring url;
+        const velmora::SecretText* key;
+        const wchar_t* expected;
+    };
+    const Case cases[] = {
+        {velmora::ServiceKind::DeepL, L"", &key, L"証明書を確かめられなかった"},
+        {velmora::ServiceKind::LibreTranslate, url, nullptr, L"証明書を確かめられなかった"},
+        {velmora::ServiceKind::DeepL, L"", nullptr, L"DeepL API のキーが登録されていません。"},
+        {velmora::ServiceKind::LibreTranslate, L"", &key, L"URL が設定されていません。"},
+        {velmora::ServiceKind::LibreTranslate, L"ftp://localhost", &key, L"URL が正しくありません"},
+    };
+    for (const auto& c : cases) {
+        const velmora::ServiceRequest request{c.kind, c.url, c.key, L"JA", L"EN", L"こんにちは"};
+        const auto outcome = velmora::TranslateWithService(request, velmora::Deadline::FromNow(20000));
+        EXPECT_FALSE(outcome.ok);
+        EXPECT_NE(outcome.text.find(c.expected), std::wstring::npos) << common::ToUtf8(outcome.text);
+    }
+    EXPECT_TRUE(server.ApiRequests().empty());
+    SetEnvironmentVariableW(L"VELMORA_DEEPL_HOST", nullptr);
 }

@@ -112,10 +112,19 @@ TEST_F(Pending, ASlowOutcomeShowsThePendingBubbleThenThePopupInItsPlaceOrTheRepo
     const WNDCLASSW other{0, OtherProgram, 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr, L"OtherProgram"};
     RegisterClassW(&other);
     CreateWindowExW(0, other.lpszClassName, L"", WS_POPUP | WS_VISIBLE, 0, 900, 100, 100, 0, 0, 0, nullptr);
+    // The pages' two paths, and DeepL's.
+    const std::pair<const wchar_t*, const wchar_t*> paths[] = {{kBothPaths[0], nullptr}, {kBothPaths[1], nullptr},
+                                                               {kBothPaths[0], L"deepl"}};
+    server_->SetExpectedKey("pending-key");
     for (const bool fails : {false, true}) {
         server_->SetFault(fails ? standin::Fault::Http500 : standin::Fault::None);
-        for (const wchar_t* argument : kBothPaths) {
-            SCOPED_TRACE(testing::Message() << argument << (fails ? ", failing" : ""));
+        for (const auto& [argument, service] : paths) {
+            SCOPED_TRACE(testing::Message() << argument << (fails ? ", failing" : "") << (service ? ", DeepL" : ""));
+            std::optional<SavedServiceSettings> saved;
+            if (service) {
+                saved.emplace();
+                ChooseService(service, L"", L"pending-key");
+            }
             ASSERT_TRUE(Start(argument));
             // A few samples after the outcome too: the pending bubble must not come back.
             const std::vector<Sample> samples = SampleUntilSettled(client_, 15000, 6);
@@ -140,7 +149,7 @@ TEST_F(Pending, ASlowOutcomeShowsThePendingBubbleThenThePopupInItsPlaceOrTheRepo
             if (fails) {
                 const auto box = automation::WaitForMessageBox(client_.Pid(), 5000);
                 ASSERT_TRUE(box);
-                EXPECT_NE(box->text.find(L"HTTP 500"), std::wstring::npos) << box->text;
+                EXPECT_NE(box->text.find(service ? L"HTTP 503" : L"HTTP 500"), std::wstring::npos) << box->text;
                 EXPECT_FALSE(automation::WaitForAnyWindow(client_.Pid(), L"VelmoraPending", 0));  // not even hidden
                 automation::PressButton(box->hwnd, IDOK);
                 EXPECT_TRUE(client_.WaitExit(5000));

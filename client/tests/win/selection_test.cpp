@@ -187,7 +187,7 @@ class SelectionStart : public testing::Test {
 protected:
     static void SetUpTestSuite() {
         server_ = new standin::Server;
-        ASSERT_TRUE(server_->Start());
+        ASSERT_TRUE(server_->StartTls());
         target_ = new TargetProgram;
     }
     static void TearDownTestSuite() {
@@ -205,6 +205,7 @@ protected:
         auto process = automation::Launch(L"\"" + automation::WindowsPath(VELMORA_CLIENT_EXE) + L"\" " + argument,
                                           {{L"VELMORA_EXCITE_HOST", server_->HostW()},
                                            {L"VELMORA_INFOSEEK_HOST", server_->HostW()},
+                                           {L"VELMORA_DEEPL_HOST", server_->TlsHostW()},
                                            {L"VELMORA_FAKE_AUTOMATION", fake}});
         EXPECT_TRUE(process.has_value());
         return process ? std::move(*process) : Process();
@@ -243,6 +244,7 @@ TEST_F(SelectionStart, TranslatesExactlyTheSelectedTextAndGivesTheClipboardBack)
         std::string requestLine;
         const wchar_t* shown;
         bool copied;
+        const wchar_t* service = nullptr;  // the pages when none
     };
     const std::string excite = "GET /world/text/?wb_lp=ENJA&before=";
     const std::string q = "&lang=JA&toolbar=yes&c_id=velmora&translate= HTTP/1.1";
@@ -267,8 +269,18 @@ TEST_F(SelectionStart, TranslatesExactlyTheSelectedTextAndGivesTheClipboardBack)
         {L"auto", hello, L"none", excite + "Hello%20world HTTP/1.1", L"こんにちは、世界", true},
         {L"auto", {L"「こんにちは」", 1, 6}, L"none",
          "GET /world/text/?wb_lp=JAEN&before=%E3%81%93%E3%82%93%E3%81%AB%E3%81%A1%E3%81%AF HTTP/1.1", L"Hello", true},
+        // With a service chosen, the same selection goes to it.
+        {L"EJIFA", {L"Good morning", 0, 12}, L"none", "POST /v2/translate HTTP/1.1", L"おはようございます", true,
+         L"deepl"},
+        {L"JEhnA", {L"「こんにちは」", 1, 6}, L"none", "POST /translate HTTP/1.1", L"Hello", true, L"libretranslate"},
     };
+    server_->SetExpectedKey("selection-key");
     for (const Case& c : cases) {
+        std::optional<uidriver::SavedServiceSettings> saved;
+        if (c.service) {
+            saved.emplace();
+            uidriver::ChooseService(c.service, L"http://" + server_->HostW(), L"selection-key");
+        }
         const int copies = g_copies;
         Process client = Start(L"/selection " + std::wstring(c.code), c.selection, c.fake);
         EXPECT_EQ(uidriver::PopupText(client.Pid()), c.shown) << c.fake;
@@ -280,6 +292,9 @@ TEST_F(SelectionStart, TranslatesExactlyTheSelectedTextAndGivesTheClipboardBack)
             EXPECT_TRUE(KeptOutOfHistory()) << c.requestLine;
         }
         ExpectClipboardGivenBack(c.requestLine);
+        if (c.service) {
+            EXPECT_EQ(server_->ApiRequests().back().problem, "");
+        }
     }
 }
 

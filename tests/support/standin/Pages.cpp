@@ -70,6 +70,7 @@ std::string TranslationOf(const std::string& sourceUtf8) {
         {"Thank you very much", "どうもありがとうございます"},
         {"こんにちは", "Hello"},
         {"ありがとう", "Thank you"},
+        {"안녕하세요", "こんにちは"},
     };
     // The menu scripts pass the selection as it is; a stray blank around it must not change the answer.
     const size_t first = sourceUtf8.find_first_not_of(" \t\r\n");

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 
 #include "standin/Pages.h"
 
@@ -44,6 +45,23 @@ std::string ReadRequestHead(SOCKET s) {
         head.append(buffer, static_cast<size_t>(n));
     }
     return head;
+}
+
+// The rest of a request's body after its head, as long as Content-Length says (at most 1 MiB).
+std::string ReadRequestBody(SOCKET s, const std::string& head) {
+    const size_t start = head.find("\r\n\r\n");
+    std::string body = start == std::string::npos ? std::string() : head.substr(start + 4);
+    const size_t length =
+        std::min<size_t>(std::strtoul(HeaderValue(head, "Content-Length").c_str(), nullptr, 10), 1u << 20);
+    char buffer[4096];
+    while (body.size() < length) {
+        const int n = recv(s, buffer, sizeof buffer, 0);
+        if (n <= 0) {
+            break;
+        }
+        body.append(buffer, static_cast<size_t>(n));
+    }
+    return body;
 }
 
 std::string ToShiftJis(const std::string& utf8) {
@@ -106,6 +124,11 @@ void Server::Stop() {
     {
         std::lock_guard lock(mutex_);
         stopping_ = true;
+        if (tlsControl_ != kNoSocket) {
+            closesocket(tlsControl_);
+            tlsControl_ = kNoSocket;
+            tlsPort_ = 0;
+        }
         if (listener_ != kNoSocket) {
             closesocket(listener_);
             listener_ = kNoSocket;
@@ -127,6 +150,16 @@ void Server::Stop() {
     for (auto& w : workers) {
         w.join();
     }
+}
+
+std::vector<ApiRequest> Server::ApiRequests() const {
+    std::lock_guard lock(mutex_);
+    return apiRequests_;
+}
+
+void Server::SetExpectedKey(const std::string& key) {
+    std::lock_guard lock(mutex_);
+    expectedKey_ = key;
 }
 
 std::vector<std::string> Server::RequestLines() const {
@@ -179,6 +212,15 @@ void Server::Serve(uintptr_t socket) {
     }
     const size_t sp1 = line.find(' ');
     const std::string target = line.substr(sp1 + 1, line.rfind(' ') - sp1 - 1);
+    ApiRequest api;
+    api.service = ApiOfTarget(target);
+    if (!api.service.empty()) {
+        api.method = line.substr(0, sp1);
+        api.path = target;
+        api.authorization = HeaderValue(head, "Authorization");
+        api.contentType = HeaderValue(head, "Content-Type");
+        api.body = ReadRequestBody(s, head);
+    }
     const bool excite = target.rfind("/world/text/", 0) == 0;
     const bool infoseek = target.rfind("/amitext/indexUTF8.jsp", 0) == 0;
     const std::string source = FormDecode(QueryValue(target, excite ? "before" : "sourceText"));
@@ -222,7 +264,11 @@ void Server::Serve(uintptr_t socket) {
 
     std::string reply = Response("200 OK", type, body);
     const bool redirectOnce = fault == Fault::Redirect && target.find("&moved=1") == std::string::npos;
-    if (!excite && !infoseek) {
+    if (!api.service.empty()) {
+        std::lock_guard lock(mutex_);
+        reply = ApiAnswer(api, fault, expectedKey_);
+        apiRequests_.push_back(api);
+    } else if (!excite && !infoseek) {
         reply = Response("404 Not Found", "text/html", "<html><body>Not Found</body></html>");
     } else if (fault == Fault::Http500) {
         reply = Response("500 Internal Server Error", "text/html",

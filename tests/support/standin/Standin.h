@@ -9,6 +9,8 @@
 #include <thread>
 #include <vector>
 
+#include "standin/Api.h"
+
 namespace standin {
 
 enum class Fault {
@@ -26,6 +28,12 @@ enum class Fault {
     Redirect,      // one redirect to the same page, then the answer
     RedirectLoop,  // redirects without end
     BigPage,       // after half a second, the normal page behind 7 MiB of small elements: long to parse, under the cap
+    // The APIs' own answers (Http500 gives a 503 there, Redirect a 302, NotJson and MissingField a 200).
+    KeyRefused,       // 403
+    TooManyRequests,  // 429
+    QuotaExceeded,    // 456, DeepL's
+    NotJson,          // an HTML page
+    MissingField,     // JSON without the translation
 };
 
 enum class Charset {
@@ -46,6 +54,12 @@ public:
 
     // Listens on 127.0.0.1 at the given port (0: any free one).
     bool Start(Fault fault = Fault::None, uint16_t port = 0);
+    // Answers over TLS too (a native helper, tls_front.py, in front of the same service), with a certificate named
+    // localhost from the test CA that the Wine tests trust, or from one that nobody trusts: at TlsHost().
+    bool AddTls(bool trustedCertificate = true);
+    bool StartTls(Fault fault = Fault::None, bool trustedCertificate = true) {
+        return Start(fault) && AddTls(trustedCertificate);
+    }
     void Stop();
     void SetFault(Fault fault) { fault_ = fault; }
     void SetCharset(Charset charset) { charset_ = charset; }
@@ -56,9 +70,14 @@ public:
 
     [[nodiscard]] uint16_t Port() const { return port_; }
     [[nodiscard]] std::string Host() const { return "127.0.0.1:" + std::to_string(port_); }
+    [[nodiscard]] std::wstring TlsHostW() const { return L"localhost:" + std::to_wstring(tlsPort_); }
     [[nodiscard]] std::wstring HostW() const;
     // The request lines seen so far ("GET /world/text/?... HTTP/1.1"), oldest first.
     [[nodiscard]] std::vector<std::string> RequestLines() const;
+    // The API requests seen so far, as received and checked.
+    [[nodiscard]] std::vector<ApiRequest> ApiRequests() const;
+    // The key the APIs accept: DeepL's Authorization, LibreTranslate's api_key (empty: none may be sent).
+    void SetExpectedKey(const std::string& key);
 
 private:
     void AcceptLoop();
@@ -79,6 +98,10 @@ private:
     std::vector<uintptr_t> open_;
     std::vector<std::string> requests_;
     std::string translation_;
+    std::vector<ApiRequest> apiRequests_;
+    std::string expectedKey_;
+    uint16_t tlsPort_ = 0;
+    uintptr_t tlsControl_ = ~uintptr_t{0};  // closing it ends the TLS helper
 };
 
 }  // namespace standin

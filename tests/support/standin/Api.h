@@ -1,0 +1,29 @@
+// The stand-in's DeepL and LibreTranslate APIs: what a request must look like, and the answers, errors included.
+#pragma once
+#include <string>
+
+namespace standin {
+
+enum class Fault;
+
+// One API request as received, and what the stand-in found wrong with it (empty when it was as the API wants it).
+struct ApiRequest {
+    std::string service;  // "deepl" or "libretranslate"
+    std::string method;
+    std::string path;
+    std::string authorization;
+    std::string contentType;
+    std::string body;
+    std::string problem;
+};
+
+// "deepl" for /v2/translate, "libretranslate" for a path ending in /translate, empty for any other target.
+[[nodiscard]] std::string ApiOfTarget(const std::string& target);
+// The value of a header line (name case-insensitive) in a request head.
+[[nodiscard]] std::string HeaderValue(const std::string& head, const std::string& name);
+
+// Checks the request (method, content type, key, JSON body) and gives the whole HTTP answer for the fault;
+// `expectedKey` is the key the service accepts (for LibreTranslate empty means none may be sent).
+[[nodiscard]] std::string ApiAnswer(ApiRequest& request, Fault fault, const std::string& expectedKey);
+
+}  // namespace standin
