@@ -1,6 +1,7 @@
 // velmora.exe: one translation request per run, taken from the command line.
 #include <windows.h>
 
+#include <cstdlib>
 #include <optional>
 #include <string>
 
@@ -39,6 +40,14 @@ int RunMessageLoop() {
 }
 
 }  // namespace
+
+// The C++ runtime's default handler for an exception nobody catches prints the exception's demangled type to the
+// standard error, which a windowed program does not have; its demangler alone would be a tenth of the program.
+namespace __gnu_cxx {
+void __verbose_terminate_handler() {
+    std::abort();
+}
+}  // namespace __gnu_cxx
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);  // libraries from the system folder only

@@ -58,6 +58,23 @@ TEST(ServiceBodies, AreExactJsonWithTheTextEscaped) {
               R"({"q":"x","source":"en","target":"ja","format":"text","api_key":"k\"ey"})");
 }
 
+TEST(ServiceLimits, TheLongestStartThatFitsTheServicesBodyNeverSplitsAPair) {
+    const std::u16string english(200000, u'a');
+    const size_t deepl = FittingApiLength(ApiKind::DeepL, english);
+    EXPECT_LE(DeepLBody(english.substr(0, deepl), {u"EN", u"JA"}).size() + 512, kDeepLBodyLimit);
+    EXPECT_GT(DeepLBody(english.substr(0, deepl + 1), {u"EN", u"JA"}).size() + 512, kDeepLBodyLimit);
+    // Japanese takes three bytes a character, a quote two: both count as they go into the body.
+    const size_t room = kLibreBodyLimit - 512 - DeepLBody(u"", {u"EN", u"JA"}).size();
+    EXPECT_EQ(FittingApiLength(ApiKind::LibreTranslate, std::u16string(20000, u'あ')), room / 3);
+    EXPECT_EQ(FittingApiLength(ApiKind::LibreTranslate, std::u16string(10000, u'"')), room / 2);
+    std::u16string pairs;
+    for (int i = 0; i < 5000; ++i) {
+        pairs += u"😀";
+    }
+    EXPECT_EQ(FittingApiLength(ApiKind::LibreTranslate, pairs) % 2, 0u);
+    EXPECT_EQ(FittingApiLength(ApiKind::DeepL, u"short"), 5u);
+}
+
 TEST(ServiceAnswers, OnlyTheExpectedFieldInStrictJsonIsATranslation) {
     struct Case {
         ApiKind api;

@@ -308,20 +308,32 @@ TEST_F(SelectionStart, NothingSelectedAsksForASelectionWithEveryCode) {
     const Selection none{L"nothing is selected here", 3, 3}, blanks{L"a     b", 1, 6}, text{L"Hello world", 0, 11};
     const std::wstring words(5000, L'w');
     const Selection tooLong{words.c_str(), 0, 5000};
+    const std::wstring moreWords(20000, L'w');
+    const Selection tooLongForLibreTranslate{moreWords.c_str(), 0, 20000};
     struct Case {
         const wchar_t* code;
         const Selection& selection;
         bool terminal;
         const wchar_t* fake = L"none";
         std::wstring box = L"範囲を選択してください";  // the box's text begins so
+        const wchar_t* service = nullptr;
     };
     const Case cases[] = {{L"EJhnA", none, false},  {L"JEhnA", none, false},   {L"EJIFA", none, false},
                           {L"JEIFA", none, false},  {L"KJIFA", none, false},   {L"JKIFA", none, false},
                           {L"EJhnA", blanks, false}, {L"EJIFA", blanks, false}, {L"EJhnA", text, true},
                           {L"EJhnA", text, false, L"password:Good morning"},
-                          {L"EJhnA", tooLong, false, L"none", L"選択範囲が長すぎます（5000 文字）。この文章で一度に翻訳できるのは "}};
+                          {L"EJhnA", tooLong, false, L"none", L"選択範囲が長すぎます（5000 文字）。この文章で一度に翻訳できるのは "},
+                          {L"EJhnA", tooLongForLibreTranslate, false, L"none",
+                           L"選択範囲が長すぎます（20000 文字）。この文章で一度に翻訳できるのは 15821 文字までです。",
+                           L"libretranslate"}};
     const size_t requests = server_->RequestLines().size();
+    const size_t apiRequests = server_->ApiRequests().size();
     for (const Case& c : cases) {
+        std::optional<uidriver::SavedServiceSettings> saved;
+        if (c.service) {
+            saved.emplace();
+            uidriver::ChooseService(c.service, L"http://" + server_->HostW(), L"selection-key");
+        }
         const int copies = g_copies;
         Process client = Start(L"/selection " + std::wstring(c.code), c.selection, c.fake, c.terminal);
         const auto box = automation::WaitForMessageBox(client.Pid(), 20000);
@@ -340,6 +352,7 @@ TEST_F(SelectionStart, NothingSelectedAsksForASelectionWithEveryCode) {
         }
     }
     EXPECT_EQ(server_->RequestLines().size(), requests);
+    EXPECT_EQ(server_->ApiRequests().size(), apiRequests);
 }
 
 TEST_F(SelectionStart, AnUnknownCodeAfterTheSwitchEndsAtOnceAndCopiesNothing) {
