@@ -4,7 +4,7 @@ set -euo pipefail
 
 velmora_packages=(
     cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-dev libbenchmark-dev
-    g++-mingw-w64-i686-posix wine wine32 xvfb x11-utils imagemagick fonts-ipafont-gothic locales python3 rapidjson-dev
+    g++-mingw-w64-i686-posix wine wine32 xvfb x11-utils imagemagick fonts-ipafont-gothic locales python3 rapidjson-dev openssl
 )
 
 velmora_setup() {
