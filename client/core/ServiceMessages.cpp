@@ -30,6 +30,11 @@ std::u16string NoLibreUrlText(bool urlGiven) {
                  kWhere, u"で URL を入力してください。"});
 }
 
+std::u16string UnusableKeyText() {
+    return Join({u"保存されている API キーに使えない文字（改行など）が含まれています。", kWhere,
+                 u"でキーを入力し直してください。"});
+}
+
 std::u16string ServiceAnswerText(ApiKind api, int status, std::u16string_view serviceMessage) {
     const bool deepl = api == ApiKind::DeepL;
     const std::string digits = std::to_string(status);

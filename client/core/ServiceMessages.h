@@ -10,6 +10,8 @@ namespace velmora {
 // Before any request: no DeepL key stored, or no usable LibreTranslate URL (empty, or not http/https).
 [[nodiscard]] std::u16string NoDeepLKeyText();
 [[nodiscard]] std::u16string NoLibreUrlText(bool urlGiven);
+// A stored key with line breaks or other control characters, which would change the request itself.
+[[nodiscard]] std::u16string UnusableKeyText();
 
 // An answer that carried no translation: the sentence for its status, then on a line of its own what the service
 // said, when it said anything. A 2xx status here means the answer could not be read.

@@ -246,11 +246,10 @@ ApiAnswer PostJson(const std::wstring& url, const std::wstring& headers, const s
     if (!connection) {
         return fail(L"翻訳サービスに接続できませんでした。", GetLastError());
     }
-    // No redirect is followed (the text and a key would go elsewhere), no certificate problem is ignored, no
-    // stored login is offered on a 401.
+    // No redirect is followed (the text and a key would go elsewhere) and no certificate problem is ignored.
     const DWORD flags = INTERNET_FLAG_NO_AUTO_REDIRECT | INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE |
                         INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_NO_UI | INTERNET_FLAG_PRAGMA_NOCACHE |
-                        INTERNET_FLAG_NO_AUTH | (target->secure ? INTERNET_FLAG_SECURE : 0);
+                        (target->secure ? INTERNET_FLAG_SECURE : 0);
     const wchar_t* accept[] = {L"application/json", nullptr};
     common::UniqueInternet request(HttpOpenRequestW(connection.get(), L"POST", common::FromUtf8(target->target).c_str(),
                                                     nullptr, nullptr, accept, flags, 0));

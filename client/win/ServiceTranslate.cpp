@@ -49,6 +49,12 @@ Prepared Prepare(const ServiceRequest& request) {
     const std::u16string target = common::ToU16(request.targetLang);
     const LanguagePair pair{source, target};
     const std::u16string_view key = request.key ? View(request.key->Get()) : std::u16string_view();
+    // A key goes into a header or the JSON body as it is: one with a line break could add headers of its own.
+    for (char16_t c : key) {
+        if (c < 0x20 || c == 0x7F) {
+            return common::ToWide(UnusableKeyText());
+        }
+    }
     auto call = std::make_shared<PreparedCall>();
     size_t limit = 0;
     if (request.kind == ServiceKind::DeepL) {

@@ -379,6 +379,7 @@ TEST(ServiceRequests, EachAnswerEndsInTheTranslationOrItsReport) {
         {ServiceKind::DeepL, Fault::NotJson, true, L"応答を読み取れませんでした。"},
         {ServiceKind::DeepL, Fault::MissingField, true, L"応答を読み取れませんでした。"},
         {ServiceKind::DeepL, Fault::Redirect, true, L"転送しようとしました（HTTP 302）"},
+        {ServiceKind::DeepL, Fault::Hang, true, L"秒以内に応答しませんでした"},
         {ServiceKind::LibreTranslate, Fault::None, false, L"こんにちは、世界"},
         {ServiceKind::LibreTranslate, Fault::None, true, L"こんにちは、世界"},
         {ServiceKind::LibreTranslate, Fault::KeyRefused, true, L"LibreTranslate がキーを受け付けませんでした"},
@@ -392,7 +393,8 @@ TEST(ServiceRequests, EachAnswerEndsInTheTranslationOrItsReport) {
         SetEnvironmentVariableW(L"VELMORA_DEEPL_HOST", server.TlsHostW().c_str());
         const std::wstring url = c.tls ? L"https://" + server.TlsHostW() : L"http://" + server.HostW();
         const velmora::ServiceRequest request{c.kind, url + L"/", &key, L"EN", L"JA", L"Hello world"};
-        const auto outcome = velmora::TranslateWithService(request, velmora::Deadline::FromNow(20000));
+        const DWORD limitMs = c.fault == Fault::Hang ? 3000 : 20000;
+        const auto outcome = velmora::TranslateWithService(request, velmora::Deadline::FromNow(limitMs));
         const int fault = static_cast<int>(c.fault);
         EXPECT_EQ(outcome.ok, c.fault == Fault::None) << fault;
         EXPECT_NE(outcome.text.find(c.expected), std::wstring::npos) << fault << " " << common::ToUtf8(outcome.text);
@@ -413,6 +415,7 @@ TEST(ServiceRequests, AnUntrustedCertificateAndAMissingSettingEndBeforeAnyReques
     ASSERT_TRUE(server.StartTls(standin::Fault::None, false));
     SetEnvironmentVariableW(L"VELMORA_DEEPL_HOST", server.TlsHostW().c_str());
     const velmora::SecretText key(L"k", 1);
+    const velmora::SecretText injecting(L"k\r\nX-Other: 1", 14);
     const std::wstring url = L"https://" + server.TlsHostW();
     struct Case {
         velmora::ServiceKind kind;
@@ -424,6 +427,7 @@ TEST(ServiceRequests, AnUntrustedCertificateAndAMissingSettingEndBeforeAnyReques
         {velmora::ServiceKind::DeepL, L"", &key, L"証明書を確かめられなかった"},
         {velmora::ServiceKind::LibreTranslate, url, nullptr, L"証明書を確かめられなかった"},
         {velmora::ServiceKind::DeepL, L"", nullptr, L"DeepL API のキーが登録されていません。"},
+        {velmora::ServiceKind::DeepL, L"", &injecting, L"使えない文字（改行など）"},
         {velmora::ServiceKind::LibreTranslate, L"", &key, L"URL が設定されていません。"},
         {velmora::ServiceKind::LibreTranslate, L"ftp://localhost", &key, L"URL が正しくありません"},
     };
