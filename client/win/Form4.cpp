@@ -11,7 +11,8 @@
 namespace velmora {
 namespace {
 
-// OK and Cancel carry the ids the dialog keys send, so that Enter is OK and Escape is Cancel.
+// Away from IDOK and IDCANCEL, which the dialog keys send for Enter and Escape: a click on a button always means
+// that button, whichever control has the focus.
 enum : int {
     kOption1Id = 101,  // the pages
     kOption2Id,        // DeepL API
@@ -31,6 +32,8 @@ enum : int {
     kLabel5Id,
     kCommand3Id,  // 試す
     kText4Id,     // the trial's one line
+    kCommand4Id,  // OK
+    kCommand5Id,  // キャンセル
 };
 
 constexpr UINT kTrialCompleteMessage = WM_APP + 4;
@@ -83,8 +86,8 @@ constexpr ControlDesign kControls[] = {
     {kCommand3Id, L"BUTTON", L"試す(&T)", kButton, 0, 8, 292, 72, 24},
     // Read-only: the whole of a long error can still be scrolled, selected and copied from the one line.
     {kText4Id, L"EDIT", L"", kEdit | ES_READONLY, 0, 88, 296, 280, 18},
-    {IDOK, L"BUTTON", L"OK", kButton | BS_DEFPUSHBUTTON, 0, 196, 328, 80, 26},
-    {IDCANCEL, L"BUTTON", L"キャンセル", kButton, 0, 284, 328, 84, 26},
+    {kCommand4Id, L"BUTTON", L"OK", kButton | BS_DEFPUSHBUTTON, 0, 196, 328, 80, 26},
+    {kCommand5Id, L"BUTTON", L"キャンセル", kButton, 0, 284, 328, 84, 26},
 };
 
 constexpr std::pair<int, ServiceKind> kOptions[] = {{kOption1Id, ServiceKind::Page},
@@ -314,7 +317,7 @@ bool Form4::ApplyKey(int textId, const KeyField& field, const wchar_t* target) {
 }
 
 // Checks first, then the keys, then the choice: a service is never chosen before its key is in place.
-void Form4::OK_Click() {
+void Form4::Command4_Click() {
     const ServiceKind kind = Choice();
     const std::wstring url(TrimBlanks(ControlText(GetDlgItem(hwnd(), kText2Id))));
     const KeyField deepL = FieldOf(kText1Id, deepL_);
@@ -334,7 +337,7 @@ void Form4::OK_Click() {
     DestroyWindow(hwnd());
 }
 
-void Form4::Cancel_Click() {
+void Form4::Command5_Click() {
     DestroyWindow(hwnd());
 }
 
@@ -387,17 +390,23 @@ void Form4::OnCommand(int id, int code) {
         case kCommand3Id:
             Command3_Click();
             break;
+        case kCommand4Id:
+            Command4_Click();
+            break;
+        case kCommand5Id:
+            Command5_Click();
+            break;
         case IDOK:
-            // Enter on another button presses that button, as in a dialog; anywhere else it is OK.
-            if (HWND focus = GetFocus(); focus && IsChild(hwnd(), focus) && GetDlgCtrlID(focus) != IDOK &&
-                                         (SendMessageW(focus, WM_GETDLGCODE, 0, 0) & DLGC_UNDEFPUSHBUTTON)) {
+            // Enter: on a button it presses that button, as in a dialog; anywhere else it is OK.
+            if (HWND focus = GetFocus();
+                focus && IsChild(hwnd(), focus) && (SendMessageW(focus, WM_GETDLGCODE, 0, 0) & DLGC_UNDEFPUSHBUTTON)) {
                 SendMessageW(focus, BM_CLICK, 0, 0);
             } else {
-                OK_Click();
+                Command4_Click();
             }
             break;
         case IDCANCEL:
-            Cancel_Click();
+            Command5_Click();
             break;
     }
 }
@@ -417,7 +426,7 @@ LRESULT Form4::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
             Command3_Complete();
             return 0;
         case WM_CLOSE:
-            Cancel_Click();
+            Command5_Click();
             return 0;
         case WM_DESTROY:
             Form_Unload();

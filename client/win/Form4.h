@@ -37,8 +37,8 @@ class Form4 : public common::Window {
     void Command2_Click();
     void Command3_Click();
     void Command3_Complete();
-    void OK_Click();
-    void Cancel_Click();
+    void Command4_Click();  // OK
+    void Command5_Click();  // キャンセル
     void Form_Unload();
     void CreateControls();
     void LayOut(UINT dpi);

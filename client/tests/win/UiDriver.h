@@ -19,7 +19,7 @@ namespace uidriver {
 // The frame of the client's window tests: the stand-in service for the whole suite, the settings file saved
 // before each test (and left missing) and put back after it, and the client under test.
 class ClientTest : public testing::Test {
-  protected:
+protected:
     static void SetUpTestSuite();
     static void TearDownTestSuite();
     void SetUp() override;
