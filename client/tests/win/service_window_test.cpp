@@ -9,7 +9,6 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <map>
 #include <string>
 #include <thread>
 
@@ -62,93 +61,23 @@ TEST_F(ServiceStorage, OnlyExactTextValuesChooseAndTheSaveWritesBoth) {
     EXPECT_EQ(RegistryValue(L"LibreTranslateUrl"), SzValue(L"http://localhost:5000"));
 }
 
-// Keys in memory; when failing, it refuses every change.
-class FakeCredentials : public velmora::CredentialStore {
+// A Credential Manager that refuses every change.
+class RefusingCredentials : public velmora::CredentialStore {
   public:
-    std::optional<velmora::SecretText> Read(const wchar_t* target) override {
-        const auto found = keys.find(target);
-        return found == keys.end() ? std::nullopt
-                                   : std::optional(velmora::SecretText(found->second.data(), found->second.size()));
-    }
-    bool Write(const wchar_t* target, const velmora::SecretText& key) override {
+    std::optional<velmora::SecretText> Read(const wchar_t*) override { return std::nullopt; }
+    bool Write(const wchar_t*, const velmora::SecretText&) override {
         SetLastError(ERROR_ACCESS_DENIED);
-        return !failing && (keys[target] = key.Get(), true);
+        return false;
     }
-    bool Remove(const wchar_t* target) override { return !failing && (keys.erase(target), true); }
-
-    std::map<std::wstring, std::wstring> keys;
-    bool failing = false;
+    bool Remove(const wchar_t*) override { return false; }
 };
-
-// Runs the messages of a window of this thread until the condition holds.
-bool PumpUntil(const std::function<bool()>& condition) {
-    return automation::WaitUntil(
-        [&] {
-            MSG msg;
-            while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-                DispatchMessageW(&msg);
-            }
-            return condition();
-        },
-        5000);
-}
 
 void Click(HWND window, const wchar_t* text) {
     SendMessageW(ChildWithText(window, text), BM_CLICK, 0, 0);
 }
 
-TEST_F(ServiceStorage, TheTrialRunsBesideTheWindowWithWhatItHoldsAndShowsOneLine) {
-    FakeCredentials store;
-    store.keys[L"Velmora/DeepL"] = L"stored-key";
-    std::vector<std::tuple<ServiceKind, std::wstring, std::optional<std::wstring>>> seen;
-    velmora::TrialOutcome next;
-    const common::UniqueHandle release(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    velmora::Form4 form(store, [&](const velmora::ServiceTrial& trial) {
-        seen.emplace_back(trial.kind, trial.url, trial.key ? std::optional(trial.key->Get()) : std::nullopt);
-        WaitForSingleObject(release.get(), 10000);
-        return next;
-    });
-    ASSERT_TRUE(form.Show(false));
-    HWND window = form.hwnd();
-    HWND button = ChildWithText(window, L"試す(&T)");
-    auto lineIs = [&](const std::wstring& text) {
-        return PumpUntil([&] { return automation::WindowText(Child(window, L"Edit", 3)) == text; });
-    };
-    // Nothing typed: the stored key goes. The window answers while the worker waits.
-    Click(window, L"DeepL API(&D)");
-    next = {true, L"こんにちは"};
-    SendMessageW(button, BM_CLICK, 0, 0);
-    EXPECT_TRUE(lineIs(L"翻訳しています…"));
-    EXPECT_FALSE(IsWindowEnabled(button));
-    SetEvent(release.get());
-    EXPECT_TRUE(lineIs(L"Hello → こんにちは"));
-    EXPECT_TRUE(IsWindowEnabled(button));
-    // What is typed, unsaved, goes instead; an error's line breaks become blanks.
-    Click(window, L"LibreTranslate(&L)");
-    SetWindowTextW(Child(window, L"Edit", 1), L" http://127.0.0.1:9/ ");
-    SetWindowTextW(Child(window, L"Edit", 2), L" typed-key ");
-    next = {false, L"接続できませんでした。\r\n詳細"};
-    SendMessageW(button, BM_CLICK, 0, 0);
-    EXPECT_TRUE(lineIs(L"接続できませんでした。  詳細"));
-    // What cannot be tried is said at once, without a request.
-    Click(window, L"DeepL API(&D)");
-    Click(window, L"キーを削除(&E)");
-    SendMessageW(button, BM_CLICK, 0, 0);
-    EXPECT_TRUE(lineIs(L"DeepL API を使うには、DeepL の API キーを入力してください。"));
-    Click(window, L"翻訳ページ（依頼コードのとおり Excite / infoseek）(&P)");
-    SendMessageW(button, BM_CLICK, 0, 0);
-    EXPECT_TRUE(lineIs(L"翻訳ページは試せません。DeepL API か LibreTranslate を選んでください。"));
-
-    using Seen = decltype(seen)::value_type;
-    EXPECT_EQ(seen, (decltype(seen){Seen{ServiceKind::DeepL, L"", L"stored-key"},
-                                    Seen{ServiceKind::LibreTranslate, L"http://127.0.0.1:9/", L"typed-key"}}));
-    EXPECT_EQ(store.keys.size(), 1u);  // nothing saved without OK
-    EXPECT_FALSE(RegistryValue(L"Service"));
-}
-
 TEST_F(ServiceStorage, AKeyThatCannotBeStoredIsReportedAndNothingElseIsSaved) {
-    FakeCredentials store;
-    store.failing = true;
+    RefusingCredentials store;
     velmora::Form4 form(store);
     ASSERT_TRUE(form.Show(false));
     Click(form.hwnd(), L"DeepL API(&D)");
@@ -337,6 +266,53 @@ TEST_F(ServiceWindow, OkRefusesWhatCannotWorkAndSavesNothing) {
     EXPECT_EQ(RegistryValue(L"LibreTranslateUrl"), SzValue(L"https://localhost:5000/"));
     ASSERT_TRUE(ReadCredential(L"Velmora/LibreTranslate"));
     EXPECT_EQ(ReadCredential(L"Velmora/LibreTranslate")->blob, L"lt-key");
+}
+
+TEST_F(ServiceWindow, TryShowsTheAnswerOrTheErrorForWhatTheWindowHolds) {
+    ASSERT_TRUE(velmora::SystemCredentials().Write(velmora::kDeepLCredential, velmora::SecretText(L"stored:fx", 9)));
+    server_->SetExpectedKey("stored:fx");
+    server_->SetAnswerDelay(1500);
+    const size_t before = server_->ApiRequests().size();
+    HWND window = OpenAlone();
+    ASSERT_TRUE(window);
+    auto lineShows = [&](const std::wstring& text) {
+        return automation::WaitUntil([&] { return automation::WindowText(Child(window, L"Edit", 3)) == text; }, 10000);
+    };
+    // Nothing typed: the stored key goes; the window answers while it waits.
+    Key('D', VK_MENU);
+    Key('T', VK_MENU);
+    EXPECT_TRUE(lineShows(L"翻訳しています…"));
+    EXPECT_FALSE(IsWindowEnabled(ChildWithText(window, L"試す(&T)")));
+    EXPECT_TRUE(lineShows(L"Hello → 【訳】Hello"));
+    // A typed key goes instead, unsaved; the service's error is the one line.
+    server_->SetAnswerDelay(0);
+    server_->SetExpectedKey("typed:fx");
+    server_->SetFault(standin::Fault::KeyRefused);
+    Key('K', VK_MENU);
+    Type(L"typed:fx");
+    Key('T', VK_MENU);
+    EXPECT_TRUE(automation::WaitUntil(
+        [&] { return automation::WindowText(Child(window, L"Edit", 3)).find(L"Wrong key") != std::wstring::npos; },
+        10000))
+        << automation::WindowText(Child(window, L"Edit", 3));
+    EXPECT_EQ(automation::WindowText(Child(window, L"Edit", 3)).find_first_of(L"\r\n"), std::wstring::npos);
+    // LibreTranslate at the typed address, without a key.
+    server_->SetFault(standin::Fault::None);
+    server_->SetExpectedKey("");
+    Key('L', VK_MENU);
+    Key('U', VK_MENU);
+    Type(L"http://" + server_->HostW());
+    Key('T', VK_MENU);
+    EXPECT_TRUE(lineShows(L"Hello → 【訳】Hello"));
+    CloseWith(VK_ESCAPE);
+
+    const auto requests = server_->ApiRequests();
+    ASSERT_EQ(requests.size(), before + 3);
+    EXPECT_EQ(requests[before].authorization, "DeepL-Auth-Key stored:fx");
+    EXPECT_EQ(requests[before + 1].authorization, "DeepL-Auth-Key typed:fx");
+    EXPECT_EQ(requests[before + 2].body, R"({"q":"Hello","source":"en","target":"ja","format":"text"})");
+    EXPECT_FALSE(RegistryValue(L"Service"));
+    EXPECT_EQ(ReadCredential(L"Velmora/DeepL")->blob, L"stored:fx");
 }
 
 TEST_F(ServiceWindow, HasItsLayoutAtEachDpiAndTabGoesRound) {
