@@ -28,7 +28,15 @@ bool StartTrial(TrialFunction function,
     auto owned = std::make_shared<ServiceTrial>(std::move(trial));
     return static_cast<bool>(
         StartWorker([function = std::move(function), owned, mailbox = std::move(mailbox), window, message] {
-            mailbox->Put(function(*owned));
+            TrialOutcome outcome = function(*owned);
+            // A server may repeat what it was sent in its error; the key must not reach the window's text.
+            if (owned->key && !owned->key->Empty()) {
+                const std::wstring& key = owned->key->Get();
+                for (size_t at = outcome.text.find(key); at != std::wstring::npos; at = outcome.text.find(key, at)) {
+                    outcome.text.replace(at, key.size(), key.size(), L'*');
+                }
+            }
+            mailbox->Put(std::move(outcome));
             PostMessageW(window, message, 0, 0);
         }));
 }
