@@ -6,6 +6,7 @@
 
 #include "common/Dpi.h"
 #include "win/Controls.h"
+#include "win/PasswordField.h"
 #include "win/ServiceStore.h"
 
 namespace velmora {
@@ -199,23 +200,13 @@ void Form4::Option_Click() {
 
 KeyField Form4::FieldOf(int textId, const KeyField& remembered) const {
     KeyField field = remembered;
-    field.typed = !TypedKey(textId).Empty();
+    field.typed = !ReadPasswordField(GetDlgItem(hwnd(), textId)).Empty();
     return field;
-}
-
-SecretText Form4::TypedKey(int textId) const {
-    HWND edit = GetDlgItem(hwnd(), textId);
-    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(edit)) + 1, L'\0');
-    text.resize(static_cast<size_t>(GetWindowTextW(edit, text.data(), static_cast<int>(text.size()))));
-    const std::wstring_view trimmed = TrimBlanks(text);
-    SecretText key(trimmed.data(), trimmed.size());
-    SecretText::WipeString(text);
-    return key;
 }
 
 std::optional<SecretText> Form4::KeyFor(int textId, const KeyField& field, const wchar_t* target) {
     if (field.typed) {
-        return TypedKey(textId);
+        return ReadPasswordField(GetDlgItem(hwnd(), textId));
     }
     return field.stored && !field.removing ? store_.Read(target) : std::nullopt;
 }
@@ -307,7 +298,7 @@ void Form4::ShowProblem(const FormProblem& problem) {
 bool Form4::ApplyKey(int textId, const KeyField& field, const wchar_t* target) {
     switch (ChooseKeyAction(field)) {
         case KeyAction::Replace:
-            return store_.Write(target, TypedKey(textId));
+            return store_.Write(target, ReadPasswordField(GetDlgItem(hwnd(), textId)));
         case KeyAction::Remove:
             return store_.Remove(target);
         case KeyAction::Keep:
@@ -341,21 +332,9 @@ void Form4::Command5_Click() {
     DestroyWindow(hwnd());
 }
 
-// The key fields' text is overwritten in place before the controls free it.
-void Form4::WipeKeyFields() {
-    for (int id : {kText1Id, kText3Id}) {
-        HWND edit = GetDlgItem(hwnd(), id);
-        const int length = GetWindowTextLengthW(edit);
-        if (length > 0) {
-            SetWindowTextW(edit, std::wstring(static_cast<size_t>(length), L' ').c_str());
-        }
-        SetWindowTextW(edit, L"");
-        SendMessageW(edit, EM_EMPTYUNDOBUFFER, 0, 0);
-    }
-}
-
 void Form4::Form_Unload() {
-    WipeKeyFields();
+    WipePasswordField(GetDlgItem(hwnd(), kText1Id));
+    WipePasswordField(GetDlgItem(hwnd(), kText3Id));
     trialOutcome_.reset();
     if (closed_) {
         closed_();

@@ -46,16 +46,14 @@ class Form4 : public common::Window {
 
     [[nodiscard]] ServiceKind Choice() const;
     void SetChoice(ServiceKind kind);
-    // A key field's state, and the key typed into it (trimmed), which never goes anywhere but into `store_`.
+    // A key field's state; the key typed into it never goes anywhere but into `store_` or a trial.
     [[nodiscard]] KeyField FieldOf(int textId, const KeyField& remembered) const;
-    [[nodiscard]] SecretText TypedKey(int textId) const;
     // The key the window stands for: the typed one, else the stored one unless its removal is asked for.
     [[nodiscard]] std::optional<SecretText> KeyFor(int textId, const KeyField& field, const wchar_t* target);
     [[nodiscard]] bool ApplyKey(int textId, const KeyField& field, const wchar_t* target);
     void RemoveKey(int textId, KeyField& field);
     void ShowKeyState();
     void ShowProblem(const FormProblem& problem);
-    void WipeKeyFields();
 
     CredentialStore& store_;
     TrialFunction trial_;
