@@ -97,7 +97,7 @@ constexpr const wchar_t* kServiceValues[] = {L"Service", L"LibreTranslateUrl"};
 constexpr const wchar_t* kCredentials[] = {L"Velmora/DeepL", L"Velmora/LibreTranslate"};
 }  // namespace
 
-std::optional<std::pair<DWORD, std::vector<BYTE>>> RegistryValue(const wchar_t* name) {
+RegistryData RegistryValue(const wchar_t* name) {
     DWORD type = 0;
     DWORD size = 0;
     if (RegGetValueW(HKEY_CURRENT_USER, kServiceKey, name, RRF_RT_ANY | RRF_NOEXPAND, &type, nullptr, &size) !=
@@ -155,37 +155,32 @@ void ChooseService(const wchar_t* service, const std::wstring& libreTranslateUrl
 
 SavedServiceSettings::SavedServiceSettings() {
     for (const wchar_t* name : kServiceValues) {
-        values_.push_back({name, RegistryValue(name)});
+        values_.emplace_back(name, RegistryValue(name));
         RegDeleteKeyValueW(HKEY_CURRENT_USER, kServiceKey, name);
     }
     for (const wchar_t* target : kCredentials) {
-        Saved saved{target, std::nullopt};
-        if (const auto stored = ReadCredential(target)) {
-            const auto* bytes = reinterpret_cast<const BYTE*>(stored->blob.data());
-            saved.value = std::pair{stored->persist, std::vector<BYTE>(bytes, bytes + stored->blobBytes)};
-        }
-        keys_.push_back(std::move(saved));
+        keys_.emplace_back(target, ReadCredential(target));
         CredDeleteW(target, CRED_TYPE_GENERIC, 0);
     }
 }
 
 SavedServiceSettings::~SavedServiceSettings() {
-    for (const Saved& saved : values_) {
-        RegDeleteKeyValueW(HKEY_CURRENT_USER, kServiceKey, saved.name);
-        if (saved.value) {
-            SetRegistryValue(saved.name, saved.value->first, saved.value->second.data(),
-                             static_cast<DWORD>(saved.value->second.size()));
+    for (const auto& [name, value] : values_) {
+        RegDeleteKeyValueW(HKEY_CURRENT_USER, kServiceKey, name);
+        if (value) {
+            SetRegistryValue(name, value->first, value->second.data(), static_cast<DWORD>(value->second.size()));
         }
     }
-    for (const Saved& saved : keys_) {
-        CredDeleteW(saved.name, CRED_TYPE_GENERIC, 0);
-        if (saved.value) {
+    for (const auto& [target, stored] : keys_) {
+        CredDeleteW(target, CRED_TYPE_GENERIC, 0);
+        if (stored) {
             CREDENTIALW credential{};
             credential.Type = CRED_TYPE_GENERIC;
-            credential.TargetName = const_cast<wchar_t*>(saved.name);
-            credential.Persist = saved.value->first;
-            credential.CredentialBlobSize = static_cast<DWORD>(saved.value->second.size());
-            credential.CredentialBlob = const_cast<BYTE*>(saved.value->second.data());
+            credential.TargetName = const_cast<wchar_t*>(target);
+            credential.UserName = const_cast<wchar_t*>(stored->userName.c_str());
+            credential.Persist = stored->persist;
+            credential.CredentialBlobSize = stored->blobBytes;
+            credential.CredentialBlob = reinterpret_cast<BYTE*>(const_cast<wchar_t*>(stored->blob.data()));
             CredWriteW(&credential, 0);
         }
     }

@@ -44,26 +44,10 @@ extern const std::wstring kSettingsFile;
 [[nodiscard]] std::string ReadIni();
 void WriteIni(const std::string& bytes);
 
-// The service choice (HKEY_CURRENT_USER\\Software\\Velmora) and both keys of Credential Manager: saved and removed
-// when made, so that a test starts from none, and put back as they were when it goes.
-class SavedServiceSettings {
-  public:
-    SavedServiceSettings();
-    ~SavedServiceSettings();
-    SavedServiceSettings(const SavedServiceSettings&) = delete;
-    SavedServiceSettings& operator=(const SavedServiceSettings&) = delete;
-
-  private:
-    struct Saved {
-        const wchar_t* name;
-        std::optional<std::pair<DWORD, std::vector<BYTE>>> value;  // type and bytes, or none
-    };
-    std::vector<Saved> values_;
-    std::vector<Saved> keys_;
-};
 extern const wchar_t kServiceKey[];
-// A value under the service key as its type and bytes; nothing when missing.
-[[nodiscard]] std::optional<std::pair<DWORD, std::vector<BYTE>>> RegistryValue(const wchar_t* name);
+using RegistryData = std::optional<std::pair<DWORD, std::vector<BYTE>>>;  // type and bytes, or none
+// A value under the service key; nothing when missing.
+[[nodiscard]] RegistryData RegistryValue(const wchar_t* name);
 void SetRegistryValue(const wchar_t* name, DWORD type, const void* bytes, DWORD size);
 // A generic credential as CredReadW gives it: the blob as text (no terminator expected), its persistence and user.
 struct StoredCredential {
@@ -76,6 +60,20 @@ struct StoredCredential {
 // Chooses a service as the service window saves it: `Service` and `LibreTranslateUrl`, and the service's key (none
 // when null) in Credential Manager. For use inside a SavedServiceSettings.
 void ChooseService(const wchar_t* service, const std::wstring& libreTranslateUrl = L"", const wchar_t* key = nullptr);
+
+// The service choice (HKEY_CURRENT_USER\\Software\\Velmora) and both keys of Credential Manager: saved and removed
+// when made, so that a test starts from none, and put back as they were when it goes.
+class SavedServiceSettings {
+  public:
+    SavedServiceSettings();
+    ~SavedServiceSettings();
+    SavedServiceSettings(const SavedServiceSettings&) = delete;
+    SavedServiceSettings& operator=(const SavedServiceSettings&) = delete;
+
+  private:
+    std::vector<std::pair<const wchar_t*, RegistryData>> values_;
+    std::vector<std::pair<const wchar_t*, std::optional<StoredCredential>>> keys_;
+};
 
 // The colour on screen at a point of a window's client area.
 [[nodiscard]] COLORREF ScreenPixel(HWND window, int x, int y);
