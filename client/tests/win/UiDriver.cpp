@@ -71,11 +71,10 @@ HWND ClientTest::OpenMenu() {
 }
 
 bool ClientTest::StartClient(const std::wstring& argument) {
-    auto process =
-        automation::Launch(L"\"" + automation::WindowsPath(VELMORA_CLIENT_EXE) + L"\" " + argument,
-                           {{L"VELMORA_EXCITE_HOST", server_->HostW()},
-                            {L"VELMORA_INFOSEEK_HOST", server_->HostW()},
-                            {L"VELMORA_DEEPL_HOST", server_->TlsHostW()}});
+    auto process = automation::Launch(L"\"" + automation::WindowsPath(VELMORA_CLIENT_EXE) + L"\" " + argument,
+                                      {{L"VELMORA_EXCITE_HOST", server_->HostW()},
+                                       {L"VELMORA_INFOSEEK_HOST", server_->HostW()},
+                                       {L"VELMORA_DEEPL_HOST", server_->TlsHostW()}});
     if (process) {
         client_ = std::move(*process);
     }
@@ -91,10 +90,21 @@ void WriteIni(const std::string& bytes) {
     std::ofstream(std::filesystem::path(kSettingsFile), std::ios::binary | std::ios::trunc) << bytes;
 }
 
-const wchar_t kServiceKey[] = L"Software\\Velmora";
 namespace {
+constexpr wchar_t kServiceKey[] = L"Software\\Velmora";
 constexpr const wchar_t* kServiceValues[] = {L"Service", L"LibreTranslateUrl"};
 constexpr const wchar_t* kCredentials[] = {L"Velmora/DeepL", L"Velmora/LibreTranslate"};
+
+bool WriteCredential(const wchar_t* target, const StoredCredential& stored) {
+    CREDENTIALW credential{};
+    credential.Type = CRED_TYPE_GENERIC;
+    credential.TargetName = const_cast<wchar_t*>(target);
+    credential.UserName = stored.userName.empty() ? nullptr : const_cast<wchar_t*>(stored.userName.c_str());
+    credential.Persist = stored.persist;
+    credential.CredentialBlobSize = stored.blobBytes;
+    credential.CredentialBlob = reinterpret_cast<BYTE*>(const_cast<wchar_t*>(stored.blob.data()));
+    return CredWriteW(&credential, 0) != FALSE;
+}
 }  // namespace
 
 RegistryData RegistryValue(const wchar_t* name) {
@@ -143,13 +153,9 @@ void ChooseService(const wchar_t* service, const std::wstring& libreTranslateUrl
                          static_cast<DWORD>((values[i].size() + 1) * sizeof(wchar_t)));
     }
     if (key) {
-        CREDENTIALW credential{};
-        credential.Type = CRED_TYPE_GENERIC;
-        credential.TargetName = const_cast<wchar_t*>(kCredentials[std::wstring(service) == L"deepl" ? 0 : 1]);
-        credential.Persist = CRED_PERSIST_LOCAL_MACHINE;
-        credential.CredentialBlobSize = static_cast<DWORD>(wcslen(key) * sizeof(wchar_t));
-        credential.CredentialBlob = reinterpret_cast<BYTE*>(const_cast<wchar_t*>(key));
-        EXPECT_TRUE(CredWriteW(&credential, 0));
+        EXPECT_TRUE(
+            WriteCredential(kCredentials[std::wstring(service) == L"deepl" ? 0 : 1],
+                            {key, static_cast<DWORD>(wcslen(key) * sizeof(wchar_t)), CRED_PERSIST_LOCAL_MACHINE, L""}));
     }
 }
 
@@ -174,14 +180,7 @@ SavedServiceSettings::~SavedServiceSettings() {
     for (const auto& [target, stored] : keys_) {
         CredDeleteW(target, CRED_TYPE_GENERIC, 0);
         if (stored) {
-            CREDENTIALW credential{};
-            credential.Type = CRED_TYPE_GENERIC;
-            credential.TargetName = const_cast<wchar_t*>(target);
-            credential.UserName = const_cast<wchar_t*>(stored->userName.c_str());
-            credential.Persist = stored->persist;
-            credential.CredentialBlobSize = stored->blobBytes;
-            credential.CredentialBlob = reinterpret_cast<BYTE*>(const_cast<wchar_t*>(stored->blob.data()));
-            CredWriteW(&credential, 0);
+            WriteCredential(target, *stored);
         }
     }
 }

@@ -19,7 +19,7 @@ namespace uidriver {
 // The frame of the client's window tests: the stand-in service for the whole suite, the settings file saved
 // before each test (and left missing) and put back after it, and the client under test.
 class ClientTest : public testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite();
     static void TearDownTestSuite();
     void SetUp() override;
@@ -44,9 +44,8 @@ extern const std::wstring kSettingsFile;
 [[nodiscard]] std::string ReadIni();
 void WriteIni(const std::string& bytes);
 
-extern const wchar_t kServiceKey[];
 using RegistryData = std::optional<std::pair<DWORD, std::vector<BYTE>>>;  // type and bytes, or none
-// A value under the service key; nothing when missing.
+// A value under HKEY_CURRENT_USER\Software\Velmora; nothing when missing.
 [[nodiscard]] RegistryData RegistryValue(const wchar_t* name);
 void SetRegistryValue(const wchar_t* name, DWORD type, const void* bytes, DWORD size);
 // A generic credential as CredReadW gives it: the blob as text (no terminator expected), its persistence and user.
