@@ -324,7 +324,6 @@ TEST_F(ServiceWindow, HasItsLayoutAtEachDpiAndTabGoesRound) {
     EXPECT_EQ(FocusOf(window), ChildWithText(window, L"DeepL API(&D)"));
     EXPECT_EQ(SendMessageW(FocusOf(window), BM_GETCHECK, 0, 0), BST_CHECKED);
     CloseWith(VK_ESCAPE);
-    EXPECT_FALSE(RegistryValue(L"Service"));
 }
 
 TEST_F(ServiceWindow, OpensFromThePopupMenuAboveThePopupAndLeavesTheClientRunning) {
