@@ -19,12 +19,14 @@ struct PreparedCall {
     std::wstring url;
     std::wstring headers;
     std::string body;
+    std::string key;  // as the answer would repeat it, to be masked there
     PreparedCall() = default;
     PreparedCall(const PreparedCall&) = delete;
     PreparedCall& operator=(const PreparedCall&) = delete;
     ~PreparedCall() {
         SecretText::WipeString(headers);
         WipeBytes(body);
+        WipeBytes(key);
     }
 };
 
@@ -56,6 +58,15 @@ Prepared Prepare(const ServiceRequest& request) {
         }
     }
     auto call = std::make_shared<PreparedCall>();
+    if (request.key && !key.empty()) {
+        // UTF-8, as the answer would carry it; sized first so that no partial copy is left in freed memory.
+        const std::wstring& wide = request.key->Get();
+        const int n =
+            WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
+        call->key.resize(n > 0 ? static_cast<size_t>(n) : 0);
+        WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), call->key.data(), n, nullptr,
+                            nullptr);
+    }
     size_t limit = 0;
     if (request.kind == ServiceKind::DeepL) {
         if (key.empty()) {
@@ -85,11 +96,22 @@ Prepared Prepare(const ServiceRequest& request) {
     return call;
 }
 
+// A server may repeat what it was sent in its error ("wrong key: ..."); the key must never reach the report's box.
+void MaskKey(std::string& answer, const std::string& key) {
+    if (key.empty()) {
+        return;
+    }
+    for (size_t at = answer.find(key); at != std::string::npos; at = answer.find(key, at + key.size())) {
+        answer.replace(at, key.size(), key.size(), '*');
+    }
+}
+
 FetchResult Call(const PreparedCall& call, ULONGLONG deadline) {
     ApiAnswer answer = PostJson(call.url, call.headers, call.body, deadline);
     if (!answer.answered) {
         return std::move(answer.failure);
     }
+    MaskKey(answer.body, call.key);
     FetchResult result;
     if (answer.status >= 200 && answer.status <= 299) {
         if (auto translation = TranslationOfAnswer(call.api, answer.body)) {
