@@ -1,6 +1,6 @@
 // The real velmora.exe, started with exact command lines, against the stand-in service.
-#include <wincred.h>
 #include <windows.h>
+#include <wincred.h>
 
 #include <gtest/gtest.h>
 
@@ -114,8 +114,8 @@ TEST(ExciteRequest, KeepsQueryDelimitersInsideTheText) {
 TEST(ExciteRequest, DecodesShiftJisPagesAndJapaneseText) {
     standin::Server server;
     ASSERT_TRUE(server.Start());
-    for (auto charset :
-         {standin::Charset::ShiftJisHeader, standin::Charset::ShiftJisMetaOnly, standin::Charset::ShiftJisUndeclared}) {
+    for (auto charset : {standin::Charset::ShiftJisHeader, standin::Charset::ShiftJisMetaOnly,
+                         standin::Charset::ShiftJisUndeclared}) {
         server.SetCharset(charset);
         Process client = Start(L"JEhnAありがとう", &server);
         EXPECT_EQ(PopupText(client), L"Thank you") << static_cast<int>(charset);
@@ -162,7 +162,8 @@ TEST(ServiceRequest, TheCommandLineTextGoesToTheChosenServiceAndItsAnswerShows) 
         {L"libretranslate", L"http://" + server.HostW(), L"KJIFA안녕하세요",
          R"({"q":"안녕하세요","source":"ko","target":"ja","format":"text","api_key":"the-key"})", L"こんにちは"},
         {L"libretranslate", L"https://" + server.TlsHostW() + L"/", L"JKIFAa & b\r%0Dc",
-         R"({"q":"a & b\r\nc","source":"ja","target":"ko","format":"text","api_key":"the-key"})", L"【訳】a & b\r\nc"},
+         R"({"q":"a & b\r\nc","source":"ja","target":"ko","format":"text","api_key":"the-key"})",
+         L"【訳】a & b\r\nc"},
     };
     server.SetExpectedKey("the-key");
     for (const auto& c : cases) {
@@ -248,9 +249,8 @@ TEST(InfoseekRequest, EachCodeSendsItsUrlAndShowsTheTranslation) {
         {L"JEIFAあ", "GET /amitext/indexUTF8.jsp?langpair=2,1&sourceText=%E3%81%82" + q, L"【訳】あ"},
         {L"KJIFA안녕 & <b>", "GET /amitext/indexUTF8.jsp?langpair=9,2&sourceText=%EC%95%88%EB%85%95%20%26%20<b>" + q,
          L"【訳】안녕 & <b>"},
-        {L"JKIFAこんにちは",
-         "GET /amitext/indexUTF8.jsp?langpair=2,9&sourceText=" +
-             std::string("%E3%81%93%E3%82%93%E3%81%AB%E3%81%A1%E3%81%AF") + q,
+        {L"JKIFAこんにちは", "GET /amitext/indexUTF8.jsp?langpair=2,9&sourceText=" +
+                                   std::string("%E3%81%93%E3%82%93%E3%81%AB%E3%81%A1%E3%81%AF") + q,
          L"Hello"},
         {L"EJIFA", "GET /amitext/indexUTF8.jsp?langpair=1,2&sourceText=" + q, L"【訳】"},
     };
