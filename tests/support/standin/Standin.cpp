@@ -87,7 +87,7 @@ std::wstring Server::HostW() const {
     return std::wstring(host.begin(), host.end());
 }
 
-bool Server::Start(Fault fault, uint16_t port) {
+bool Server::Start(Fault fault, uint16_t port, bool accept) {
     static WinsockInit winsock;
     fault_ = fault;
     stopping_ = false;
@@ -116,7 +116,13 @@ bool Server::Start(Fault fault, uint16_t port) {
         return false;
     }
     listener_ = s;
-    acceptor_ = std::thread([this] { AcceptLoop(); });
+    return !accept || StartAccepting();
+}
+
+bool Server::StartAccepting() {
+    if (!acceptor_.joinable()) {
+        acceptor_ = std::thread([this] { AcceptLoop(); });
+    }
     return true;
 }
 
@@ -206,6 +212,12 @@ void Server::Serve(uintptr_t socket) {
     const SOCKET s = socket;
     const std::string head = ReadRequestHead(s);
     const std::string line = head.substr(0, head.find("\r\n"));
+    if (line == "GET /tls-front-ready HTTP/1.0") {
+        // The TLS helper's own first request (see tls_front.py): answered, never counted as a client's.
+        SendAll(s, "HTTP/1.0 204 No Content\r\n\r\n");
+        Finish(socket);
+        return;
+    }
     {
         std::lock_guard lock(mutex_);
         requests_.push_back(line);
@@ -301,6 +313,11 @@ void Server::Serve(uintptr_t socket) {
         while (recv(s, drain, sizeof drain, 0) > 0) {
         }
     }
+    Finish(socket);
+}
+
+void Server::Finish(uintptr_t socket) {
+    const SOCKET s = socket;
     std::lock_guard lock(mutex_);
     std::erase(open_, socket);
     closesocket(s);

@@ -53,12 +53,15 @@ public:
     ~Server() { Stop(); }
 
     // Listens on 127.0.0.1 at the given port (0: any free one).
-    bool Start(Fault fault = Fault::None, uint16_t port = 0);
+    bool Start(Fault fault = Fault::None, uint16_t port = 0, bool accept = true);
+    bool StartAccepting();
     // Answers over TLS too (a native helper, tls_front.py, in front of the same service), with a certificate named
     // localhost from the test CA that the Wine tests trust, or from one that nobody trusts: at TlsHost().
     bool AddTls(bool trustedCertificate = true);
+    // The helper is started before this server accepts anything: under Wine a Unix program started while a thread
+    // is blocked in accept() now and then left that accept() waiting for good.
     bool StartTls(Fault fault = Fault::None, bool trustedCertificate = true) {
-        return Start(fault) && AddTls(trustedCertificate);
+        return Start(fault, 0, false) && AddTls(trustedCertificate) && StartAccepting();
     }
     void Stop();
     void SetFault(Fault fault) { fault_ = fault; }
@@ -81,6 +84,7 @@ public:
 
 private:
     void AcceptLoop();
+    void Finish(uintptr_t socket);  // closes a served connection and lets its worker be joined
     void Serve(uintptr_t socket);
     bool Pause(int milliseconds);  // false once the server stops
 

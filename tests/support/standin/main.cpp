@@ -34,7 +34,8 @@ int wmain(int argc, wchar_t** argv) {
     }
     standin::Server server;
     server.SetAnswerDelay(delayMs);
-    if (!server.Start(fault, static_cast<uint16_t>(port))) {
+    // With TLS the helper is started before anything is accepted (see Server::StartTls).
+    if (!server.Start(fault, static_cast<uint16_t>(port), !tls)) {
         std::fprintf(stderr, "standin: cannot listen on 127.0.0.1:%u\n", port);
         return 1;
     }
@@ -43,6 +44,7 @@ int wmain(int argc, wchar_t** argv) {
     if (tls && server.AddTls()) {
         std::printf("and over TLS on %ls\n", server.TlsHostW().c_str());
     }
+    server.StartAccepting();
     std::fflush(stdout);
     std::this_thread::sleep_for(std::chrono::seconds(seconds));
     return 0;

@@ -49,6 +49,19 @@ def serve(conn, context, backend_port):
                 pass
 
 
+def wait_until_served(backend_port):
+    """One small request of our own, answered, before any client's connection is taken: the stand-in starts
+    accepting only after this helper has started, so a client's first request never waits on that."""
+    for _ in range(20):
+        try:
+            with socket.create_connection(("127.0.0.1", backend_port), timeout=2) as probe:
+                probe.sendall(b"GET /tls-front-ready HTTP/1.0\r\n\r\n")
+                if probe.recv(64):
+                    return
+        except OSError:
+            pass
+
+
 def main():
     cert, key, backend_port, control_port = sys.argv[1], sys.argv[2], int(sys.argv[3]), int(sys.argv[4])
     context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
@@ -58,6 +71,7 @@ def main():
     listener.listen(64)
     control = socket.create_connection(("127.0.0.1", control_port))
     control.sendall(b"%d\n" % listener.getsockname()[1])
+    wait_until_served(backend_port)
 
     def watch():
         try:
