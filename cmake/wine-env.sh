@@ -1,7 +1,20 @@
-# Sourced by the Wine wrappers: one 32-bit prefix under build/, a Japanese locale (ANSI code page 932), quiet Wine.
+# Sourced by the Wine wrappers: one 64-bit prefix under build/, a Japanese locale (ANSI code page 932), quiet Wine.
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-export WINEPREFIX="${VELMORA_WINEPREFIX:-$root/build/wineprefix}"
-export WINEARCH=win32
+export WINEPREFIX="${VELMORA_WINEPREFIX:-$root/build/wineprefix64}"
+export WINEARCH=win64
+# The 64-bit loader is called by its own path: Debian's `wine` wrapper takes the 32-bit loader whenever the
+# wine32 package is installed, and on a kernel that runs no 32-bit program that loader cannot even start.
+# VELMORA_WINE names another 64-bit loader (a Wine built by hand, say).
+export WINELOADER="${VELMORA_WINE:-/usr/lib/wine/wine64}"
+if [ -z "${WINESERVER:-}" ]; then
+    for s in "$(dirname "$WINELOADER")/wineserver64" "$(dirname "$WINELOADER")/wineserver" /usr/lib/wine/wineserver64; do
+        [ -x "$s" ] && { export WINESERVER=$s; break; }
+    done
+fi
+wine() { "$WINELOADER" "$@"; }
+wineserver() { "${WINESERVER:-/usr/lib/wine/wineserver64}" "$@"; }
+winepath() { "$WINELOADER" winepath.exe "$@"; }
+wineboot() { "$WINELOADER" wineboot.exe "$@"; }
 export WINEDEBUG=-all
 export LC_ALL=ja_JP.UTF-8
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds the release and writes dist/velmora-<version>-win32.zip and dist/SHA256SUMS. The same commit gives the
+# Builds the release and writes dist/velmora-<version>-win64.zip and dist/SHA256SUMS. The same commit gives the
 # same bytes wherever and whenever it is built: the zip's entries carry the commit's time.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -18,7 +18,7 @@ export SOURCE_DATE_EPOCH
 rm -rf build/release dist
 cmake --preset release >/dev/null
 cmake --build --preset release -j2
-zips=(build/release/package/velmora-*-win32.zip)
+zips=(build/release/package/velmora-*-win64.zip)
 [ ${#zips[@]} = 1 ] && [ -f "${zips[0]}" ] || { echo "expected one zip in build/release/package" >&2; exit 1; }
 
 mkdir -p dist

@@ -4,15 +4,13 @@ set -euo pipefail
 
 velmora_packages=(
     cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-dev libbenchmark-dev
-    g++-mingw-w64-i686-posix wine wine32 xvfb x11-utils imagemagick fonts-ipafont-gothic locales python3 rapidjson-dev openssl
+    g++-mingw-w64-x86-64-posix wine64 xvfb x11-utils imagemagick fonts-ipafont-gothic locales python3 rapidjson-dev openssl
 )
 
 velmora_setup() {
     local missing=()
     for p in "${velmora_packages[@]}"; do
-        local arch_p=$p
-        [ "$p" = wine32 ] && arch_p=wine32:i386
-        dpkg-query -W -f='${Status}' "$arch_p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
     done
     if [ ${#missing[@]} -gt 0 ]; then
         if [ "$(id -u)" != 0 ]; then
@@ -20,7 +18,6 @@ velmora_setup() {
             return 1
         fi
         echo "installing: ${missing[*]}"
-        dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
         export DEBIAN_FRONTEND=noninteractive
         apt-get update -qq
         apt-get install -y -qq "${missing[@]}" >/dev/null

@@ -60,7 +60,7 @@ check_package() {
         return 1
     fi
     for f in build/release/client/velmora.exe build/release/installer/Install.exe dist/SHA256SUMS \
-        "dist/$(basename "${copies[0]}"/dist/velmora-*-win32.zip)"; do
+        "dist/$(basename "${copies[0]}"/dist/velmora-*-win64.zip)"; do
         cmp "${copies[0]}/$f" "${copies[1]}/$f" || return 1
     done
     (cd "${copies[0]}/dist" && LC_ALL=C sha256sum -c SHA256SUMS)

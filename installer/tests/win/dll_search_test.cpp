@@ -28,14 +28,14 @@ struct Imports {
     DWORD entryRva = 0, imageSize = 0;
 };
 
-// The import directory of a 32-bit program, mapped as an image (sections at their addresses, nothing resolved).
+// The import directory of a program of this build's own width, mapped as an image (sections at their addresses, nothing resolved).
 std::optional<Imports> ReadImports(const std::wstring& path) {
     const HMODULE module = LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_IMAGE_RESOURCE);
     if (!module) {
         return std::nullopt;
     }
     const auto* base = reinterpret_cast<const char*>(reinterpret_cast<std::uintptr_t>(module) & ~std::uintptr_t{3});
-    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS32*>(
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(
         base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
     const auto& directories = nt->OptionalHeader.DataDirectory;
     Imports imports;
@@ -48,11 +48,12 @@ std::optional<Imports> ReadImports(const std::wstring& path) {
         std::string dll = base + d->Name;
         std::transform(dll.begin(), dll.end(), dll.begin(), [](unsigned char c) { return std::tolower(c); });
         imports.dlls.insert(dll);
-        const auto* thunk = reinterpret_cast<const DWORD*>(base + (d->OriginalFirstThunk ? d->OriginalFirstThunk
-                                                                                          : d->FirstThunk));
+        const auto* thunk = reinterpret_cast<const ULONG_PTR*>(
+            base + (d->OriginalFirstThunk ? d->OriginalFirstThunk : d->FirstThunk));
         for (DWORD i = 0; thunk[i]; ++i) {
-            const bool byName = !(thunk[i] & IMAGE_ORDINAL_FLAG32);
-            imports.functions.push_back({dll, byName ? base + thunk[i] + 2 : "", d->FirstThunk + 4 * i});
+            const bool byName = !(thunk[i] & IMAGE_ORDINAL_FLAG);
+            imports.functions.push_back({dll, byName ? base + static_cast<DWORD>(thunk[i]) + 2 : "",
+                                         static_cast<DWORD>(d->FirstThunk + sizeof(ULONG_PTR) * i)});
         }
     }
     FreeLibrary(module);
@@ -171,8 +172,9 @@ class StartWatch {
     // The resolved import table: a breakpoint on every function whose call the start-up code has no need of.
     void ArmImports() {
         for (const ImportedFunction& f : imports_->functions) {
-            DWORD address = 0;
-            if (!ReadProcessMemory(process_, reinterpret_cast<void*>(base_ + f.iatRva), &address, 4, nullptr)) {
+            ULONG_PTR address = 0;
+            if (!ReadProcessMemory(process_, reinterpret_cast<void*>(base_ + f.iatRva), &address, sizeof address,
+                                   nullptr)) {
                 continue;
             }
             const bool loads = f.name.starts_with("LoadLibrary") || f.name.starts_with("LoadPackagedLibrary");
@@ -201,22 +203,35 @@ class StartWatch {
         context.ContextFlags = CONTEXT_CONTROL;
         const HANDLE thread = threads_[event.dwThreadId];
         GetThreadContext(thread, &context);
+#ifdef _WIN64
+        context.ContextFlags = CONTEXT_CONTROL | CONTEXT_INTEGER;  // the first argument travels in rcx
+        GetThreadContext(thread, &context);
+        context.Rip = address;
+        const ULONG_PTR stackTop = context.Rsp;
+#else
         context.Eip = static_cast<DWORD>(address);
+        const ULONG_PTR stackTop = context.Esp;
+#endif
         SetThreadContext(thread, &context);
         if (what == "entry point") {
             record_.entered = true;
             ArmImports();
             return DBG_CONTINUE;
         }
-        DWORD stack[2] = {};
-        ReadProcessMemory(process_, reinterpret_cast<void*>(context.Esp), stack, sizeof stack, nullptr);
+        // At the first instruction of the call: the return address on top of the stack, then (32-bit) the
+        // first argument; a 64-bit call has its first argument in rcx.
+        ULONG_PTR stack[2] = {};
+        ReadProcessMemory(process_, reinterpret_cast<void*>(stackTop), stack, sizeof stack, nullptr);
+#ifdef _WIN64
+        stack[1] = context.Rcx;
+#endif
         const bool fromProgram = stack[0] >= base_ && stack[0] < base_ + imports_->imageSize;
         if (!fromProgram || record_.called) {
             return DBG_CONTINUE;  // a library calling another: not the program's doing
         }
         if (what.ends_with("!SetDefaultDllDirectories")) {
             record_.called = true;
-            record_.flags = stack[1];
+            record_.flags = static_cast<DWORD>(stack[1]);
         } else {
             record_.before.push_back("called " + what);
         }

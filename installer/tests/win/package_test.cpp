@@ -117,7 +117,7 @@ TEST(Package, HoldsTheFilesAsAWindowsUserNeedsThem) {
     const installer::FileVersion version{{VELMORA_VERSION_MAJOR, VELMORA_VERSION_MINOR, VELMORA_VERSION_PATCH, 0}};
     EXPECT_EQ(folder.substr(folder.rfind(L'\\') + 1), L"velmora-" + std::to_wstring(VELMORA_VERSION_MAJOR) + L"." +
                                                            std::to_wstring(VELMORA_VERSION_MINOR) + L"." +
-                                                           std::to_wstring(VELMORA_VERSION_PATCH) + L"-win32");
+                                                           std::to_wstring(VELMORA_VERSION_PATCH) + L"-win64");
     for (const wchar_t* program : {L"\\Install.exe", L"\\velmora.exe"}) {
         EXPECT_EQ(installer::FileVersionOf(folder + program), version) << program;
     }

@@ -10,7 +10,8 @@
 namespace automation {
 namespace {
 
-// The layout of one entry of the GDI handle table that the PEB points to (32-bit process, Wine and Windows).
+// The layout of one entry of the GDI handle table that the PEB points to (the same for 32- and 64-bit processes,
+// Wine and Windows).
 struct GdiHandleEntry {
     std::uint64_t object;
     std::uint32_t owner;
@@ -21,7 +22,12 @@ struct GdiHandleEntry {
 };
 static_assert(sizeof(GdiHandleEntry) == 24);
 constexpr std::size_t kGdiTableEntries = 0x10000;
-constexpr std::size_t kPebGdiTableOffset = 0x94;  // PEB.GdiSharedHandleTable in a 32-bit process
+// PEB.GdiSharedHandleTable: a pointer, at another place in a 64-bit process's PEB.
+#ifdef _WIN64
+constexpr std::size_t kPebGdiTableOffset = 0xF8;
+#else
+constexpr std::size_t kPebGdiTableOffset = 0x94;
+#endif
 
 // SYSTEM_HANDLE_INFORMATION's entries (information class 16).
 struct SystemHandleEntry {
@@ -45,14 +51,14 @@ std::optional<int> GdiObjects(HANDLE process) {
     if (Ntdll<Query>("NtQueryInformationProcess")(process, ProcessBasicInformation, &basic, sizeof basic, nullptr)) {
         return std::nullopt;
     }
-    DWORD table = 0;
+    ULONG_PTR table = 0;
     if (!ReadProcessMemory(process, reinterpret_cast<const BYTE*>(basic.PebBaseAddress) + kPebGdiTableOffset, &table,
                            sizeof table, nullptr) ||
         !table) {
         return std::nullopt;
     }
     std::vector<GdiHandleEntry> entries(kGdiTableEntries);
-    if (!ReadProcessMemory(process, reinterpret_cast<void*>(static_cast<std::uintptr_t>(table)), entries.data(),
+    if (!ReadProcessMemory(process, reinterpret_cast<void*>(table), entries.data(),
                            entries.size() * sizeof(GdiHandleEntry), nullptr)) {
         return std::nullopt;
     }
