@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <utility>
 
 #include "common/Handles.h"
 
@@ -101,12 +102,91 @@ bool PutSettingsFile(const std::wstring& folder, std::string_view bytes, bool re
     return done;
 }
 
+std::wstring Environment(const wchar_t* name) {
+    std::wstring value(MAX_PATH, L'\0');
+    DWORD n = GetEnvironmentVariableW(name, value.data(), static_cast<DWORD>(value.size()));
+    if (n >= value.size()) {
+        value.resize(n);
+        n = GetEnvironmentVariableW(name, value.data(), n);
+    }
+    value.resize(n < value.size() ? n : 0);
+    return value;
+}
+
+// Only a full path: a relative one would put the file wherever the process happens to stand.
+bool IsFullPath(const std::wstring& path) {
+    return (path.size() >= 3 && path[1] == L':' && path[2] == L'\\') || path.starts_with(L"\\\\");
+}
+
+std::wstring ProgramFolder() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (n == 0) {
+            return {};
+        }
+        if (n < path.size()) {
+            path.resize(n);
+            break;
+        }
+        path.resize(path.size() * 2);
+    }
+    return path.substr(0, path.find_last_of(L'\\'));
+}
+
+// The colours an earlier version's file holds, with its bytes; nothing when it is missing or not two colours.
+std::optional<std::pair<std::string, ColorPair>> ReadOlderFile(const std::wstring& folder) {
+    if (folder.empty() || !SettingsFileExists(folder)) {
+        return std::nullopt;
+    }
+    std::optional<std::string> bytes = ReadSettingsFile(SettingsPath(folder));
+    if (!bytes) {
+        return std::nullopt;
+    }
+    if (NeedsSettingsRepair(*bytes)) {
+        *bytes = DefaultSettingsText();
+    }
+    const std::optional<ColorPair> colors = ParseSettingsText(*bytes);
+    if (!colors) {
+        return std::nullopt;
+    }
+    return std::pair{std::move(*bytes), *colors};
+}
+
+bool MakeFolder(const SettingsPlaces& places) {
+    return !places.makeFolder || CreateDirectoryW(places.folder.c_str(), nullptr) ||
+           GetLastError() == ERROR_ALREADY_EXISTS;
+}
+
 }  // namespace
 
-std::optional<ColorPair> LoadColorSettings(const std::wstring& folder) {
+SettingsPlaces UserSettingsPlaces() {
+    const std::wstring program = ProgramFolder();
+    std::vector<std::wstring> older;
+    if (const std::wstring local = Environment(L"LOCALAPPDATA"); IsFullPath(local)) {
+        older.push_back(local + L"\\VirtualStore\\Program Files\\Velmora");
+    }
+    older.push_back(program);
+    const std::wstring roaming = Environment(L"APPDATA");
+    if (!IsFullPath(roaming)) {
+        // No profile to write in: the folder of the program, as earlier versions did.
+        return SettingsPlaces(program);
+    }
+    return SettingsPlaces(roaming + L"\\Velmora", std::move(older), true);
+}
+
+std::optional<ColorPair> LoadColorSettings(const SettingsPlaces& places) {
+    const std::wstring& folder = places.folder;
     if (!SettingsFileExists(folder)) {
-        // Without an install folder this fails too; the popup still opens in its design colours.
-        (void)PutSettingsFile(folder, DefaultSettingsText(), false);
+        // The colours a user chose with an earlier version come along into the user's own file.
+        for (const std::wstring& older : places.older) {
+            if (auto found = ReadOlderFile(older)) {
+                (void)(MakeFolder(places) && PutSettingsFile(folder, found->first, false));
+                return found->second;
+            }
+        }
+        // Without a folder to write in this fails too; the popup still opens in its design colours.
+        (void)(MakeFolder(places) && PutSettingsFile(folder, DefaultSettingsText(), false));
         return std::nullopt;
     }
     const std::optional<std::string> bytes = ReadSettingsFile(SettingsPath(folder));
@@ -126,14 +206,14 @@ std::optional<ColorPair> LoadColorSettings(const std::wstring& folder) {
     return colors;
 }
 
-bool SaveColorSettings(std::string_view background, std::string_view text, const std::wstring& folder) {
+bool SaveColorSettings(std::string_view background, std::string_view text, const SettingsPlaces& places) {
     const std::string content = FormatSettingsText(background, text);
     // Each text alone must be a colour (no line breaks smuggled in), and the file must read back as two colours.
     if (!ParseColorText(background) || !ParseColorText(text) || !ParseSettingsText(content)) {
         SetLastError(ERROR_INVALID_DATA);
         return false;
     }
-    return PutSettingsFile(folder, content, true);
+    return MakeFolder(places) && PutSettingsFile(places.folder, content, true);
 }
 
 }  // namespace velmora

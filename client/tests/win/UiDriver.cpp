@@ -12,8 +12,8 @@
 
 namespace uidriver {
 
-const std::wstring kInstallFolder = L"C:\\Program Files\\Velmora";
-const std::wstring kSettingsFile = kInstallFolder + L"\\velmora.ini";
+const std::wstring kSettingsFolder = std::wstring(_wgetenv(L"APPDATA") ? _wgetenv(L"APPDATA") : L"C:") + L"\\Velmora";
+const std::wstring kSettingsFile = kSettingsFolder + L"\\velmora.ini";
 
 standin::Server* ClientTest::server_ = nullptr;
 
@@ -28,7 +28,7 @@ void ClientTest::TearDownTestSuite() {
 }
 
 void ClientTest::SetUp() {
-    CreateDirectoryW(kInstallFolder.c_str(), nullptr);
+    CreateDirectoryW(kSettingsFolder.c_str(), nullptr);
     if (const std::string bytes = ReadIni(); bytes != "(missing)") {
         saved_ = bytes;
     }

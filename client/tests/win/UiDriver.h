@@ -39,7 +39,8 @@ class ClientTest : public testing::Test {
 };
 
 // The client's settings file, read and written whole as bytes; "(missing)" when there is none.
-extern const std::wstring kInstallFolder;
+// The user's settings folder, where every client of this user reads and writes velmora.ini.
+extern const std::wstring kSettingsFolder;
 extern const std::wstring kSettingsFile;
 [[nodiscard]] std::string ReadIni();
 void WriteIni(const std::string& bytes);

@@ -17,7 +17,7 @@ using automation::Process;
 using uidriver::ReadIni;
 using uidriver::ScreenPixel;
 using uidriver::WriteIni;
-const std::wstring& kFolder = uidriver::kInstallFolder;
+const std::wstring& kFolder = uidriver::kSettingsFolder;
 const std::string kDefault = "&H00C0FFFF\r\n&H0\r\n";
 
 // Counts the pixels of a child control's area that have exactly this colour.

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
@@ -237,22 +238,67 @@ TEST_F(ColorSettingsTest, ManyProcessesLoadAndSaveAtOnce) {
     ExpectOnlyTheSettingsFile();
 }
 
-// The real install folder, the one place where the literal path matters; whatever was there is put back.
-TEST(ColorSettingsFixedPath, DefaultFolderIsTheInstallFolder) {
-    const std::wstring path = L"C:\\Program Files\\Velmora\\velmora.ini";
-    const bool madeFolder = CreateDirectoryW(L"C:\\Program Files\\Velmora", nullptr);
-    const std::string before = ReadBytes(path);
-    ASSERT_TRUE(SaveColorSettings("&HFF", "&HFFFFFF"));
-    EXPECT_EQ(ReadBytes(path), "&HFF\r\n&HFFFFFF\r\n");
+// Until the user's own file exists, the colours chosen with an earlier version come from where it kept them: a
+// standard user's VirtualStore copy first, then the file beside the program; a file that is not two colours is
+// passed over. What is found is copied into the user's file; the older files are never written.
+TEST_F(ColorSettingsTest, UsersFileFirstThenTheOlderPlacesInOrder) {
+    const std::string red = "&HFF\r\n&HFFFFFF\r\n", green = "&HFF00\r\n&H0\r\n", blue = "&HFF0000\r\n&H0\r\n";
+    const struct {
+        std::optional<std::string> user, store, beside;
+        std::optional<ColorPair> colors;
+        std::string userAfter;
+    } cases[] = {
+        {red, green, blue, ColorPair{0xFF, 0xFFFFFF}, red},
+        {{}, green, blue, ColorPair{0xFF00, 0}, green},
+        {{}, {}, blue, ColorPair{0xFF0000, 0}, blue},
+        {{}, "Red\r\n", blue, ColorPair{0xFF0000, 0}, blue},
+        {{}, {}, {}, std::nullopt, kDefault},
+        {"Red\r\n", green, blue, std::nullopt, kDefault},  // the user's own damaged file is repaired, not replaced
+    };
+    int n = 0;
+    for (const auto& c : cases) {
+        const std::wstring root = folder_ + L"\\case" + std::to_wstring(++n);
+        const std::wstring user = root + L"\\user", store = root + L"\\store", beside = root + L"\\beside";
+        ASSERT_TRUE(CreateDirectoryW(root.c_str(), nullptr));
+        for (const auto& [folder, content] : {std::pair{user, c.user}, {store, c.store}, {beside, c.beside}}) {
+            if (content) {
+                ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+                WriteBytes(folder + L"\\velmora.ini", *content);
+            }
+        }
+        EXPECT_EQ(LoadColorSettings(SettingsPlaces(user, {store, beside}, true)), c.colors) << n;
+        EXPECT_EQ(ReadBytes(user + L"\\velmora.ini"), c.userAfter) << n;
+        EXPECT_EQ(ReadBytes(store + L"\\velmora.ini"), c.store.value_or("<missing>")) << n;
+        EXPECT_EQ(ReadBytes(beside + L"\\velmora.ini"), c.beside.value_or("<missing>")) << n;
+        std::filesystem::remove_all(root);
+    }
+}
+
+// By default a client writes in the user's roaming folder (made on the first save) and reads the older places after
+// it; without a usable profile folder it keeps the file beside the program, as earlier versions did. The profile
+// folders here are the test's own: Wine has no file virtualization to show the real VirtualStore.
+TEST_F(ColorSettingsTest, DefaultPlacesFollowTheUsersProfile) {
+    const std::wstring roaming = folder_ + L"\\roaming", local = folder_ + L"\\local";
+    ASSERT_TRUE(CreateDirectoryW(roaming.c_str(), nullptr));
+    const std::wstring savedRoaming = _wgetenv(L"APPDATA") ? _wgetenv(L"APPDATA") : L"";
+    const std::wstring savedLocal = _wgetenv(L"LOCALAPPDATA") ? _wgetenv(L"LOCALAPPDATA") : L"";
+    SetEnvironmentVariableW(L"APPDATA", roaming.c_str());
+    SetEnvironmentVariableW(L"LOCALAPPDATA", local.c_str());
+    const std::wstring program = WorkerPath().substr(0, WorkerPath().rfind(L'\\'));
+
+    const SettingsPlaces places = UserSettingsPlaces();
+    EXPECT_EQ(places.folder, roaming + L"\\Velmora");
+    EXPECT_EQ(places.older, (std::vector<std::wstring>{local + L"\\VirtualStore\\Program Files\\Velmora", program}));
+    EXPECT_TRUE(SaveColorSettings("&HFF", "&HFFFFFF"));
+    EXPECT_EQ(ReadBytes(roaming + L"\\Velmora\\velmora.ini"), "&HFF\r\n&HFFFFFF\r\n");
     EXPECT_EQ(LoadColorSettings(), (ColorPair{0xFF, 0xFFFFFF}));
-    if (before == "<missing>") {
-        DeleteFileW(path.c_str());
-    } else {
-        WriteBytes(path, before);
-    }
-    if (madeFolder) {
-        RemoveDirectoryW(L"C:\\Program Files\\Velmora");
-    }
+
+    SetEnvironmentVariableW(L"APPDATA", L"Roaming");
+    EXPECT_EQ(UserSettingsPlaces().folder, program);
+
+    SetEnvironmentVariableW(L"APPDATA", savedRoaming.empty() ? nullptr : savedRoaming.c_str());
+    SetEnvironmentVariableW(L"LOCALAPPDATA", savedLocal.empty() ? nullptr : savedLocal.c_str());
+    std::filesystem::remove_all(roaming);
 }
 
 }  // namespace

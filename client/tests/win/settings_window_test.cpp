@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <cwctype>
+#include <filesystem>
+#include <fstream>
 
 #include "UiDriver.h"
 #include "standin/Standin.h"
@@ -15,7 +17,7 @@ namespace {
 using automation::Process;
 using namespace uidriver;
 
-const std::wstring& kFolder = kInstallFolder;
+const std::wstring& kFolder = kSettingsFolder;
 const std::wstring& kIni = kSettingsFile;
 const std::string kRedOnWhite = "&HFF\r\n&HFFFFFF\r\n";
 constexpr COLORREF kRed = RGB(255, 0, 0);
@@ -54,7 +56,10 @@ class SettingsWindow : public ClientTest {
     }
     void TearDown() override {
         client_ = automation::Process();
-        MoveFileW((kFolder + L".away").c_str(), kFolder.c_str());  // a test may have moved the folder away
+        if (GetFileAttributesW((kFolder + L".away").c_str()) != INVALID_FILE_ATTRIBUTES) {
+            DeleteFileW(kFolder.c_str());  // a test may have put a file in the folder's place
+            MoveFileW((kFolder + L".away").c_str(), kFolder.c_str());
+        }
         ClientTest::TearDown();
     }
 
@@ -264,8 +269,9 @@ TEST_F(SettingsWindow, AFailedSaveIsReportedAndChangesNothing) {
     HWND settings = OpenSettings();
     ASSERT_TRUE(settings);
     ChooseFromList(client_.Pid(), Child(settings, L"ComboBox", 0), 4);
-    // No install folder: the file cannot be written.
+    // A file where the settings folder should be: the settings cannot be written.
     ASSERT_TRUE(MoveFileW(kFolder.c_str(), (kFolder + L".away").c_str()));
+    std::ofstream(std::filesystem::path(kFolder), std::ios::binary) << "not a folder";
     automation::ClickAt(Center(ChildWithText(settings, L"OK")));
     const auto box = automation::WaitForMessageBox(client_.Pid(), 5000);
     ASSERT_TRUE(box);
@@ -277,7 +283,7 @@ TEST_F(SettingsWindow, AFailedSaveIsReportedAndChangesNothing) {
     EXPECT_EQ(ScreenPixel(popup_, 8, 40), kRed);
 
     // The window is still there with the choice, and a second OK saves once the folder is back.
-    ASSERT_TRUE(MoveFileW((kFolder + L".away").c_str(), kFolder.c_str()));
+    ASSERT_TRUE(DeleteFileW(kFolder.c_str()) && MoveFileW((kFolder + L".away").c_str(), kFolder.c_str()));
     ASSERT_TRUE(IsWindowVisible(settings));
     automation::ClickAt(Center(ChildWithText(settings, L"OK")));
     EXPECT_TRUE(automation::WaitUntil([&] { return !IsWindow(settings); }, 3000));
