@@ -171,6 +171,34 @@ TEST_F(InstallExeTest, UpdateTakesOnlyANewerVersion) {
     EXPECT_TRUE(run.Close());
 }
 
+// An install of the 1.0 release (its client, an entry with its script and shortcut, the colours beside the client)
+// updated in place: the new client, and the entry, script, shortcuts and old colours as they were (the client
+// carries the colours over into the user's folder).
+TEST_F(InstallExeTest, UpdateOverTheFirstReleaseKeepsItsEntriesScriptsShortcutsAndColours) {
+    Install();
+    {
+        InstallerRun run(stage_);
+        ASSERT_TRUE(run.WaitForForm());
+        ASSERT_TRUE(run.InstallEntry(0));
+        EXPECT_TRUE(run.Close());
+    }
+    Install(STUB_OLD_CLIENT);  // version 1.0.0.0
+    ASSERT_TRUE(WriteBytes(kInstallFolder + L"\\velmora.ini", "&HFF\r\n&HFFFFFF\r\n"));
+    const auto script = ReadBytes(kInstallFolder + L"\\E_J.html");
+    const auto links = FilesIn(ShortcutFolder());
+    ASSERT_TRUE(script && !links.empty());
+
+    InstallerRun run(stage_);
+    ASSERT_NO_FATAL_FAILURE(run.Answer(L"Velmora", L"本体をアップデートします", Box::Ok, IDOK));
+    ASSERT_TRUE(run.WaitForForm());
+    EXPECT_TRUE(InstalledIs());
+    EXPECT_EQ(run.Registered(0), true);
+    EXPECT_EQ(ReadBytes(kInstallFolder + L"\\E_J.html"), script);
+    EXPECT_EQ(FilesIn(ShortcutFolder()), links);
+    EXPECT_EQ(ReadBytes(kInstallFolder + L"\\velmora.ini"), "&HFF\r\n&HFFFFFF\r\n");
+    EXPECT_TRUE(run.Close());
+}
+
 common::UniqueFile Hold(const std::wstring& path, DWORD share) {
     return common::UniqueFile(CreateFileW(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr));
 }
