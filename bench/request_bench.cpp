@@ -1,8 +1,8 @@
 // How fast the request's text work runs: encoding a long selection and cutting the result out of a big page.
 #include <benchmark/benchmark.h>
 
-#include "core/Extract.h"
-#include "core/UrlEncode.h"
+#include "core/pages/Extract.h"
+#include "core/pages/UrlEncode.h"
 
 namespace {
 

@@ -4,17 +4,17 @@
 #include <utility>
 
 #include "common/Text.h"
-#include "core/Direction.h"
-#include "core/RequestLimit.h"
-#include "core/Selection.h"
-#include "core/ServiceApi.h"
-#include "core/ServiceMessages.h"
-#include "core/UrlEncode.h"
-#include "win/Fetch.h"
-#include "win/Form2.h"
-#include "win/Form3.h"
-#include "win/PendingBubble.h"
-#include "win/ServiceTranslate.h"
+#include "core/selection/Direction.h"
+#include "core/services/RequestLimit.h"
+#include "core/selection/Selection.h"
+#include "core/services/ServiceApi.h"
+#include "core/services/ServiceMessages.h"
+#include "core/pages/UrlEncode.h"
+#include "win/net/Fetch.h"
+#include "win/bubble/Form2.h"
+#include "win/settings/Form3.h"
+#include "win/bubble/PendingBubble.h"
+#include "win/services/ServiceTranslate.h"
 
 namespace velmora {
 

@@ -10,14 +10,14 @@
 #include <string>
 
 #include "common/Window.h"
-#include "core/Extract.h"
-#include "core/Request.h"
-#include "core/Selection.h"
-#include "win/Browser.h"
-#include "win/Credentials.h"
-#include "win/Fetch.h"
-#include "win/ServiceStore.h"
-#include "win/Worker.h"
+#include "core/pages/Extract.h"
+#include "core/pages/Request.h"
+#include "core/selection/Selection.h"
+#include "win/net/Browser.h"
+#include "win/services/Credentials.h"
+#include "win/net/Fetch.h"
+#include "win/services/ServiceStore.h"
+#include "win/net/Worker.h"
 
 namespace velmora {
 

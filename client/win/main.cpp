@@ -5,24 +5,16 @@
 #include <optional>
 #include <string>
 
+#include "common/Process.h"
 #include "common/Text.h"
-#include "core/ServiceForm.h"
+#include "core/services/ServiceForm.h"
 #include "win/Failure.h"
 #include "win/Form1.h"
-#include "win/Form4.h"
-#include "win/Selection.h"
-#include "win/VisualStyles.h"
+#include "win/selection/Selection.h"
+#include "win/services/ServiceWindow.h"
+#include "win/settings/VisualStyles.h"
 
 namespace {
-
-std::optional<std::u16string> Environment(const wchar_t* name) {
-    wchar_t buffer[512];
-    const DWORD n = GetEnvironmentVariableW(name, buffer, 512);
-    if (n == 0 || n >= 512) {
-        return std::nullopt;
-    }
-    return common::ToU16(std::wstring_view(buffer, n));
-}
 
 // The dialog keys for the windows that ask for them (the settings and service windows): Tab and Shift+Tab between
 // controls, Enter and Escape.
@@ -58,13 +50,14 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     const std::wstring argumentText = common::ToWide(velmora::ArgumentText(commandLine));
     if (velmora::IsServiceWindowStart(argumentText)) {
         // The service window alone; the program ends when it closes.
-        velmora::Form4 form4(velmora::SystemCredentials(), velmora::TryService, [] { PostQuitMessage(0); });
-        return form4.Show(false) ? RunMessageLoop() : 1;
+        velmora::ServiceWindow serviceWindow(velmora::SystemCredentials(), velmora::TryService,
+                                             [] { PostQuitMessage(0); });
+        return serviceWindow.Show(false) ? RunMessageLoop() : 1;
     }
     velmora::ClientOptions options;
     options.requestLimitMs = 60000;
-    options.hosts =
-        velmora::HostsWithOverrides(Environment(L"VELMORA_EXCITE_HOST"), Environment(L"VELMORA_INFOSEEK_HOST"));
+    options.hosts = velmora::HostsWithOverrides(common::EnvironmentValue(L"VELMORA_EXCITE_HOST"),
+                                                common::EnvironmentValue(L"VELMORA_INFOSEEK_HOST"));
     options.reportFailure = [](const std::wstring& text) { velmora::ReportFailureAndExit(text); };
     options.endProgram = [](UINT code) {
         velmora::SettleClipboardBeforeExit();

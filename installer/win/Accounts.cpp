@@ -1,33 +1,27 @@
 #include "win/Accounts.h"
 
-#include <sddl.h>
 #include <wtsapi32.h>
 
 #include <vector>
 
 #include "common/Handles.h"
+#include "common/Process.h"
 #include "common/SystemFunction.h"
 #include "common/Text.h"
 
 namespace installer {
 
 std::optional<Account> TokenAccount(HANDLE token) {
-    DWORD size = 0;
-    GetTokenInformation(token, TokenUser, nullptr, 0, &size);
-    if (size == 0) {
+    const std::vector<BYTE> user = common::TokenInformation(token, TokenUser);
+    if (user.empty()) {
         return std::nullopt;
     }
-    std::vector<BYTE> buffer(size);
-    if (!GetTokenInformation(token, TokenUser, buffer.data(), size, &size)) {
+    PSID sid = reinterpret_cast<const TOKEN_USER*>(user.data())->User.Sid;
+    const std::optional<std::wstring> sidText = common::SidText(sid);
+    if (!sidText) {
         return std::nullopt;
     }
-    PSID sid = reinterpret_cast<const TOKEN_USER*>(buffer.data())->User.Sid;
-    wchar_t* sidText = nullptr;
-    if (!ConvertSidToStringSidW(sid, &sidText)) {
-        return std::nullopt;
-    }
-    Account account{common::ToU16(sidText), {}};
-    LocalFree(sidText);
+    Account account{common::ToU16(*sidText), {}};
 
     wchar_t name[256], domain[256];
     DWORD nameSize = 256, domainSize = 256;
@@ -82,14 +76,14 @@ std::optional<Account> DesktopOwner() {
     }
     std::vector<BYTE> sid(sidSize);
     std::wstring foundDomain(domainSize, L'\0');
-    wchar_t* sidText = nullptr;
-    if (!LookupAccountNameW(nullptr, name.c_str(), sid.data(), &sidSize, foundDomain.data(), &domainSize, &use) ||
-        !ConvertSidToStringSidW(sid.data(), &sidText)) {
+    if (!LookupAccountNameW(nullptr, name.c_str(), sid.data(), &sidSize, foundDomain.data(), &domainSize, &use)) {
         return std::nullopt;
     }
-    Account account{common::ToU16(sidText), common::ToU16(name)};
-    LocalFree(sidText);
-    return account;
+    const std::optional<std::wstring> sidText = common::SidText(sid.data());
+    if (!sidText) {
+        return std::nullopt;
+    }
+    return Account{common::ToU16(*sidText), common::ToU16(name)};
 }
 
 }  // namespace installer

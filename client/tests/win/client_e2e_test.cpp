@@ -6,7 +6,7 @@
 
 #include "UiDriver.h"
 #include "common/Text.h"
-#include "core/ServiceMessages.h"
+#include "core/services/ServiceMessages.h"
 #include "standin/Standin.h"
 #include "win/Automation.h"
 

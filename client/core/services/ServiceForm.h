@@ -1,0 +1,41 @@
+// The service window's decisions, apart from its controls: what OK refuses, what happens to each key, and what the
+// window says about a key.
+#pragma once
+#include <optional>
+#include <string_view>
+
+#include "core/services/ServiceConfig.h"
+
+namespace velmora {
+
+// "/settings" (blanks after it allowed, as a hand-edited shortcut may carry them) opens the service window alone.
+[[nodiscard]] bool IsServiceWindowStart(std::wstring_view argumentText);
+
+// The text without the blanks and line breaks a paste brings around it.
+[[nodiscard]] std::wstring_view TrimBlanks(std::wstring_view text);
+
+// One key field: whether a key is stored, whether the user has typed one, whether the user asked for its removal.
+struct KeyField {
+    bool stored = false;
+    bool typed = false;
+    bool removing = false;
+};
+// What OK does with the stored key. A typed key replaces it; a removal asked for (and not typed over) removes it.
+enum class KeyAction { Keep, Replace, Remove };
+[[nodiscard]] KeyAction ChooseKeyAction(const KeyField& field);
+// Whether a key will be there once OK has saved.
+[[nodiscard]] bool HasKeyAfterSave(const KeyField& field);
+// The line under the field: a stored key is never shown, only said to be there.
+[[nodiscard]] std::wstring_view KeyStatusText(const KeyField& field);
+
+// Which field a refusal is about, so that the window can put the focus there.
+enum class FormField { None, DeepLKey, Url };
+struct FormProblem {
+    FormField field;
+    std::wstring_view text;
+};
+// Why OK (or "試す") cannot go on with this choice, or nothing when it can. `url` is already trimmed. A URL that is
+// given must be valid whatever is chosen, since it is saved; LibreTranslate needs one, DeepL needs a key.
+[[nodiscard]] std::optional<FormProblem> CheckServiceForm(ServiceKind kind, std::wstring_view url, bool deepLKey);
+
+}  // namespace velmora

@@ -1,0 +1,105 @@
+#include "core/services/ServiceConfig.h"
+
+#include <gtest/gtest.h>
+
+#include "core/services/ServiceForm.h"
+
+namespace velmora {
+namespace {
+
+std::string Narrow(std::wstring_view text) {
+    return std::string(text.begin(), text.end());  // for the failure message only
+}
+
+TEST(ServiceKind, OnlyTheThreeExactTextsChooseAndEverythingElseIsThePages) {
+    const std::pair<std::wstring_view, ServiceKind> cases[] = {
+        {L"page", ServiceKind::Page},
+        {L"deepl", ServiceKind::DeepL},
+        {L"libretranslate", ServiceKind::LibreTranslate},
+        {L"DeepL", ServiceKind::Page},
+        {L"deepl ", ServiceKind::Page},
+        {L"libre", ServiceKind::Page},
+        {L"", ServiceKind::Page},
+        {std::wstring_view(L"deepl\0x", 7), ServiceKind::Page},
+    };
+    for (const auto& [text, kind] : cases) {
+        EXPECT_EQ(ServiceKindFromText(text), kind) << Narrow(text);
+    }
+    for (ServiceKind kind : {ServiceKind::Page, ServiceKind::DeepL, ServiceKind::LibreTranslate}) {
+        EXPECT_EQ(ServiceKindFromText(ServiceKindText(kind)), kind);
+    }
+}
+
+TEST(IsValidServiceUrl, TakesHttpAndHttpsWithAHostOnly) {
+    // clang-format off
+    const std::wstring_view valid[] = {L"http://localhost:5000", L"https://translate.example.org",
+        L"HTTPS://Translate.Example.org/", L"http://127.0.0.1:5000/libre/", L"http://[::1]:5000", L"http://host/パス"};
+    const std::wstring_view invalid[] = {L"", L"localhost:5000", L"ftp://localhost", L"file:///C:/x",
+        L"javascript:alert(1)", L"http://", L"http:///path", L"http://:5000", L"http://host:", L"http://host:0",
+        L"http://host:65536", L"http://host:50a", L"http://host:5000:6000", L"http://ho st", L"http://host/a b",
+        L" http://host", L"http://host\t", L"http://host\r\nX: y", L"http://host/\x3000", L"http://user@host",
+        L"http://host?q=1", L"http://host/#frag", L"http://host\\path", L"http://[::1", L"http://[zz]",
+        L"http://.host", L"http://ホスト", std::wstring_view(L"http://host\0evil", 16)};
+    // clang-format on
+    for (std::wstring_view url : valid) {
+        EXPECT_TRUE(IsValidServiceUrl(url)) << Narrow(url);
+    }
+    for (std::wstring_view url : invalid) {
+        EXPECT_FALSE(IsValidServiceUrl(url)) << Narrow(url);
+    }
+}
+
+TEST(ServiceForm, EachKeyIsKeptReplacedOrRemovedAsTheFieldSays) {
+    const struct {
+        KeyField field;  // stored, typed, removing
+        KeyAction action;
+        bool hasKey;
+    } cases[] = {
+        {{false, false, false}, KeyAction::Keep, false},  {{true, false, false}, KeyAction::Keep, true},
+        {{true, false, true}, KeyAction::Remove, false},  {{true, true, false}, KeyAction::Replace, true},
+        {{true, true, true}, KeyAction::Replace, true},  // typed after the removal
+        {{false, true, false}, KeyAction::Replace, true}, {{false, false, true}, KeyAction::Keep, false},
+    };
+    for (const auto& c : cases) {
+        const std::string what =
+            std::to_string(c.field.stored) + std::to_string(c.field.typed) + std::to_string(c.field.removing);
+        EXPECT_EQ(ChooseKeyAction(c.field), c.action) << what;
+        EXPECT_EQ(HasKeyAfterSave(c.field), c.hasKey) << what;
+    }
+}
+
+TEST(ServiceForm, RefusesABadUrlWhateverIsChosenAndWhatTheChoiceLacks) {
+    const struct {
+        ServiceKind kind;
+        std::wstring_view url;
+        bool deepLKey;
+        FormField problem;
+    } cases[] = {
+        {ServiceKind::Page, L"", false, FormField::None},
+        {ServiceKind::Page, L"ftp://host", true, FormField::Url},
+        {ServiceKind::DeepL, L"", true, FormField::None},
+        {ServiceKind::DeepL, L"", false, FormField::DeepLKey},
+        {ServiceKind::DeepL, L"localhost:5000", true, FormField::Url},
+        {ServiceKind::LibreTranslate, L"http://localhost:5000", false, FormField::None},
+        {ServiceKind::LibreTranslate, L"", true, FormField::Url},
+        {ServiceKind::LibreTranslate, L"http://", true, FormField::Url},
+    };
+    for (const auto& c : cases) {
+        const auto problem = CheckServiceForm(c.kind, c.url, c.deepLKey);
+        EXPECT_EQ(problem ? problem->field : FormField::None, c.problem) << static_cast<int>(c.kind) << c.deepLKey;
+    }
+}
+
+TEST(ServiceForm, TheWindowStartsAloneOnlyForTheExactSwitch) {
+    EXPECT_TRUE(IsServiceWindowStart(L"/settings"));
+    EXPECT_TRUE(IsServiceWindowStart(L"/settings  "));
+    for (std::wstring_view argument :
+         {L"/Settings", L"/settingsX", L"/settings x", L" /settings", L"EJhnA/settings", L"/selection EJhnA", L""}) {
+        EXPECT_FALSE(IsServiceWindowStart(argument)) << Narrow(argument);
+    }
+    EXPECT_EQ(TrimBlanks(L" \t abc:fx\r\n"), L"abc:fx");
+    EXPECT_EQ(TrimBlanks(L"\x3000"), L"");
+}
+
+}  // namespace
+}  // namespace velmora

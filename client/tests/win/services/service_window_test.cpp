@@ -1,0 +1,349 @@
+// The service choice in the registry, and the service window: in this process with a key store of the test's own,
+// and in the real velmora.exe, driven with the keyboard.
+#include <windows.h>
+// After windows.h, which it needs.
+#include <wincred.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <thread>
+#include <tuple>
+
+#include "UiDriver.h"
+#include "common/Poll.h"
+#include "win/Automation.h"
+#include "win/services/ServiceWindow.h"
+#include "win/services/ServiceStore.h"
+
+namespace {
+
+using namespace uidriver;
+using velmora::ServiceKind;
+
+std::vector<BYTE> Sz(const std::wstring& text) {
+    const auto* p = reinterpret_cast<const BYTE*>(text.c_str());
+    return std::vector<BYTE>(p, p + (text.size() + 1) * sizeof(wchar_t));
+}
+std::optional<std::pair<DWORD, std::vector<BYTE>>> SzValue(const std::wstring& text) {
+    return std::pair(DWORD{REG_SZ}, Sz(text));
+}
+
+class ServiceStorage : public testing::Test {
+  protected:
+    SavedServiceSettings saved_;
+};
+
+// What the window saves is read back by the window tests below; here, what else may be found there.
+TEST_F(ServiceStorage, OnlyExactTextValuesChoose) {
+    const struct {
+        DWORD type;
+        std::vector<BYTE> service;
+        ServiceKind kind;
+    } cases[] = {
+        {REG_SZ, Sz(L"libretranslate"), ServiceKind::LibreTranslate},
+        {REG_SZ, Sz(L"DeepL"), ServiceKind::Page},
+        {REG_SZ, {'d', 0, 'e', 0, 'e', 0, 'p', 0, 'l', 0}, ServiceKind::DeepL},
+        {REG_DWORD, {1, 0, 0, 0}, ServiceKind::Page},
+        {REG_EXPAND_SZ, Sz(L"deepl"), ServiceKind::Page},
+        {REG_SZ, {}, ServiceKind::Page},
+    };
+    EXPECT_EQ(velmora::LoadServiceChoice().kind, ServiceKind::Page);
+    for (const auto& c : cases) {
+        SetRegistryValue(L"Service", c.type, c.service.data(), static_cast<DWORD>(c.service.size()));
+        EXPECT_EQ(velmora::LoadServiceChoice().kind, c.kind) << c.type << ' ' << c.service.size();
+    }
+    SetRegistryValue(L"LibreTranslateUrl", REG_BINARY, "http", 4);
+    EXPECT_EQ(velmora::LoadServiceChoice().libreTranslateUrl, L"");
+}
+
+// A Credential Manager that refuses every change.
+class RefusingCredentials : public velmora::CredentialStore {
+  public:
+    std::optional<velmora::SecretText> Read(const wchar_t*) override { return std::nullopt; }
+    bool Write(const wchar_t*, const velmora::SecretText&) override {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return false;
+    }
+    bool Remove(const wchar_t*) override { return false; }
+};
+
+TEST_F(ServiceStorage, AKeyThatCannotBeStoredIsReportedAndNothingElseIsSaved) {
+    RefusingCredentials store;
+    velmora::ServiceWindow form(store);
+    ASSERT_TRUE(form.Show(false));
+    SendMessageW(ChildWithText(form.hwnd(), L"DeepL API(&D)"), BM_CLICK, 0, 0);
+    SetWindowTextW(Child(form.hwnd(), L"Edit", 0), L"new-key");
+    // The box is modal on this thread; another one reads and answers it.
+    std::optional<automation::MessageBoxInfo> box;
+    std::thread answer([&] {
+        box = automation::WaitForMessageBox(GetCurrentProcessId(), 5000);
+        automation::PressButton(box ? box->hwnd : nullptr, IDOK);
+    });
+    SendMessageW(ChildWithText(form.hwnd(), L"OK"), BM_CLICK, 0, 0);
+    answer.join();
+    ASSERT_TRUE(box);
+    EXPECT_EQ(box->text.rfind(L"API キーを Windows の資格情報マネージャーに保存できませんでした。\r\n", 0), 0u);
+    EXPECT_TRUE(IsWindowVisible(form.hwnd()));
+    EXPECT_FALSE(RegistryValue(L"Service"));
+}
+
+// The real client's service window, started alone with "/settings" or from the popup's menu.
+class ServiceWindow : public ClientTest {
+  protected:
+    HWND OpenAlone() {
+        client_ = automation::Process();
+        HWND window = StartClient(L"/settings")
+                          ? automation::WaitForWindow(client_.Pid(), L"VelmoraForm4", L"翻訳サービス", 10000)
+                          : nullptr;
+        Sleep(300);
+        return window;
+    }
+    // Closes the window with a key; the program ends with it.
+    void CloseWith(WORD key) {
+        Key(key);
+        DWORD code = 1;
+        EXPECT_TRUE(client_.WaitExit(5000, &code));
+        EXPECT_EQ(code, 0u);
+    }
+
+    SavedServiceSettings services_;
+};
+
+ULONGLONG Ticks(FILETIME time) {
+    return ULONGLONG{time.dwHighDateTime} << 32 | time.dwLowDateTime;
+}
+
+// The files under a folder (the Wine prefix when none) written since `since` that hold the text, as ASCII or
+// UTF-16. Linked folders are left out: Wine's drive links lead to the whole file system.
+std::vector<std::wstring> FilesHolding(const std::wstring& text, ULONGLONG since, std::wstring folder = L"") {
+    if (folder.empty()) {
+        wchar_t prefix[MAX_PATH] = {};
+        GetEnvironmentVariableW(L"WINEPREFIX", prefix, MAX_PATH);
+        folder = automation::WindowsPath(std::filesystem::path(prefix).string().c_str());
+    }
+    std::vector<std::wstring> found;
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &data);
+    for (bool more = find != INVALID_HANDLE_VALUE; more; more = FindNextFileW(find, &data)) {
+        const std::wstring name = data.cFileName, path = folder + L"\\" + name;
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            if (name != L"." && name != L".." && !(data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+                std::ranges::copy(FilesHolding(text, since, path), std::back_inserter(found));
+            }
+        } else if (Ticks(data.ftLastWriteTime) >= since) {
+            std::ifstream in(std::filesystem::path(path), std::ios::binary);
+            const std::string bytes(std::istreambuf_iterator<char>(in), {});
+            const std::string utf16(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
+            if (bytes.find(std::string(text.begin(), text.end())) != std::string::npos ||
+                bytes.find(utf16) != std::string::npos) {
+                found.push_back(path);
+            }
+        }
+    }
+    FindClose(find);
+    return found;
+}
+
+TEST_F(ServiceWindow, AKeyIsSavedOnOkNeverShownAgainAndGoesOnlyWithTheButtonAndOk) {
+    FILETIME now{};
+    GetSystemTimeAsFileTime(&now);
+    const ULONGLONG started = Ticks(now) - 20'000'000;  // 2 s before
+    const std::wstring key = L"vk-7f3a9c2e-41d8-9b1e-test:fx";
+    HWND window = OpenAlone();
+    ASSERT_TRUE(window);
+    EXPECT_TRUE(ChildWithText(window, L"キーは保存されていません。"));
+    Key('D', VK_MENU);
+    Key('K', VK_MENU);
+    Type(L" " + key + L" ");  // a paste's blanks go
+    EXPECT_TRUE(GetWindowLongW(FocusOf(window), GWL_STYLE) & ES_PASSWORD);
+    EXPECT_TRUE(ChildWithText(window, L"入力したキーを OK で保存します。"));
+    CloseWith(VK_RETURN);
+    const auto stored = ReadCredential(L"Velmora/DeepL");
+    ASSERT_TRUE(stored);
+    // The blob without a terminator, kept on this machine under the program's name.
+    EXPECT_EQ(std::tuple(stored->blob, stored->blobBytes, stored->persist, stored->userName),
+              std::tuple(key, DWORD(key.size() * 2), DWORD{CRED_PERSIST_LOCAL_MACHINE}, std::wstring(L"Velmora")));
+    EXPECT_EQ(RegistryValue(L"Service"), SzValue(L"deepl"));
+    EXPECT_FALSE(ReadCredential(L"Velmora/LibreTranslate"));
+
+    // Opened again it says that a key is stored and shows nothing of it; the remove button empties the field and
+    // marks the stored key, which goes only with OK.
+    for (WORD closing : {VK_ESCAPE, VK_RETURN}) {
+        window = OpenAlone();
+        ASSERT_TRUE(window);
+        EXPECT_EQ(SendMessageW(ChildWithText(window, L"DeepL API(&D)"), BM_GETCHECK, 0, 0), BST_CHECKED);
+        EXPECT_TRUE(ChildWithText(window, L"キーは保存済みです。入力すると置き換えます。"));
+        for (HWND child : automation::Children(window)) {
+            EXPECT_EQ(automation::WindowText(child).find(key), std::wstring::npos);
+        }
+        Key('K', VK_MENU);
+        Type(L"new");
+        Key('E', VK_MENU);  // the typed key goes too, and the focus is back in the field
+        EXPECT_EQ(automation::WindowText(FocusOf(window)), L"");
+        EXPECT_TRUE(ChildWithText(window, L"保存済みのキーを OK で削除します。"));
+        Key('P', VK_MENU);  // DeepL without a key is refused
+        CloseWith(closing);
+        EXPECT_EQ(ReadCredential(L"Velmora/DeepL").has_value(), closing == VK_ESCAPE);
+        if (closing == VK_ESCAPE) {
+            // Once Wine has written its registry out (the search sees the choice there), no file holds the key.
+            EXPECT_TRUE(common::PollUntil([&] { return !FilesHolding(L"\"Service\"=\"deepl\"", started).empty(); },
+                                          40000, 2000));
+            EXPECT_EQ(FilesHolding(key, started), std::vector<std::wstring>{});
+        }
+    }
+    EXPECT_EQ(RegistryValue(L"Service"), SzValue(L"page"));
+}
+
+TEST_F(ServiceWindow, OkRefusesWhatCannotWorkAndSavesNothing) {
+    const struct {
+        WORD option;
+        const wchar_t* url;
+        const wchar_t* box;
+    } refusals[] = {
+        {'L', L"ftp://localhost:5000", L"LibreTranslate のサーバーの URL は http:// または https:// で始め"},
+        {'L', L"", L"LibreTranslate を使うには、サーバーの URL を入力してください"},
+        {'P', L"localhost:5000", L"LibreTranslate のサーバーの URL は"},
+        {'D', L"", L"DeepL API を使うには、DeepL の API キーを入力してください。"},
+    };
+    HWND window = nullptr;
+    for (const auto& r : refusals) {
+        if (window) {
+            CloseWith(VK_ESCAPE);
+        }
+        window = OpenAlone();
+        ASSERT_TRUE(window);
+        Key(r.option, VK_MENU);
+        Key('Y', VK_MENU);
+        Type(L"lt-key");
+        Key('U', VK_MENU);
+        Type(r.url);
+        Key(VK_RETURN);
+        const auto box = automation::WaitForMessageBox(client_.Pid(), 5000);
+        ASSERT_TRUE(box) << r.url;
+        EXPECT_EQ(box->title, L"Velmora");
+        EXPECT_EQ(box->text.rfind(r.box, 0), 0u) << box->text;
+        automation::PressButton(box->hwnd, IDOK);
+        // The focus is on the field to put right.
+        HWND field = Child(window, L"Edit", r.option == 'D' ? 0 : 1);
+        EXPECT_TRUE(automation::WaitUntil([&] { return FocusOf(window) == field; }, 3000)) << r.url;
+        ASSERT_TRUE(IsWindowVisible(window));
+        EXPECT_FALSE(RegistryValue(L"Service"));
+        EXPECT_FALSE(RegistryValue(L"LibreTranslateUrl"));
+        EXPECT_FALSE(ReadCredential(L"Velmora/LibreTranslate"));
+    }
+    // The last window once the address is right: the blanks around it go.
+    Key('L', VK_MENU);
+    Key('U', VK_MENU);
+    Type(L" https://localhost:5000/ ");
+    CloseWith(VK_RETURN);
+    EXPECT_EQ(RegistryValue(L"Service"), SzValue(L"libretranslate"));
+    EXPECT_EQ(RegistryValue(L"LibreTranslateUrl"), SzValue(L"https://localhost:5000/"));
+    ASSERT_TRUE(ReadCredential(L"Velmora/LibreTranslate"));
+    EXPECT_EQ(ReadCredential(L"Velmora/LibreTranslate")->blob, L"lt-key");
+}
+
+TEST_F(ServiceWindow, TryShowsTheAnswerOrTheErrorForWhatTheWindowHolds) {
+    ASSERT_TRUE(velmora::SystemCredentials().Write(velmora::kDeepLCredential, velmora::SecretText(L"stored:fx", 9)));
+    server_->SetExpectedKey("stored:fx");
+    server_->SetAnswerDelay(1500);
+    const size_t before = server_->ApiRequests().size();
+    HWND window = OpenAlone();
+    ASSERT_TRUE(window);
+    auto line = [&] { return automation::WindowText(Child(window, L"Edit", 3)); };
+    auto lineShows = [&](const std::wstring& text, bool whole = true) {
+        return automation::WaitUntil([&] { return whole ? line() == text : line().ends_with(text); }, 10000);
+    };
+    // Nothing typed: the stored key goes; the window answers while it waits.
+    Key('D', VK_MENU);
+    Key('T', VK_MENU);
+    EXPECT_TRUE(lineShows(L"翻訳しています…"));
+    EXPECT_FALSE(IsWindowEnabled(ChildWithText(window, L"試す(&T)")));
+    EXPECT_TRUE(lineShows(L"Hello → 【訳】Hello"));
+    // A typed key goes instead, unsaved; the service's error is the one line, without the key the stand-in repeats.
+    server_->SetAnswerDelay(0);
+    Key('K', VK_MENU);
+    Type(L"typed:fx");
+    Key('T', VK_MENU);
+    EXPECT_TRUE(lineShows(L"DeepL-Auth-Key ********", false)) << line();
+    // LibreTranslate at the typed address, without a key.
+    server_->SetExpectedKey("");
+    Key('L', VK_MENU);
+    Key('U', VK_MENU);
+    Type(L"http://" + server_->HostW());
+    Key('T', VK_MENU);
+    EXPECT_TRUE(lineShows(L"Hello → 【訳】Hello"));
+    CloseWith(VK_ESCAPE);
+
+    const auto requests = server_->ApiRequests();
+    ASSERT_EQ(requests.size(), before + 3);
+    EXPECT_EQ(requests[before].authorization, "DeepL-Auth-Key stored:fx");
+    EXPECT_EQ(requests[before + 1].authorization, "DeepL-Auth-Key typed:fx");
+    EXPECT_EQ(requests[before + 2].body, R"({"q":"Hello","source":"en","target":"ja","format":"text"})");
+    EXPECT_FALSE(RegistryValue(L"Service"));
+    EXPECT_EQ(ReadCredential(L"Velmora/DeepL")->blob, L"stored:fx");
+}
+
+TEST_F(ServiceWindow, HasItsLayoutAtEachDpiAndTabGoesRound) {
+    HWND window = nullptr;
+    for (const int dpi : {144, 96}) {
+        automation::SystemDpi systemDpi(dpi);
+        window = OpenAlone();
+        ASSERT_TRUE(window);
+        auto scaled = [dpi](RECT r) {
+            return RECT{r.left * dpi / 96, r.top * dpi / 96, r.right * dpi / 96, r.bottom * dpi / 96};
+        };
+        RECT client{};
+        GetClientRect(window, &client);
+        EXPECT_EQ(client, scaled({0, 0, 376, 362})) << dpi;
+        EXPECT_EQ(PlaceOf(ChildWithText(window, L"OK"), window), scaled({196, 328, 276, 354})) << dpi;
+        EXPECT_EQ(PlaceOf(Child(window, L"Edit", 1), window), scaled({148, 200, 360, 222})) << dpi;
+    }
+    EXPECT_EQ(
+        GetWindowLongW(window, GWL_STYLE) & (WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX),
+        WS_CAPTION | WS_SYSMENU);
+    EXPECT_FALSE(GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST);  // alone it stays among the others
+
+    // The chosen option first; the remove buttons wait for a key; the trial's line can be read to its end.
+    HWND pages = ChildWithText(window, L"翻訳ページ（依頼コードのとおり Excite / infoseek）(&P)");
+    ASSERT_EQ(FocusOf(window), pages);
+    for (HWND expected : {Child(window, L"Edit", 0), Child(window, L"Edit", 1), Child(window, L"Edit", 2),
+                          ChildWithText(window, L"試す(&T)"), Child(window, L"Edit", 3), ChildWithText(window, L"OK"),
+                          ChildWithText(window, L"キャンセル"), pages}) {
+        Key(VK_TAB);
+        EXPECT_EQ(FocusOf(window), expected) << automation::WindowText(FocusOf(window));
+    }
+    // The arrow keys move the choice, and Tab comes back into the options on the chosen one.
+    Key(VK_DOWN);
+    Key(VK_TAB, VK_SHIFT);
+    Key(VK_TAB);
+    EXPECT_EQ(FocusOf(window), ChildWithText(window, L"DeepL API(&D)"));
+    EXPECT_EQ(SendMessageW(FocusOf(window), BM_GETCHECK, 0, 0), BST_CHECKED);
+    CloseWith(VK_ESCAPE);
+}
+
+TEST_F(ServiceWindow, OpensFromThePopupMenuAboveThePopupAndLeavesTheClientRunning) {
+    ASSERT_TRUE(OpenPopup());
+    HWND menu = OpenMenu();
+    ASSERT_TRUE(menu);
+    ClickMenuItem(menu, kService);
+    HWND window = automation::WaitForWindow(client_.Pid(), L"VelmoraForm4", L"翻訳サービス", 5000);
+    ASSERT_TRUE(window);
+    EXPECT_TRUE(GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    Sleep(300);
+    Key(VK_ESCAPE);
+    EXPECT_TRUE(automation::WaitUntil([&] { return !IsWindowVisible(window); }, 3000));
+    EXPECT_FALSE(client_.WaitExit(300));
+    EXPECT_TRUE(IsWindowVisible(popup_));
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

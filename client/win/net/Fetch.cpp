@@ -1,0 +1,280 @@
+#include "win/net/Fetch.h"
+
+#include <wininet.h>
+
+#include <cwchar>
+
+#include <optional>
+#include <utility>
+
+#include "common/Handles.h"
+#include "common/Text.h"
+#include "core/pages/PageText.h"
+#include "velmora_version.h"
+#include "win/net/Worker.h"
+
+namespace velmora {
+namespace {
+
+constexpr size_t kBodyCap = 8u << 20;  // result pages are a few KiB; anything this big is not one
+constexpr int kMaxRedirects = 10;
+
+FetchResult Fail(std::wstring sentence, DWORD error = 0) {
+    FetchResult r;
+    r.error = std::move(sentence);
+    if (error) {
+        r.error += L"\n" + common::SystemErrorText(error);
+    }
+    return r;
+}
+
+DWORD TimeLeft(ULONGLONG deadline) {
+    const ULONGLONG now = GetTickCount64();
+    return now >= deadline ? 1 : static_cast<DWORD>(deadline - now);
+}
+
+void SetTimeouts(HINTERNET h, ULONGLONG deadline) {
+    DWORD left = TimeLeft(deadline);
+    for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT,
+                         INTERNET_OPTION_RECEIVE_TIMEOUT}) {
+        InternetSetOptionW(h, option, &left, sizeof left);
+    }
+}
+
+std::wstring QueryText(HINTERNET request, DWORD info) {
+    wchar_t buffer[2048];
+    DWORD size = sizeof buffer;
+    DWORD index = 0;
+    return HttpQueryInfoW(request, info, buffer, &size, &index) ? std::wstring(buffer, size / sizeof(wchar_t))
+                                                                : std::wstring();
+}
+
+std::wstring Decode(const std::string& body, const std::wstring& contentType) {
+    unsigned codePage = PageCodePage(common::ToUtf8(contentType), body);
+    if (!IsValidCodePage(codePage)) {
+        codePage = IsValidUtf8(body) ? CP_UTF8 : kCodePageShiftJis;
+    }
+    return common::FromCodePage(body, codePage);
+}
+
+// Reads the whole body into `body`; a body cut short of its Content-Length counts as a failed transfer, since
+// WinINet under Wine reports such a connection as a normal end. `what` names the body in the report.
+std::optional<FetchResult> ReadBytes(HINTERNET request,
+                                     ULONGLONG deadline,
+                                     const std::wstring& what,
+                                     std::string& body) {
+    const std::wstring lengthText = QueryText(request, HTTP_QUERY_CONTENT_LENGTH);
+    char buffer[16384];
+    for (;;) {
+        if (GetTickCount64() >= deadline) {
+            return Fail(L"");  // the caller words the time-out
+        }
+        SetTimeouts(request, deadline);
+        DWORD n = 0;
+        if (!InternetReadFile(request, buffer, sizeof buffer, &n)) {
+            return Fail(what + L"を最後まで受け取れませんでした。", GetLastError());
+        }
+        if (n == 0) {
+            break;
+        }
+        body.append(buffer, n);
+        if (body.size() > kBodyCap) {
+            return Fail(what + L"が大きすぎます。");
+        }
+    }
+    if (!lengthText.empty() && wcstoull(lengthText.c_str(), nullptr, 10) != body.size()) {
+        return Fail(what + L"を最後まで受け取れませんでした（" + std::to_wstring(body.size()) + L" / " + lengthText +
+                    L" バイト）。");
+    }
+    return std::nullopt;
+}
+
+FetchResult ReadBody(HINTERNET request, ULONGLONG deadline) {
+    std::string body;
+    if (auto failure = ReadBytes(request, deadline, L"翻訳ページ", body)) {
+        return std::move(*failure);
+    }
+    FetchResult r;
+    r.ok = true;
+    r.text = Decode(body, QueryText(request, HTTP_QUERY_CONTENT_TYPE));
+    return r;
+}
+
+common::UniqueInternet OpenSession() {
+    common::UniqueInternet session(
+        InternetOpenW(L"Velmora/" VELMORA_VERSION_TEXT_W, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+    if (session) {
+        DWORD retries = 1;
+        InternetSetOptionW(session.get(), INTERNET_OPTION_CONNECT_RETRIES, &retries, sizeof retries);
+    }
+    return session;
+}
+
+FetchResult Transfer(const std::wstring& url, ULONGLONG deadline) {
+    common::UniqueInternet session = OpenSession();
+    if (!session) {
+        return Fail(L"インターネットの機能を使えませんでした。", GetLastError());
+    }
+    std::string current = WireUrl(common::ToU16(url));
+    // Redirects are followed here rather than by WinINet, which under Wine follows a loop without end.
+    for (int hop = 0; hop <= kMaxRedirects; ++hop) {
+        const auto target = ParseHttpUrl(current);
+        if (!target) {
+            return Fail(L"翻訳サービスのアドレスが正しくありません。");
+        }
+        SetTimeouts(session.get(), deadline);
+        common::UniqueInternet connection(InternetConnectW(session.get(), common::FromUtf8(target->host).c_str(),
+                                                           target->port, nullptr, nullptr, INTERNET_SERVICE_HTTP,
+                                                           0, 0));
+        if (!connection) {
+            return Fail(L"翻訳サービスに接続できませんでした。", GetLastError());
+        }
+        const DWORD flags = INTERNET_FLAG_NO_AUTO_REDIRECT | INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE |
+                            INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_NO_UI | INTERNET_FLAG_PRAGMA_NOCACHE |
+                            (target->secure ? INTERNET_FLAG_SECURE : 0);
+        const wchar_t* accept[] = {L"text/html", L"*/*", nullptr};
+        common::UniqueInternet request(HttpOpenRequestW(connection.get(), L"GET",
+                                                        common::FromUtf8(target->target).c_str(), nullptr,
+                                                        nullptr, accept, flags, 0));
+        if (!request) {
+            return Fail(L"翻訳サービスに接続できませんでした。", GetLastError());
+        }
+        SetTimeouts(request.get(), deadline);
+        if (!HttpSendRequestW(request.get(), nullptr, 0, nullptr, 0)) {
+            return Fail(L"翻訳サービスに接続できませんでした。", GetLastError());
+        }
+        DWORD status = 0;
+        DWORD size = sizeof status;
+        if (!HttpQueryInfoW(request.get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size,
+                            nullptr)) {
+            return Fail(L"翻訳サービスの応答が読めませんでした。", GetLastError());
+        }
+        if (status == 301 || status == 302 || status == 303 || status == 307 || status == 308) {
+            const auto next = ResolveLocation(*target, common::ToUtf8(QueryText(request.get(), HTTP_QUERY_LOCATION)));
+            if (!next) {
+                return Fail(L"翻訳サービスの転送先が読めませんでした（HTTP " + std::to_wstring(status) + L"）。");
+            }
+            current = WireUrl(common::ToU16(common::FromUtf8(*next)));
+            continue;
+        }
+        if (status < 200 || status > 299) {
+            return Fail(L"翻訳サービスがエラーを返しました（HTTP " + std::to_wstring(status) + L"）。");
+        }
+        return ReadBody(request.get(), deadline);
+    }
+    return Fail(L"翻訳サービスの転送が多すぎます。");
+}
+
+bool IsCertificateError(DWORD error) {
+    switch (error) {
+        case ERROR_INTERNET_SEC_CERT_DATE_INVALID:
+        case ERROR_INTERNET_SEC_CERT_CN_INVALID:
+        case ERROR_INTERNET_INVALID_CA:
+        case ERROR_INTERNET_CLIENT_AUTH_CERT_NEEDED:
+        case ERROR_INTERNET_SEC_CERT_ERRORS:
+        case ERROR_INTERNET_SEC_CERT_NO_REV:
+        case ERROR_INTERNET_SEC_CERT_REV_FAILED:
+        case ERROR_INTERNET_SEC_INVALID_CERT:
+        case ERROR_INTERNET_SEC_CERT_REVOKED:
+        case ERROR_INTERNET_SECURITY_CHANNEL_ERROR:
+        case 12062:  // ERROR_INTERNET_SEC_CERT_WEAK_SIGNATURE, missing from older headers
+            return true;
+    }
+    return false;
+}
+
+FetchResult TransferWithin(const TransferFunction& transfer, Deadline deadline) {
+    FetchResult result = transfer(deadline.at);
+    // A WinINet time-out near the deadline is the deadline's doing; say so rather than "cannot connect".
+    if (!result.ok && deadline.LeftMs() == 0) {
+        result = Fail(TimeoutText(deadline.limitMs));
+    }
+    return result;
+}
+
+}  // namespace
+
+DWORD Deadline::LeftMs() const {
+    const ULONGLONG now = GetTickCount64();
+    return now >= at ? 0 : static_cast<DWORD>(at - now);
+}
+
+std::wstring TimeoutText(DWORD limitMs) {
+    return L"翻訳サービスが " + std::to_wstring((limitMs + 999) / 1000) + L" 秒以内に応答しませんでした。";
+}
+
+FetchResult RunBeforeDeadline(TransferFunction transfer, Deadline deadline) {
+    auto run = RunWithTimeLimit<FetchResult>(
+        deadline.LeftMs(), [transfer = std::move(transfer), deadline] { return TransferWithin(transfer, deadline); });
+    if (!run.started) {
+        return Fail(L"翻訳の処理を開始できませんでした。", GetLastError());
+    }
+    return run.result ? std::move(*run.result) : Fail(TimeoutText(deadline.limitMs));
+}
+
+bool StartBeforeDeadline(TransferFunction transfer, Deadline deadline, std::function<void(FetchResult)> deliver) {
+    return static_cast<bool>(StartWorker([transfer = std::move(transfer), deadline, deliver = std::move(deliver)] {
+        deliver(TransferWithin(transfer, deadline));
+    }));
+}
+
+FetchResult FetchPage(const std::wstring& url, Deadline deadline) {
+    return RunBeforeDeadline([url](ULONGLONG at) { return Transfer(url, at); }, deadline);
+}
+
+bool StartFetch(const std::wstring& url, Deadline deadline, std::function<void(FetchResult)> deliver) {
+    return StartBeforeDeadline([url](ULONGLONG at) { return Transfer(url, at); }, deadline, std::move(deliver));
+}
+
+ApiAnswer PostJson(const std::wstring& url, const std::wstring& headers, const std::string& body, ULONGLONG deadline) {
+    ApiAnswer answer;
+    auto fail = [&answer](std::wstring sentence, DWORD error = 0) {
+        answer.failure = Fail(std::move(sentence), error);
+        return std::move(answer);
+    };
+    const auto target = ParseHttpUrl(WireUrl(common::ToU16(url)));
+    if (!target) {
+        return fail(L"翻訳サービスのアドレスが正しくありません。");
+    }
+    common::UniqueInternet session = OpenSession();
+    if (!session) {
+        return fail(L"インターネットの機能を使えませんでした。", GetLastError());
+    }
+    SetTimeouts(session.get(), deadline);
+    common::UniqueInternet connection(InternetConnectW(session.get(), common::FromUtf8(target->host).c_str(),
+                                                       target->port, nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0));
+    if (!connection) {
+        return fail(L"翻訳サービスに接続できませんでした。", GetLastError());
+    }
+    // No redirect is followed (the text and a key would go elsewhere) and no certificate problem is ignored.
+    const DWORD flags = INTERNET_FLAG_NO_AUTO_REDIRECT | INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE |
+                        INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_NO_UI | INTERNET_FLAG_PRAGMA_NOCACHE |
+                        (target->secure ? INTERNET_FLAG_SECURE : 0);
+    const wchar_t* accept[] = {L"application/json", nullptr};
+    common::UniqueInternet request(HttpOpenRequestW(connection.get(), L"POST", common::FromUtf8(target->target).c_str(),
+                                                    nullptr, nullptr, accept, flags, 0));
+    if (!request) {
+        return fail(L"翻訳サービスに接続できませんでした。", GetLastError());
+    }
+    SetTimeouts(request.get(), deadline);
+    if (!HttpSendRequestW(request.get(), headers.c_str(), static_cast<DWORD>(headers.size()),
+                          const_cast<char*>(body.data()), static_cast<DWORD>(body.size()))) {
+        const DWORD error = GetLastError();
+        return fail(IsCertificateError(error) ? L"翻訳サービスの証明書を確かめられなかったため、接続しませんでした。"
+                                              : L"翻訳サービスに接続できませんでした。",
+                    error);
+    }
+    DWORD size = sizeof answer.status;
+    if (!HttpQueryInfoW(request.get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &answer.status, &size,
+                        nullptr)) {
+        return fail(L"翻訳サービスの応答が読めませんでした。", GetLastError());
+    }
+    if (auto failure = ReadBytes(request.get(), deadline, L"翻訳サービスの応答", answer.body)) {
+        answer.failure = std::move(*failure);
+        return answer;
+    }
+    answer.answered = true;
+    return answer;
+}
+
+}  // namespace velmora

@@ -1,0 +1,139 @@
+#include "win/selection/Clipboard.h"
+
+#include <cstring>
+#include <memory>
+#include <new>
+
+#include "common/Poll.h"
+#include "win/net/Worker.h"
+
+namespace velmora {
+namespace {
+
+bool IsMemoryFormat(UINT format) {
+    switch (format) {
+        case CF_BITMAP:
+        case CF_METAFILEPICT:
+        case CF_PALETTE:
+        case CF_ENHMETAFILE:
+        case CF_OWNERDISPLAY:
+        case CF_DSPBITMAP:
+        case CF_DSPMETAFILEPICT:
+        case CF_DSPENHMETAFILE:
+            return false;
+        default:
+            return !(format >= CF_PRIVATEFIRST && format <= CF_PRIVATELAST) &&
+                   !(format >= CF_GDIOBJFIRST && format <= CF_GDIOBJLAST);
+    }
+}
+
+}  // namespace
+
+bool OpenClipboardWithRetry(HWND owner, DWORD waitMs) {
+    return common::PollUntil([owner] { return OpenClipboard(owner) != FALSE; }, waitMs);
+}
+
+bool PutOnClipboard(UINT format, const void* bytes, std::size_t size) {
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, size ? size : 1);
+    void* target = memory ? GlobalLock(memory) : nullptr;
+    if (!target) {
+        if (memory) {
+            GlobalFree(memory);
+        }
+        return false;
+    }
+    if (size) {
+        memcpy(target, bytes, size);
+    }
+    GlobalUnlock(memory);
+    if (!SetClipboardData(format, memory)) {
+        const DWORD error = GetLastError();
+        GlobalFree(memory);  // the clipboard owns it only once SetClipboardData succeeded
+        SetLastError(error);
+        return false;
+    }
+    return true;
+}
+
+ClipboardSnapshot::Status ClipboardSnapshot::Take(ClipboardSnapshot& into, DWORD budgetMs, std::size_t budgetBytes) {
+    const ULONGLONG deadline = GetTickCount64() + budgetMs;
+    // The worker owns its snapshot; one left behind at the limit stops at its next format and closes the clipboard.
+    struct Taken {
+        Status status = Status::Busy;
+        std::shared_ptr<ClipboardSnapshot> snapshot = std::make_shared<ClipboardSnapshot>();
+    };
+    auto run = RunWithTimeLimit<Taken>(budgetMs, [deadline, budgetBytes, budgetMs] {
+        Taken taken;
+        if (OpenClipboardWithRetry(nullptr, budgetMs)) {
+            taken.status = taken.snapshot->Read(deadline, budgetBytes);
+            CloseClipboard();
+        }
+        return taken;
+    });
+    if (!run.result) {
+        return Status::TooSlow;
+    }
+    if (run.result->status == Status::Whole) {
+        into = std::move(*run.result->snapshot);
+    }
+    return run.result->status;
+}
+
+ClipboardSnapshot::Status ClipboardSnapshot::Read(ULONGLONG deadline, std::size_t budgetBytes) {
+    std::size_t total = 0;
+    try {
+        for (UINT format = EnumClipboardFormats(0); format != 0; format = EnumClipboardFormats(format)) {
+            if (GetTickCount64() >= deadline) {
+                return Status::TooSlow;
+            }
+            if (format == CF_ENHMETAFILE) {
+                if (auto source = static_cast<HENHMETAFILE>(GetClipboardData(format))) {
+                    metafile_.reset(CopyEnhMetaFileW(source, nullptr));
+                }
+                continue;
+            }
+            if (!IsMemoryFormat(format)) {
+                continue;
+            }
+            HANDLE data = GetClipboardData(format);
+            const SIZE_T size = data ? GlobalSize(data) : 0;
+            if (size > budgetBytes - total) {
+                return Status::TooLarge;
+            }
+            const void* bytes = size ? GlobalLock(data) : nullptr;
+            if (!bytes) {
+                continue;
+            }
+            try {
+                const auto* first = static_cast<const BYTE*>(bytes);
+                formats_.push_back({format, std::vector<BYTE>(first, first + size)});
+            } catch (...) {
+                GlobalUnlock(data);
+                throw;
+            }
+            GlobalUnlock(data);
+            total += size;
+        }
+    } catch (const std::bad_alloc&) {
+        return Status::TooLarge;
+    }
+    return Status::Whole;
+}
+
+void ClipboardSnapshot::Restore() {
+    EmptyClipboard();
+    for (const Format& f : formats_) {
+        (void)PutOnClipboard(f.format, f.bytes.data(), f.bytes.size());
+    }
+    if (metafile_ && SetClipboardData(CF_ENHMETAFILE, metafile_.get())) {
+        (void)metafile_.release();  // the clipboard owns it now
+    }
+    // Clipboard history and the cloud clipboard already hold the user's contents once.
+    const DWORD no = 0;
+    for (const wchar_t* name : {L"CanIncludeInClipboardHistory", L"CanUploadToCloudClipboard"}) {
+        (void)PutOnClipboard(RegisterClipboardFormatW(name), &no, sizeof no);
+    }
+    (void)PutOnClipboard(RegisterClipboardFormatW(L"ExcludeClipboardContentFromMonitorProcessing"), &no, sizeof no);
+}
+
+}  // namespace velmora

@@ -1,0 +1,278 @@
+// The clipboard way of reading the selection, and the choice between the two ways.
+#include "win/selection/Selection.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "common/Handles.h"
+#include "common/Poll.h"
+#include "common/Process.h"
+#include "common/Text.h"
+#include "win/selection/Clipboard.h"
+
+namespace velmora {
+namespace {
+
+constexpr DWORD kModifierWaitMs = 1000;
+constexpr DWORD kCopyWaitMs = 600;
+// A busy program or a remote desktop may copy later than that; its copy is still put right for this long.
+constexpr DWORD kLateCopyGraceMs = 3000;
+// A program may write its formats in more than one go; the copy counts as done once the clipboard rests.
+constexpr DWORD kSettleMs = 40;
+// Putting the user's contents back is worth a longer wait than reading them.
+constexpr DWORD kRestoreOpenWaitMs = 3000;
+constexpr DWORD kAutomationWaitMs = 1500;
+// Reading the user's clipboard may neither hang the client nor exhaust its memory (a 32-bit process).
+constexpr DWORD kSnapshotMs = 1000;
+constexpr std::size_t kSnapshotBytes = 128u << 20;
+// Another start holds the copy way for its snapshot, copy wait, grace and restore: well under this.
+constexpr DWORD kCopyLockWaitMs = 10000;
+
+struct MutexReleaser {
+    void operator()(HANDLE h) const {
+        ReleaseMutex(h);
+        CloseHandle(h);
+    }
+};
+using CopyLock = common::Unique<HANDLE, MutexReleaser>;
+
+std::optional<std::wstring> UserSid() {
+    HANDLE raw = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &raw)) {
+        return std::nullopt;
+    }
+    common::UniqueHandle token(raw);
+    return common::TokenUserSid(token.get());
+}
+
+// The clipboard is one per session, so two starts of this user (a key pressed twice) would save each other's copy
+// as the user's contents. The name lives in the session's namespace and carries the user, so that another user
+// on the same machine (Fast User Switching, a terminal server) neither waits for us nor can hold us up.
+CopyLock TakeCopyLock() {
+    const std::wstring name = L"Local\\Velmora.SelectionCopy." + UserSid().value_or(L"user");
+    HANDLE mutex = CreateMutexW(nullptr, FALSE, name.c_str());
+    if (!mutex) {
+        return CopyLock();
+    }
+    // An abandoned lock (a start that was ended meanwhile) is ours all the same.
+    const DWORD wait = WaitForSingleObject(mutex, kCopyLockWaitMs);
+    if (wait != WAIT_OBJECT_0 && wait != WAIT_ABANDONED) {
+        CloseHandle(mutex);
+        return CopyLock();
+    }
+    return CopyLock(mutex);
+}
+
+bool ModifierHeld() {
+    for (int key : {VK_SHIFT, VK_CONTROL, VK_MENU, VK_LWIN, VK_RWIN}) {
+        if (GetAsyncKeyState(key) & 0x8000) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool SendCopyKeys() {
+    INPUT keys[4] = {};
+    const WORD sequence[4] = {VK_CONTROL, 'C', 'C', VK_CONTROL};
+    for (int i = 0; i < 4; ++i) {
+        keys[i].type = INPUT_KEYBOARD;
+        keys[i].ki.wVk = sequence[i];
+        keys[i].ki.wScan = static_cast<WORD>(MapVirtualKeyW(sequence[i], MAPVK_VK_TO_VSC));
+        keys[i].ki.dwFlags = i < 2 ? 0 : KEYEVENTF_KEYUP;
+    }
+    return SendInput(4, keys, sizeof(INPUT)) == 4;
+}
+
+// Once the clipboard has changed, waits until it rests.
+void WaitUntilSettled() {
+    const ULONGLONG end = GetTickCount64() + kSettleMs * 5;
+    for (DWORD last = GetClipboardSequenceNumber();;) {
+        Sleep(kSettleMs);
+        const DWORD now = GetClipboardSequenceNumber();
+        if (now == last || GetTickCount64() >= end) {
+            return;
+        }
+        last = now;
+    }
+}
+
+// Call with the clipboard open.
+std::optional<std::wstring> ClipboardText() {
+    HANDLE data = GetClipboardData(CF_UNICODETEXT);
+    const SIZE_T size = data ? GlobalSize(data) : 0;
+    const auto* text = size ? static_cast<const wchar_t*>(GlobalLock(data)) : nullptr;
+    if (!text) {
+        return std::nullopt;
+    }
+    // The block may be larger than its text, or hold no terminating NUL at all. Beyond what the client keeps (and
+    // a line break that the clean-up may drop) nothing is read: a copied book must not exhaust our memory.
+    std::wstring result(text, std::min<SIZE_T>(size / sizeof(wchar_t), kMaxSelectionLength + 2));
+    GlobalUnlock(data);
+    return result;
+}
+
+bool IsTerminal(HWND window) {
+    wchar_t name[256] = {};
+    if (!window || (GetClassNameW(window, name, 256) > 0 && InterruptsOnCtrlC(common::ToU16(name)))) {
+        return window != nullptr;
+    }
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    common::UniqueHandle process(pid ? OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid) : nullptr);
+    wchar_t path[MAX_PATH] = {};
+    DWORD size = MAX_PATH;
+    return process && QueryFullProcessImageNameW(process.get(), 0, path, &size) &&
+           IsTerminalProgram(common::ToU16(std::wstring_view(path, size)));
+}
+
+std::optional<std::uint32_t> TokenIntegrity(HANDLE token) {
+    const std::vector<BYTE> buffer = common::TokenInformation(token, TokenIntegrityLevel);
+    if (buffer.empty()) {
+        return std::nullopt;
+    }
+    PSID sid = reinterpret_cast<const TOKEN_MANDATORY_LABEL*>(buffer.data())->Label.Sid;
+    const UCHAR count = *GetSidSubAuthorityCount(sid);
+    return count ? std::optional<std::uint32_t>(*GetSidSubAuthority(sid, count - 1)) : std::nullopt;
+}
+
+bool RunsAboveUs(HWND window) {
+    HANDLE raw = nullptr;
+    std::optional<std::uint32_t> ours;
+    if (OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &raw)) {
+        common::UniqueHandle token(raw);
+        ours = TokenIntegrity(token.get());
+    }
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    common::UniqueHandle process(pid ? OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid) : nullptr);
+    std::optional<std::uint32_t> theirs;
+    bool tokenRefused = false;
+    if (process && OpenProcessToken(process.get(), TOKEN_QUERY, &raw)) {
+        common::UniqueHandle token(raw);
+        theirs = TokenIntegrity(token.get());
+    } else if (process) {
+        tokenRefused = GetLastError() == ERROR_ACCESS_DENIED;
+    }
+    return IgnoresOurInput(ours, theirs, tokenRefused);
+}
+
+// A copy that had not landed when the client stopped waiting for it, with what to put back when it does.
+struct LateCopy {
+    bool armed = false;
+    DWORD sequence = 0;
+    ULONGLONG until = 0;
+    HWND owner = nullptr;
+    ClipboardSnapshot snapshot;
+    CopyLock lock;
+};
+LateCopy g_late;
+
+// True once nothing is left to put right: the late copy was undone, or the grace period is over.
+bool SettleLateCopy() {
+    if (!g_late.armed) {
+        return true;
+    }
+    if (GetClipboardSequenceNumber() != g_late.sequence) {
+        WaitUntilSettled();
+        if (OpenClipboardWithRetry(g_late.owner, kRestoreOpenWaitMs)) {
+            g_late.snapshot.Restore();
+            CloseClipboard();
+        }
+    } else if (GetTickCount64() < g_late.until) {
+        return false;
+    }
+    g_late = LateCopy();  // lets the next start of this user have the clipboard
+    return true;
+}
+
+void CALLBACK LateCopyTick(HWND, UINT, UINT_PTR timer, DWORD) {
+    if (SettleLateCopy()) {
+        KillTimer(nullptr, timer);
+    }
+}
+
+void WatchForLateCopy(ClipboardSnapshot snapshot, DWORD sequence, HWND owner, CopyLock lock) {
+    g_late.snapshot = std::move(snapshot);
+    g_late.sequence = sequence;
+    g_late.until = GetTickCount64() + kLateCopyGraceMs;
+    g_late.owner = owner;
+    g_late.lock = std::move(lock);
+    g_late.armed = true;
+    // A thread timer: the box that tells the user no text arrived runs its own message loop, which dispatches it.
+    SetTimer(nullptr, 0, 20, LateCopyTick);
+}
+
+}  // namespace
+
+CopyRead SelectionByCopy(HWND clipboardOwner, HWND startForeground) {
+    if (IsTerminal(startForeground)) {
+        return {};  // Ctrl+C there could end the user's running program
+    }
+    // The shortcut key that started us is usually still down; Ctrl+Alt+C would not copy.
+    (void)common::PollUntil([] { return !ModifierHeld(); }, kModifierWaitMs);
+    CopyLock lock = TakeCopyLock();
+    if (!lock) {
+        return {std::nullopt, SelectionRefusal::OtherStartBusy};
+    }
+    ClipboardSnapshot snapshot;
+    if (ClipboardSnapshot::Take(snapshot, kSnapshotMs, kSnapshotBytes) != ClipboardSnapshot::Status::Whole) {
+        return {std::nullopt, SelectionRefusal::ClipboardNotSaved};  // what cannot be saved must not be overwritten
+    }
+    // Right before the keys go: they go to whatever window is in front now, held keys and all.
+    HWND foreground = GetForegroundWindow();
+    if (const auto refusal = RefuseCopy({foreground == startForeground, IsTerminal(foreground),
+                                         foreground && RunsAboveUs(foreground), ModifierHeld()})) {
+        return {std::nullopt, *refusal};
+    }
+    const DWORD before = GetClipboardSequenceNumber();
+    if (!SendCopyKeys()) {
+        return {};  // no key went out, so the clipboard is as it was
+    }
+    if (!common::PollUntil([before] { return GetClipboardSequenceNumber() != before; }, kCopyWaitMs)) {
+        WatchForLateCopy(std::move(snapshot), before, clipboardOwner, std::move(lock));
+        return {};
+    }
+    WaitUntilSettled();
+    CopyRead read;
+    if (OpenClipboardWithRetry(clipboardOwner, kRestoreOpenWaitMs)) {
+        read.text = ClipboardText();
+        snapshot.Restore();
+        CloseClipboard();
+    }
+    return read;
+}
+
+void SettleClipboardBeforeExit() {
+    (void)common::PollUntil(SettleLateCopy, kLateCopyGraceMs, 20);
+}
+
+SelectionRead ReadSelection(HWND clipboardOwner) {
+    // The window the user pressed the key in; by the time of the copy another may have come to the front.
+    HWND startForeground = GetForegroundWindow();
+    const auto fromWide = [](std::optional<std::wstring> text) -> std::optional<std::u16string> {
+        return text ? std::optional(common::ToU16(*text)) : std::nullopt;
+    };
+    bool password = false;
+    const auto automation = [&] {
+        AutomationRead read = SelectionByAutomation(kAutomationWaitMs);
+        password = read.password;
+        return fromWide(std::move(read.text));
+    };
+    SelectionRefusal refusal = SelectionRefusal::NothingSelected;
+    // A password box found by UI Automation is not copied from either.
+    const auto copy = [&]() -> std::optional<std::u16string> {
+        if (password) {
+            return std::nullopt;
+        }
+        CopyRead read = SelectionByCopy(clipboardOwner, startForeground);
+        refusal = read.refusal;
+        return fromWide(std::move(read.text));
+    };
+    SelectionRead read;
+    read.text = ChooseSelection(automation, copy);
+    read.refusal = read.text ? SelectionRefusal::NothingSelected : refusal;
+    return read;
+}
+
+}  // namespace velmora

@@ -1,0 +1,59 @@
+#include "win/services/Credentials.h"
+
+#include <wincred.h>
+#include <windows.h>
+
+namespace velmora {
+namespace {
+
+// The Control Panel asks for a user name with every generic credential; ours says whose key it is.
+constexpr wchar_t kUserName[] = L"Velmora";
+
+class SystemCredentialStore final : public CredentialStore {
+  public:
+    std::optional<SecretText> Read(const wchar_t* target) override {
+        PCREDENTIALW credential = nullptr;
+        if (!CredReadW(target, CRED_TYPE_GENERIC, 0, &credential)) {
+            return std::nullopt;
+        }
+        std::optional<SecretText> key;
+        if (credential->CredentialBlob && credential->CredentialBlobSize >= sizeof(wchar_t)) {
+            key.emplace(reinterpret_cast<const wchar_t*>(credential->CredentialBlob),
+                        credential->CredentialBlobSize / sizeof(wchar_t));
+        }
+        // The system's copy is ours to free; it is wiped first like any other buffer that held the key.
+        if (credential->CredentialBlob) {
+            SecureZeroMemory(credential->CredentialBlob, credential->CredentialBlobSize);
+        }
+        CredFree(credential);
+        return key;
+    }
+
+    bool Write(const wchar_t* target, const SecretText& key) override {
+        CREDENTIALW credential{};
+        credential.Type = CRED_TYPE_GENERIC;
+        credential.TargetName = const_cast<wchar_t*>(target);
+        credential.UserName = const_cast<wchar_t*>(kUserName);
+        credential.Persist = CRED_PERSIST_LOCAL_MACHINE;
+        // Without the terminator, as a password typed into the system's dialogs is kept.
+        credential.CredentialBlobSize = static_cast<DWORD>(key.Get().size() * sizeof(wchar_t));
+        credential.CredentialBlob = reinterpret_cast<BYTE*>(const_cast<wchar_t*>(key.Get().data()));
+        return CredWriteW(&credential, 0) != FALSE;
+    }
+
+    bool Remove(const wchar_t* target) override {
+        if (CredDeleteW(target, CRED_TYPE_GENERIC, 0)) {
+            return true;
+        }
+        return GetLastError() == ERROR_NOT_FOUND;
+    }
+};
+
+}  // namespace
+
+CredentialStore& SystemCredentials() {
+    static SystemCredentialStore store;
+    return store;
+}
+
+}  // namespace velmora

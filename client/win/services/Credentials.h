@@ -1,0 +1,28 @@
+// API keys in Windows Credential Manager: generic credentials of this user on this machine, the key's UTF-16 text
+// as the password, as the system's own credential dialogs keep one (so that the Control Panel can show, enter and
+// remove them too).
+#pragma once
+#include <optional>
+
+#include "win/services/Secret.h"
+
+namespace velmora {
+
+inline constexpr wchar_t kDeepLCredential[] = L"Velmora/DeepL";
+inline constexpr wchar_t kLibreTranslateCredential[] = L"Velmora/LibreTranslate";
+
+// Small, so that the service window and the requests can be tested with a store of their own.
+class CredentialStore {
+  public:
+    virtual ~CredentialStore() = default;
+    // The stored key; nothing when none is stored (an empty one counts as none).
+    [[nodiscard]] virtual std::optional<SecretText> Read(const wchar_t* target) = 0;
+    [[nodiscard]] virtual bool Write(const wchar_t* target, const SecretText& key) = 0;
+    // True also when none was stored. On failure the system's error is left in GetLastError.
+    [[nodiscard]] virtual bool Remove(const wchar_t* target) = 0;
+};
+
+// CredReadW, CredWriteW and CredDeleteW.
+CredentialStore& SystemCredentials();
+
+}  // namespace velmora

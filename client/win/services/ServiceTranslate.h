@@ -1,0 +1,37 @@
+// A translation by one of the two APIs: the request built from the user's choice and key, sent over WinINet, the
+// answer read or turned into the report's text.
+#pragma once
+#include <functional>
+#include <string>
+
+#include "core/services/ServiceConfig.h"
+#include "win/net/Fetch.h"
+#include "win/services/Secret.h"
+
+namespace velmora {
+
+struct ServiceRequest {
+    ServiceKind kind = ServiceKind::DeepL;  // DeepL or LibreTranslate
+    std::wstring libreTranslateUrl;
+    const SecretText* key = nullptr;  // may be null (LibreTranslate without key; DeepL without one is an error)
+    std::wstring sourceLang;          // "EN", "JA" or "KO", as LanguagesOfCode gives them
+    std::wstring targetLang;
+    std::wstring text;
+};
+
+struct ServiceOutcome {
+    bool ok = false;
+    std::wstring text;  // the translation, or the whole Japanese report
+};
+
+// Blocking, with the page fetch's deadline and worker thread. A missing key or URL and a text longer than the
+// service takes end before any request is made.
+[[nodiscard]] ServiceOutcome TranslateWithService(const ServiceRequest& request, Deadline deadline);
+
+// The same without blocking: `deliver` gets the translation (ok, text) or the report (error) on the worker thread.
+// A failure known before the request is delivered at once, on the calling thread. False when no worker started.
+[[nodiscard]] bool StartServiceTranslation(const ServiceRequest& request,
+                                           Deadline deadline,
+                                           std::function<void(FetchResult)> deliver);
+
+}  // namespace velmora

@@ -1,0 +1,66 @@
+// Form3: the colour settings window, and the owner of the client's only menu, which the popup shows on a right
+// press on its background.
+#pragma once
+#include <windows.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "common/Handles.h"
+#include "common/Window.h"
+#include "core/settings/ColorChoice.h"
+
+namespace velmora {
+
+class Form1;
+class ServiceWindow;
+
+class Form3 : public common::Window {
+  public:
+    explicit Form3(Form1& owner);
+    ~Form3() override;
+
+    // Shows `menu` as the popup's menu, at the mouse pointer or at `at`, and runs the chosen item. Loads the
+    // window hidden first when it is not loaded.
+    void ShowMenu(HWND popup, std::optional<POINT> at = std::nullopt);
+
+    // The menu's items.
+    void copy_Click();
+    void conf_Click();
+    void service_Click();
+    void close_Click();
+
+  protected:
+    LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+
+  private:
+    void Form_Load();
+    void Combo1_Change();
+    void Combo1_Click();
+    void Combo2_Change();
+    void Combo2_Click();
+    void Command1_Click();
+    void Command2_Click();
+    void CreateControls();
+    void LayOut(UINT dpi);
+    void PlaceAtDesign(UINT dpi);
+    void Validate(HWND combo, ColorNameField& field, const std::wstring& text);
+    void OnCommand(int id, int code);
+
+    Form1& form1_;
+    common::UniqueMenu menu_;
+    HWND combo1_ = nullptr;
+    HWND combo2_ = nullptr;
+    HWND command1_ = nullptr;
+    // The control that had the focus when the window was last deactivated; it gets it back on activation.
+    HWND focus_ = nullptr;
+    common::UniqueFont font_;
+    // The service window, opened from the menu; it lives as long as this window object.
+    std::unique_ptr<ServiceWindow> serviceWindow_;
+    // The last names the lists held that stood; set again from the lists' texts at each load.
+    ColorNameField background_{u"Default"};
+    ColorNameField text_{u"Default"};
+};
+
+}  // namespace velmora
