@@ -4,17 +4,18 @@
 #include <utility>
 
 #include "common/Text.h"
+#include "core/Messages.h"
+#include "core/pages/UrlEncode.h"
 #include "core/selection/Direction.h"
-#include "core/services/RequestLimit.h"
 #include "core/selection/Selection.h"
+#include "core/services/RequestLimit.h"
 #include "core/services/ServiceApi.h"
 #include "core/services/ServiceMessages.h"
-#include "core/pages/UrlEncode.h"
-#include "win/net/Fetch.h"
 #include "win/bubble/Form2.h"
-#include "win/settings/Form3.h"
 #include "win/bubble/PendingBubble.h"
+#include "win/net/Fetch.h"
 #include "win/services/ServiceTranslate.h"
+#include "win/settings/Form3.h"
 
 namespace velmora {
 
@@ -34,11 +35,9 @@ bool Fits(const std::u16string& raw, std::size_t fits) {
     if (fits == raw.size()) {
         return true;
     }
-    const std::wstring sentence = L"選択範囲が長すぎます（" + std::to_wstring(CharacterCount(raw)) +
-                                  L" 文字）。この文章で一度に翻訳できるのは " +
-                                  std::to_wstring(CharacterCount(std::u16string_view(raw).substr(0, fits))) +
-                                  L" 文字までです。短く選択し直してください";
-    MessageBoxW(nullptr, sentence.c_str(), L"注意", MB_OK | MB_ICONEXCLAMATION);
+    const std::wstring sentence =
+        SelectionTooLongText(CharacterCount(raw), CharacterCount(std::u16string_view(raw).substr(0, fits)));
+    MessageBoxW(nullptr, sentence.c_str(), kCautionTitle, MB_OK | MB_ICONEXCLAMATION);
     return false;
 }
 
@@ -57,7 +56,7 @@ void Form1::Form_Load(const std::wstring& argumentText) {
         const SelectionRead read = options_.readSelection ? options_.readSelection(hwnd()) : SelectionRead{};
         if (!read.text) {
             const std::wstring sentence = common::ToWide(RefusalText(read.refusal));
-            MessageBoxW(nullptr, sentence.c_str(), L"注意", MB_OK | MB_ICONEXCLAMATION);
+            MessageBoxW(nullptr, sentence.c_str(), kCautionTitle, MB_OK | MB_ICONEXCLAMATION);
             EndProgram();
             return;
         }
@@ -68,12 +67,12 @@ void Form1::Form_Load(const std::wstring& argumentText) {
     // The limit is the request's: the time spent reading a selection is not taken from it.
     deadline_ = Deadline::FromNow(options_.requestLimitMs);
     if (Text5.empty()) {
-        MessageBoxW(nullptr, L"引数が指定されてません、きちんとインストールしてください。", L"警告", MB_OK | MB_ICONSTOP);
+        MessageBoxW(nullptr, kNoArgumentText, kWarningTitle, MB_OK | MB_ICONSTOP);
         EndProgram();
         return;
     }
     if (Text5 == L"EJhnA" || Text5 == L"JEhnA") {
-        MessageBoxW(nullptr, L"範囲を選択してください", L"注意", MB_OK | MB_ICONEXCLAMATION);
+        MessageBoxW(nullptr, common::ToWide(kSelectTextText).c_str(), kCautionTitle, MB_OK | MB_ICONEXCLAMATION);
         EndProgram();
         return;
     }
@@ -151,7 +150,7 @@ void Form1::ServiceRequest(const std::wstring& text) {
     StartPendingTimer();
     if (!StartServiceTranslation(request, deadline_, std::move(deliver))) {
         decided_ = true;
-        ReportFailure(L"翻訳の処理を開始できませんでした。");
+        ReportFailure(kCannotStartText);
         return;
     }
     StartDeadlineTimer();
@@ -185,7 +184,7 @@ void Form1::ExciteRequest() {
     };
     if (!StartFetch(Text2, deadline_, std::move(deliver))) {
         decided_ = true;
-        ReportFailure(L"翻訳の処理を開始できませんでした。");
+        ReportFailure(kCannotStartText);
         return;
     }
     excitePage_ = std::move(mailbox);
@@ -200,7 +199,7 @@ void Form1::ExciteRequest_Complete() {
     }
     KillTimer(hwnd(), kRequestDeadline);
     if (!page->ok) {
-        ReportFailure(page->error.empty() ? L"翻訳ページを読み込めませんでした。" : page->error);
+        ReportFailure(page->error.empty() ? kPageNotLoadedText : page->error);
         return;
     }
     Text1 = std::move(page->text);
@@ -249,7 +248,7 @@ void Form1::ShowPending() {
 void Form1::WebBrowser1_Navigate(const std::wstring& url) {
     if (!WebBrowser1.Navigate(url, deadline_, hwnd())) {
         decided_ = true;
-        ReportFailure(L"翻訳ページの読み込みを開始できませんでした。");
+        ReportFailure(kPageLoadNotStartedText);
         return;
     }
     StartDeadlineTimer();
@@ -261,7 +260,7 @@ void Form1::WebBrowser1_DocumentComplete() {
     }
     const html::Node* body = WebBrowser1.Body();
     if (!body) {
-        ReportFailure(L"翻訳ページを読み込めませんでした。");
+        ReportFailure(kPageNotLoadedText);
         return;
     }
     Text1 = common::ToWide(html::InnerHtml(*body));
@@ -275,7 +274,7 @@ void Form1::Label3_Click() {
 void Form1::ExtractAndHandOff(const Markers& markers) {
     const auto result = ExtractBetweenMarkers(common::ToU16(Text1), markers);
     if (!result) {
-        ReportFailure(L"翻訳結果をページから取り出せませんでした。翻訳サービスのページが変わった可能性があります。");
+        ReportFailure(kResultNotFoundText);
         return;
     }
     Text3 = common::ToWide(*result);
@@ -299,7 +298,7 @@ void Form1::Command3_Click() {
     if (!form2_->Show()) {
         // Without the popup nothing of the client would be left to end it.
         const DWORD error = GetLastError();
-        ReportFailure(L"翻訳結果の窓を開けませんでした。" + (error ? L"\n" + common::SystemErrorText(error) : L""));
+        ReportFailure(kPopupNotOpenedText + (error ? L"\n" + common::SystemErrorText(error) : L""));
         return;
     }
     pending_.reset();
@@ -335,7 +334,7 @@ bool Form1::Decide() {
 void Form1::Form_Close() {
     KillTimer(hwnd(), kRequestDeadline);
     if (Decide()) {
-        ReportFailure(L"翻訳の処理が途中で閉じられました。");
+        ReportFailure(kClosedMidwayText);
     } else {
         EndProgram();
     }

@@ -14,10 +14,10 @@
 #include "core/pages/Request.h"
 #include "core/selection/Selection.h"
 #include "win/net/Browser.h"
-#include "win/services/Credentials.h"
 #include "win/net/Fetch.h"
-#include "win/services/ServiceStore.h"
 #include "win/net/Worker.h"
+#include "win/services/Credentials.h"
+#include "win/services/ServiceStore.h"
 
 namespace velmora {
 

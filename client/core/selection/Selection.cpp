@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/Messages.h"
 #include "core/pages/Request.h"
 #include "core/text/Utf16.h"
 
@@ -113,16 +114,15 @@ std::u16string_view RefusalText(SelectionRefusal refusal) {
         case SelectionRefusal::NothingSelected:
             break;
         case SelectionRefusal::KeysHeld:
-            return u"キーから手を離してから、もう一度ショートカットキーを押してください";
+            return kKeysHeldText;
         case SelectionRefusal::HigherIntegrity:
-            return u"管理者として実行中のソフトの選択範囲は読み取れません。文章をメモ帳などにコピーしてから選択してくだ"
-                   u"さい";
+            return kHigherIntegrityText;
         case SelectionRefusal::ClipboardNotSaved:
-            return u"クリップボードの内容を失わずに選択範囲を読み取れませんでした";
+            return kClipboardNotSavedText;
         case SelectionRefusal::OtherStartBusy:
-            return u"ほかの翻訳が選択範囲を読み取っています。少し待ってから、もう一度試してください";
+            return kOtherStartBusyText;
     }
-    return u"範囲を選択してください";
+    return kSelectTextText;
 }
 
 std::optional<SelectionRefusal> RefuseCopy(const CopyTarget& target) {

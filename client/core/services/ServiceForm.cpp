@@ -1,5 +1,7 @@
 #include "core/services/ServiceForm.h"
 
+#include "core/Messages.h"
+
 namespace velmora {
 namespace {
 
@@ -37,31 +39,26 @@ bool HasKeyAfterSave(const KeyField& field) {
 
 std::wstring_view KeyStatusText(const KeyField& field) {
     if (field.typed) {
-        return L"入力したキーを OK で保存します。";
+        return kKeyTypedText;
     }
     if (field.stored && field.removing) {
-        return L"保存済みのキーを OK で削除します。";
+        return kKeyRemovedOnOkText;
     }
     if (field.stored) {
-        return L"キーは保存済みです。入力すると置き換えます。";
+        return kKeyStoredText;
     }
-    return L"キーは保存されていません。";
+    return kNoKeyStoredText;
 }
 
 std::optional<FormProblem> CheckServiceForm(ServiceKind kind, std::wstring_view url, bool deepLKey) {
     if (!url.empty() && !IsValidServiceUrl(url)) {
-        return FormProblem{
-            FormField::Url,
-            L"LibreTranslate のサーバーの URL は http:// または https:// で始め、ホスト名を入れてください"
-            L"（例: http://localhost:5000）。"};
+        return FormProblem{FormField::Url, kBadLibreUrlText};
     }
     if (kind == ServiceKind::LibreTranslate && url.empty()) {
-        return FormProblem{
-            FormField::Url,
-            L"LibreTranslate を使うには、サーバーの URL を入力してください（例: http://localhost:5000）。"};
+        return FormProblem{FormField::Url, kLibreUrlMissingText};
     }
     if (kind == ServiceKind::DeepL && !deepLKey) {
-        return FormProblem{FormField::DeepLKey, L"DeepL API を使うには、DeepL の API キーを入力してください。"};
+        return FormProblem{FormField::DeepLKey, kDeepLKeyMissingText};
     }
     return std::nullopt;
 }

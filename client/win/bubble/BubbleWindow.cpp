@@ -6,6 +6,7 @@
 
 #include "common/Dpi.h"
 #include "common/SystemFunction.h"
+#include "core/Messages.h"
 #include "core/bubble/Bubble.h"
 #include "win/settings/ColorSettings.h"
 #include "win/settings/VisualStyles.h"
@@ -98,7 +99,7 @@ bool BubbleWindow::CreateBubble(const wchar_t* className, const wchar_t* caption
     HINSTANCE instance = GetModuleHandleW(nullptr);
     const SystemControls systemControls;
     // Created in tab order: the title, the body, "Close".
-    label3_ = CreateWindowExW(0, L"STATIC", L"翻訳結果", WS_CHILD | WS_VISIBLE | SS_NOTIFY | SS_LEFT, 0, 0, 0, 0,
+    label3_ = CreateWindowExW(0, L"STATIC", kResultTitle, WS_CHILD | WS_VISIBLE | SS_NOTIFY | SS_LEFT, 0, 0, 0, 0,
                               hwnd(), reinterpret_cast<HMENU>(kLabel3Id), instance, nullptr);
     body_ = MakeBody(instance, kBodyId);
     label1_ = CreateWindowExW(0, L"STATIC", L"Close", WS_CHILD | WS_VISIBLE | SS_NOTIFY | SS_LEFT, 0, 0, 0, 0,

@@ -1,5 +1,6 @@
 #include "win/bubble/PendingBubble.h"
 
+#include "core/Messages.h"
 #include "win/Form1.h"
 
 namespace velmora {
@@ -30,7 +31,7 @@ void PendingBubble::HideKeepingActivation() {
 }
 
 HWND PendingBubble::MakeBody(HINSTANCE instance, int id) {
-    return CreateWindowExW(0, L"STATIC", L"翻訳中…", WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX, 0, 0, 0, 0,
+    return CreateWindowExW(0, L"STATIC", kPendingText, WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX, 0, 0, 0, 0,
                            hwnd(), reinterpret_cast<HMENU>(id), instance, nullptr);
 }
 

@@ -1,6 +1,7 @@
 #include "win/net/Browser.h"
 
 #include "common/Text.h"
+#include "core/Messages.h"
 
 namespace velmora {
 
@@ -11,7 +12,7 @@ bool Browser::Navigate(const std::wstring& url, Deadline deadline, HWND notify) 
         if (page.ok) {
             loaded.document = html::Parse(common::ToU16(page.text));
         } else {
-            loaded.failure = page.error.empty() ? L"翻訳ページを読み込めませんでした。" : std::move(page.error);
+            loaded.failure = page.error.empty() ? kPageNotLoadedText : std::move(page.error);
         }
         mailbox->Put(std::move(loaded));
         PostMessageW(notify, kCompleteMessage, 0, 0);

@@ -9,6 +9,7 @@
 
 #include "common/Handles.h"
 #include "common/Text.h"
+#include "core/Messages.h"
 #include "core/pages/PageText.h"
 #include "velmora_version.h"
 #include "win/net/Worker.h"
@@ -72,26 +73,25 @@ std::optional<FetchResult> ReadBytes(HINTERNET request,
         SetTimeouts(request, deadline);
         DWORD n = 0;
         if (!InternetReadFile(request, buffer, sizeof buffer, &n)) {
-            return Fail(what + L"を最後まで受け取れませんでした。", GetLastError());
+            return Fail(BodyCutShortText(what), GetLastError());
         }
         if (n == 0) {
             break;
         }
         body.append(buffer, n);
         if (body.size() > kBodyCap) {
-            return Fail(what + L"が大きすぎます。");
+            return Fail(BodyTooLargeText(what));
         }
     }
     if (!lengthText.empty() && wcstoull(lengthText.c_str(), nullptr, 10) != body.size()) {
-        return Fail(what + L"を最後まで受け取れませんでした（" + std::to_wstring(body.size()) + L" / " + lengthText +
-                    L" バイト）。");
+        return Fail(BodyCutShortText(what, body.size(), lengthText));
     }
     return std::nullopt;
 }
 
 FetchResult ReadBody(HINTERNET request, ULONGLONG deadline) {
     std::string body;
-    if (auto failure = ReadBytes(request, deadline, L"翻訳ページ", body)) {
+    if (auto failure = ReadBytes(request, deadline, kPageBodyName, body)) {
         return std::move(*failure);
     }
     FetchResult r;
@@ -113,21 +113,21 @@ common::UniqueInternet OpenSession() {
 FetchResult Transfer(const std::wstring& url, ULONGLONG deadline) {
     common::UniqueInternet session = OpenSession();
     if (!session) {
-        return Fail(L"インターネットの機能を使えませんでした。", GetLastError());
+        return Fail(kNoInternetText, GetLastError());
     }
     std::string current = WireUrl(common::ToU16(url));
     // Redirects are followed here rather than by WinINet, which under Wine follows a loop without end.
     for (int hop = 0; hop <= kMaxRedirects; ++hop) {
         const auto target = ParseHttpUrl(current);
         if (!target) {
-            return Fail(L"翻訳サービスのアドレスが正しくありません。");
+            return Fail(kBadServiceAddressText);
         }
         SetTimeouts(session.get(), deadline);
         common::UniqueInternet connection(InternetConnectW(session.get(), common::FromUtf8(target->host).c_str(),
                                                            target->port, nullptr, nullptr, INTERNET_SERVICE_HTTP,
                                                            0, 0));
         if (!connection) {
-            return Fail(L"翻訳サービスに接続できませんでした。", GetLastError());
+            return Fail(kCannotConnectText, GetLastError());
         }
         const DWORD flags = INTERNET_FLAG_NO_AUTO_REDIRECT | INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE |
                             INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_NO_UI | INTERNET_FLAG_PRAGMA_NOCACHE |
@@ -137,32 +137,32 @@ FetchResult Transfer(const std::wstring& url, ULONGLONG deadline) {
                                                         common::FromUtf8(target->target).c_str(), nullptr,
                                                         nullptr, accept, flags, 0));
         if (!request) {
-            return Fail(L"翻訳サービスに接続できませんでした。", GetLastError());
+            return Fail(kCannotConnectText, GetLastError());
         }
         SetTimeouts(request.get(), deadline);
         if (!HttpSendRequestW(request.get(), nullptr, 0, nullptr, 0)) {
-            return Fail(L"翻訳サービスに接続できませんでした。", GetLastError());
+            return Fail(kCannotConnectText, GetLastError());
         }
         DWORD status = 0;
         DWORD size = sizeof status;
         if (!HttpQueryInfoW(request.get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size,
                             nullptr)) {
-            return Fail(L"翻訳サービスの応答が読めませんでした。", GetLastError());
+            return Fail(kAnswerNotReadText, GetLastError());
         }
         if (status == 301 || status == 302 || status == 303 || status == 307 || status == 308) {
             const auto next = ResolveLocation(*target, common::ToUtf8(QueryText(request.get(), HTTP_QUERY_LOCATION)));
             if (!next) {
-                return Fail(L"翻訳サービスの転送先が読めませんでした（HTTP " + std::to_wstring(status) + L"）。");
+                return Fail(RedirectNotReadText(status));
             }
             current = WireUrl(common::ToU16(common::FromUtf8(*next)));
             continue;
         }
         if (status < 200 || status > 299) {
-            return Fail(L"翻訳サービスがエラーを返しました（HTTP " + std::to_wstring(status) + L"）。");
+            return Fail(PageErrorText(status));
         }
         return ReadBody(request.get(), deadline);
     }
-    return Fail(L"翻訳サービスの転送が多すぎます。");
+    return Fail(kTooManyRedirectsText);
 }
 
 bool IsCertificateError(DWORD error) {
@@ -200,14 +200,14 @@ DWORD Deadline::LeftMs() const {
 }
 
 std::wstring TimeoutText(DWORD limitMs) {
-    return L"翻訳サービスが " + std::to_wstring((limitMs + 999) / 1000) + L" 秒以内に応答しませんでした。";
+    return NoAnswerWithinText((limitMs + 999) / 1000);
 }
 
 FetchResult RunBeforeDeadline(TransferFunction transfer, Deadline deadline) {
     auto run = RunWithTimeLimit<FetchResult>(
         deadline.LeftMs(), [transfer = std::move(transfer), deadline] { return TransferWithin(transfer, deadline); });
     if (!run.started) {
-        return Fail(L"翻訳の処理を開始できませんでした。", GetLastError());
+        return Fail(kCannotStartText, GetLastError());
     }
     return run.result ? std::move(*run.result) : Fail(TimeoutText(deadline.limitMs));
 }
@@ -234,17 +234,17 @@ ApiAnswer PostJson(const std::wstring& url, const std::wstring& headers, const s
     };
     const auto target = ParseHttpUrl(WireUrl(common::ToU16(url)));
     if (!target) {
-        return fail(L"翻訳サービスのアドレスが正しくありません。");
+        return fail(kBadServiceAddressText);
     }
     common::UniqueInternet session = OpenSession();
     if (!session) {
-        return fail(L"インターネットの機能を使えませんでした。", GetLastError());
+        return fail(kNoInternetText, GetLastError());
     }
     SetTimeouts(session.get(), deadline);
     common::UniqueInternet connection(InternetConnectW(session.get(), common::FromUtf8(target->host).c_str(),
                                                        target->port, nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0));
     if (!connection) {
-        return fail(L"翻訳サービスに接続できませんでした。", GetLastError());
+        return fail(kCannotConnectText, GetLastError());
     }
     // No redirect is followed (the text and a key would go elsewhere) and no certificate problem is ignored.
     const DWORD flags = INTERNET_FLAG_NO_AUTO_REDIRECT | INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE |
@@ -254,22 +254,20 @@ ApiAnswer PostJson(const std::wstring& url, const std::wstring& headers, const s
     common::UniqueInternet request(HttpOpenRequestW(connection.get(), L"POST", common::FromUtf8(target->target).c_str(),
                                                     nullptr, nullptr, accept, flags, 0));
     if (!request) {
-        return fail(L"翻訳サービスに接続できませんでした。", GetLastError());
+        return fail(kCannotConnectText, GetLastError());
     }
     SetTimeouts(request.get(), deadline);
     if (!HttpSendRequestW(request.get(), headers.c_str(), static_cast<DWORD>(headers.size()),
                           const_cast<char*>(body.data()), static_cast<DWORD>(body.size()))) {
         const DWORD error = GetLastError();
-        return fail(IsCertificateError(error) ? L"翻訳サービスの証明書を確かめられなかったため、接続しませんでした。"
-                                              : L"翻訳サービスに接続できませんでした。",
-                    error);
+        return fail(IsCertificateError(error) ? kCertificateRefusedText : kCannotConnectText, error);
     }
     DWORD size = sizeof answer.status;
     if (!HttpQueryInfoW(request.get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &answer.status, &size,
                         nullptr)) {
-        return fail(L"翻訳サービスの応答が読めませんでした。", GetLastError());
+        return fail(kAnswerNotReadText, GetLastError());
     }
-    if (auto failure = ReadBytes(request.get(), deadline, L"翻訳サービスの応答", answer.body)) {
+    if (auto failure = ReadBytes(request.get(), deadline, kAnswerBodyName, answer.body)) {
         answer.failure = std::move(*failure);
         return answer;
     }

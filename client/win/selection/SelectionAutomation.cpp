@@ -8,8 +8,8 @@
 #include "common/Handles.h"
 #include "common/SystemFunction.h"
 #include "core/selection/Selection.h"
-#include "win/selection/Selection.h"
 #include "win/net/Worker.h"
+#include "win/selection/Selection.h"
 
 // MinGW's headers lack the UI Automation client interfaces. Only the methods we call are named; the others hold
 // their places in the vtables, in the order of the system's UIAutomationClient.h. They must not live in an

@@ -8,6 +8,7 @@
 
 #include "common/Process.h"
 #include "common/Text.h"
+#include "core/Messages.h"
 #include "core/services/ServiceApi.h"
 #include "core/services/ServiceMessages.h"
 #include "core/text/Secrets.h"

@@ -9,8 +9,8 @@
 #include <string>
 
 #include "core/services/ServiceConfig.h"
-#include "win/services/Secret.h"
 #include "win/net/Worker.h"
+#include "win/services/Secret.h"
 
 namespace velmora {
 

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "common/Dpi.h"
+#include "core/Messages.h"
 #include "win/services/PasswordField.h"
 #include "win/services/ServiceStore.h"
 #include "win/settings/Controls.h"
@@ -67,28 +68,27 @@ constexpr DWORD kKeyEdit = kEdit | ES_PASSWORD;
 
 // In tab order. A radio group ends at the next control with WS_GROUP; only the chosen option is a tab stop.
 constexpr ControlDesign kControls[] = {
-    {kServiceFrameId, L"BUTTON", L"使う翻訳サービス", kFrame, 0, 8, 6, 360, 88},
-    {kPagesOptionId, L"BUTTON", L"翻訳ページ（依頼コードのとおり Excite / infoseek）(&P)", kRadio | WS_GROUP, 0, 20, 26,
-     336, 18},
-    {kDeepLOptionId, L"BUTTON", L"DeepL API(&D)", kRadio, 0, 20, 47, 336, 18},
-    {kLibreTranslateOptionId, L"BUTTON", L"LibreTranslate(&L)", kRadio, 0, 20, 68, 336, 18},
-    {kDeepLFrameId, L"BUTTON", L"DeepL API", kFrame | WS_GROUP, 0, 8, 100, 360, 74},
-    {kDeepLKeyLabelId, L"STATIC", L"API キー(&K):", kAccessLabel, 0, 20, 123, 124, 16},
+    {kServiceFrameId, L"BUTTON", kServiceFrameText, kFrame, 0, 8, 6, 360, 88},
+    {kPagesOptionId, L"BUTTON", kPagesOptionText, kRadio | WS_GROUP, 0, 20, 26, 336, 18},
+    {kDeepLOptionId, L"BUTTON", kDeepLOptionText, kRadio, 0, 20, 47, 336, 18},
+    {kLibreTranslateOptionId, L"BUTTON", kLibreTranslateOptionText, kRadio, 0, 20, 68, 336, 18},
+    {kDeepLFrameId, L"BUTTON", kDeepLFrameText, kFrame | WS_GROUP, 0, 8, 100, 360, 74},
+    {kDeepLKeyLabelId, L"STATIC", kDeepLKeyLabelText, kAccessLabel, 0, 20, 123, 124, 16},
     {kDeepLKeyId, L"EDIT", L"", kKeyEdit, WS_EX_CLIENTEDGE, 148, 120, 120, 22},
-    {kRemoveDeepLKeyId, L"BUTTON", L"キーを削除(&E)", kButton, 0, 276, 119, 84, 24},
+    {kRemoveDeepLKeyId, L"BUTTON", kRemoveDeepLKeyText, kButton, 0, 276, 119, 84, 24},
     {kDeepLKeyStatusId, L"STATIC", L"", kLabel, 0, 20, 150, 340, 16},
-    {kLibreTranslateFrameId, L"BUTTON", L"LibreTranslate", kFrame, 0, 8, 180, 360, 102},
-    {kLibreTranslateUrlLabelId, L"STATIC", L"サーバーの URL(&U):", kAccessLabel, 0, 20, 203, 124, 16},
+    {kLibreTranslateFrameId, L"BUTTON", kLibreTranslateFrameText, kFrame, 0, 8, 180, 360, 102},
+    {kLibreTranslateUrlLabelId, L"STATIC", kLibreTranslateUrlLabelText, kAccessLabel, 0, 20, 203, 124, 16},
     {kLibreTranslateUrlId, L"EDIT", L"", kEdit, WS_EX_CLIENTEDGE, 148, 200, 212, 22},
-    {kLibreTranslateKeyLabelId, L"STATIC", L"API キー（任意）(&Y):", kAccessLabel, 0, 20, 231, 124, 16},
+    {kLibreTranslateKeyLabelId, L"STATIC", kLibreTranslateKeyLabelText, kAccessLabel, 0, 20, 231, 124, 16},
     {kLibreTranslateKeyId, L"EDIT", L"", kKeyEdit, WS_EX_CLIENTEDGE, 148, 228, 120, 22},
-    {kRemoveLibreTranslateKeyId, L"BUTTON", L"キーを削除(&Z)", kButton, 0, 276, 227, 84, 24},
+    {kRemoveLibreTranslateKeyId, L"BUTTON", kRemoveLibreTranslateKeyText, kButton, 0, 276, 227, 84, 24},
     {kLibreTranslateKeyStatusId, L"STATIC", L"", kLabel, 0, 20, 258, 340, 16},
-    {kTryButtonId, L"BUTTON", L"試す(&T)", kButton, 0, 8, 292, 72, 24},
+    {kTryButtonId, L"BUTTON", kTryText, kButton, 0, 8, 292, 72, 24},
     // Read-only: the whole of a long error can still be scrolled, selected and copied from the one line.
     {kTrialLineId, L"EDIT", L"", kEdit | ES_READONLY, 0, 88, 296, 280, 18},
-    {kOkButtonId, L"BUTTON", L"OK", kButton | BS_DEFPUSHBUTTON, 0, 196, 328, 80, 26},
-    {kCancelButtonId, L"BUTTON", L"キャンセル", kButton, 0, 284, 328, 84, 26},
+    {kOkButtonId, L"BUTTON", kOkText, kButton | BS_DEFPUSHBUTTON, 0, 196, 328, 80, 26},
+    {kCancelButtonId, L"BUTTON", kCancelText, kButton, 0, 284, 328, 84, 26},
 };
 
 constexpr std::pair<int, ServiceKind> kOptions[] = {{kPagesOptionId, ServiceKind::Page},
@@ -125,8 +125,8 @@ bool ServiceWindow::Window_Load(bool topmost) {
     GetMonitorInfoW(MonitorFromPoint(cursor, MONITOR_DEFAULTTOPRIMARY), &monitor);
     const RECT& work = monitor.rcWork;
     // The window class keeps its first name: other programs and the tests find the window by it.
-    if (!Create(L"VelmoraForm4", L"翻訳サービス", kStyle, kExStyle | (topmost ? WS_EX_TOPMOST : 0), work.left, work.top,
-                0, 0, nullptr, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1))) {
+    if (!Create(L"VelmoraForm4", kServiceWindowTitle, kStyle, kExStyle | (topmost ? WS_EX_TOPMOST : 0), work.left,
+                work.top, 0, 0, nullptr, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1))) {
         return false;
     }
     CreateControls();
@@ -252,7 +252,7 @@ void ServiceWindow::TryButton_Click() {
     HWND line = GetDlgItem(hwnd(), kTrialLineId);
     const ServiceKind kind = Choice();
     if (kind == ServiceKind::Page) {
-        SetWindowTextW(line, L"翻訳ページは試せません。DeepL API か LibreTranslate を選んでください。");
+        SetWindowTextW(line, kPagesNotTriedText);
         return;
     }
     const KeyField deepL = FieldOf(kDeepLKeyId, deepL_);
@@ -267,11 +267,11 @@ void ServiceWindow::TryButton_Click() {
                     : KeyFor(kLibreTranslateKeyId, FieldOf(kLibreTranslateKeyId, libre_), kLibreTranslateCredential);
     auto mailbox = std::make_shared<Mailbox<TrialOutcome>>();
     if (!StartTrial(trial_, std::move(trial), mailbox, hwnd(), kTrialCompleteMessage)) {
-        SetWindowTextW(line, L"翻訳を試せませんでした。");
+        SetWindowTextW(line, kTrialNotStartedText);
         return;
     }
     trialOutcome_ = std::move(mailbox);
-    SetWindowTextW(line, L"翻訳しています…");
+    SetWindowTextW(line, kTrialRunningText);
     // One trial at a time; the button comes back with its outcome.
     if (GetFocus() == GetDlgItem(hwnd(), kTryButtonId)) {
         MoveFocus(hwnd(), reinterpret_cast<WPARAM>(line), TRUE);
@@ -287,7 +287,7 @@ void ServiceWindow::Trial_Complete() {
     }
     trialOutcome_.reset();
     EnableWindow(GetDlgItem(hwnd(), kTryButtonId), TRUE);
-    const std::wstring text = outcome->ok ? L"Hello → " + outcome->text : outcome->text;
+    const std::wstring text = outcome->ok ? kTrialAnswerPrefix + outcome->text : outcome->text;
     SetWindowTextW(GetDlgItem(hwnd(), kTrialLineId), OneLine(text).c_str());
 }
 
@@ -321,11 +321,11 @@ void ServiceWindow::OkButton_Click() {
     }
     if (!ApplyKey(kDeepLKeyId, deepL, kDeepLCredential) ||
         !ApplyKey(kLibreTranslateKeyId, libre, kLibreTranslateCredential)) {
-        ShowFailure(hwnd(), L"API キーを Windows の資格情報マネージャーに保存できませんでした。", GetLastError());
+        ShowFailure(hwnd(), kKeyNotSavedText, GetLastError());
         return;
     }
     if (!SaveServiceChoice({kind, url})) {
-        ShowFailure(hwnd(), L"翻訳サービスの設定を保存できませんでした。", GetLastError());
+        ShowFailure(hwnd(), kChoiceNotSavedText, GetLastError());
         return;
     }
     DestroyWindow(hwnd());

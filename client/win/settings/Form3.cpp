@@ -4,6 +4,7 @@
 
 #include "common/Dpi.h"
 #include "common/Text.h"
+#include "core/Messages.h"
 #include "core/settings/Colors.h"
 #include "win/Form1.h"
 #include "win/bubble/Form2.h"
@@ -55,11 +56,11 @@ constexpr DWORD kButton = WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON;
 constexpr DWORD kLabel = WS_CHILD | WS_VISIBLE | SS_LEFT;
 constexpr DWORD kCombo = WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL;
 constexpr ControlDesign kControls[] = {
-    {kCommand1Id, L"BUTTON", L"OK", kButton, 120, 1560, 1335, 375, false},
-    {kCommand2Id, L"BUTTON", L"キャンセル", kButton, 1560, 1560, 1335, 375, false},
-    {kLabel1Id, L"STATIC", L"背景色", kLabel, 120, 120, 2295, 255, false},
+    {kCommand1Id, L"BUTTON", kOkText, kButton, 120, 1560, 1335, 375, false},
+    {kCommand2Id, L"BUTTON", kCancelText, kButton, 1560, 1560, 1335, 375, false},
+    {kLabel1Id, L"STATIC", kBackgroundColorText, kLabel, 120, 120, 2295, 255, false},
     {kCombo1Id, L"COMBOBOX", L"Default", kCombo, 120, 360, 2895, 300, true},
-    {kLabel2Id, L"STATIC", L"文字色", kLabel, 120, 840, 2295, 255, false},
+    {kLabel2Id, L"STATIC", kTextColorText, kLabel, 120, 840, 2295, 255, false},
     {kCombo2Id, L"COMBOBOX", L"Default", kCombo, 120, 1080, 2895, 300, true},
 };
 
@@ -107,10 +108,10 @@ void FitClosedHeight(HWND combo, int height) {
 }  // namespace
 
 Form3::Form3(Form1& owner) : form1_(owner), menu_(CreatePopupMenu()) {
-    AppendMenuW(menu_.get(), MF_STRING, kCopyId, L"クリップボードにコピー");
-    AppendMenuW(menu_.get(), MF_STRING, kConfId, L"設定");
-    AppendMenuW(menu_.get(), MF_STRING, kServiceId, L"翻訳サービス...");
-    AppendMenuW(menu_.get(), MF_STRING, kCloseId, L"閉じる");
+    AppendMenuW(menu_.get(), MF_STRING, kCopyId, kCopyMenuText);
+    AppendMenuW(menu_.get(), MF_STRING, kConfId, kSettingsText);
+    AppendMenuW(menu_.get(), MF_STRING, kServiceId, kServiceMenuText);
+    AppendMenuW(menu_.get(), MF_STRING, kCloseId, kCloseMenuText);
 }
 
 void Form3::ShowMenu(HWND popup, std::optional<POINT> place) {
@@ -153,7 +154,7 @@ void Form3::copy_Click() {
     }
     // Whatever the text box shows now, the user's own edits included.
     if (!PutTextOnClipboard(popup->hwnd(), ControlText(popup->Text1()))) {
-        ShowFailure(popup->hwnd(), L"クリップボードにコピーできませんでした。", GetLastError());
+        ShowFailure(popup->hwnd(), kCopyFailedText, GetLastError());
     }
 }
 
@@ -171,7 +172,7 @@ void Form3::service_Click() {
         serviceWindow_ = std::make_unique<ServiceWindow>();
     }
     if (!serviceWindow_->Show(true)) {
-        ShowFailure(nullptr, L"翻訳サービスの窓を開けませんでした。", GetLastError());
+        ShowFailure(nullptr, kServiceWindowFailedText, GetLastError());
     }
 }
 
@@ -185,7 +186,7 @@ void Form3::Form_Load() {
     const SIZE size =
         common::WindowSizeForClient(common::TwipsToPixels(kClientWidth, screenDpi),
                                     common::TwipsToPixels(kClientHeight, screenDpi), kStyle, kExStyle, screenDpi);
-    if (!Create(L"VelmoraForm3", L"設定", kStyle, kExStyle, common::TwipsToPixels(kClientLeft, screenDpi),
+    if (!Create(L"VelmoraForm3", kSettingsText, kStyle, kExStyle, common::TwipsToPixels(kClientLeft, screenDpi),
                 common::TwipsToPixels(kClientTop, screenDpi), size.cx, size.cy, nullptr,
                 reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1))) {
         return;
@@ -282,7 +283,7 @@ void Form3::Command1_Click() {
     }
     if (!SaveColorSettings(texts->background, texts->text)) {
         // The popup keeps its colours and the window stays open, so that the user can try again or cancel.
-        ShowFailure(hwnd(), L"色の設定を保存できませんでした。", GetLastError());
+        ShowFailure(hwnd(), kColorsNotSavedText, GetLastError());
         return;
     }
     if (Form2* popup = form1_.Popup()) {

@@ -1,8 +1,8 @@
 #include "core/pages/Request.h"
 
 #include "core/pages/PageText.h"
-#include "core/services/RequestLimit.h"
 #include "core/pages/UrlEncode.h"
+#include "core/services/RequestLimit.h"
 
 #include <gtest/gtest.h>
 

@@ -6,8 +6,8 @@
 #include <tuple>
 #include <vector>
 
-#include "standin/Standin.h"
 #include "UiDriver.h"
+#include "standin/Standin.h"
 #include "win/Automation.h"
 
 namespace {

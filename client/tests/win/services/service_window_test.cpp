@@ -17,8 +17,8 @@
 #include "UiDriver.h"
 #include "common/Poll.h"
 #include "win/Automation.h"
-#include "win/services/ServiceWindow.h"
 #include "win/services/ServiceStore.h"
+#include "win/services/ServiceWindow.h"
 
 namespace {
 
