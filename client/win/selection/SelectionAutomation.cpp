@@ -16,12 +16,21 @@
 // anonymous namespace: GCC would see that nothing in the program implements them and optimise the calls away.
 namespace velmora::uia {
 
+// One slot per line, so that a slot's place can be counted against the system's header.
+// clang-format off
 #define VELMORA_UNUSED(n) virtual HRESULT STDMETHODCALLTYPE Unused##n() = 0;
 
 struct UiaTextRange : IUnknown {
     VELMORA_UNUSED(1)
-    VELMORA_UNUSED(2) VELMORA_UNUSED(3) VELMORA_UNUSED(4) VELMORA_UNUSED(5) VELMORA_UNUSED(6) VELMORA_UNUSED(7)
-        VELMORA_UNUSED(8) VELMORA_UNUSED(9) virtual HRESULT STDMETHODCALLTYPE GetText(int maxLength, BSTR* text) = 0;
+    VELMORA_UNUSED(2)
+    VELMORA_UNUSED(3)
+    VELMORA_UNUSED(4)
+    VELMORA_UNUSED(5)
+    VELMORA_UNUSED(6)
+    VELMORA_UNUSED(7)
+    VELMORA_UNUSED(8)
+    VELMORA_UNUSED(9)
+    virtual HRESULT STDMETHODCALLTYPE GetText(int maxLength, BSTR* text) = 0;
 };
 
 struct UiaTextRangeArray : IUnknown {
@@ -30,29 +39,58 @@ struct UiaTextRangeArray : IUnknown {
 };
 
 struct UiaTextPattern : IUnknown {
-    VELMORA_UNUSED(1) VELMORA_UNUSED(2) virtual HRESULT STDMETHODCALLTYPE GetSelection(UiaTextRangeArray** ranges) = 0;
+    VELMORA_UNUSED(1)
+    VELMORA_UNUSED(2)
+    virtual HRESULT STDMETHODCALLTYPE GetSelection(UiaTextRangeArray** ranges) = 0;
 };
 
 struct UiaElement : IUnknown {
     VELMORA_UNUSED(1)
-    VELMORA_UNUSED(2) VELMORA_UNUSED(3) VELMORA_UNUSED(4) VELMORA_UNUSED(5) VELMORA_UNUSED(6) VELMORA_UNUSED(7)
-        VELMORA_UNUSED(8) VELMORA_UNUSED(9) VELMORA_UNUSED(10) VELMORA_UNUSED(11) virtual HRESULT STDMETHODCALLTYPE
-        GetCurrentPatternAs(int patternId, REFIID iid, void** pattern) = 0;
+    VELMORA_UNUSED(2)
+    VELMORA_UNUSED(3)
+    VELMORA_UNUSED(4)
+    VELMORA_UNUSED(5)
+    VELMORA_UNUSED(6)
+    VELMORA_UNUSED(7)
+    VELMORA_UNUSED(8)
+    VELMORA_UNUSED(9)
+    VELMORA_UNUSED(10)
+    VELMORA_UNUSED(11)
+    virtual HRESULT STDMETHODCALLTYPE GetCurrentPatternAs(int patternId, REFIID iid, void** pattern) = 0;
     VELMORA_UNUSED(13)
-    VELMORA_UNUSED(14) VELMORA_UNUSED(15) VELMORA_UNUSED(16) VELMORA_UNUSED(17) VELMORA_UNUSED(18) VELMORA_UNUSED(19)
-        VELMORA_UNUSED(20) VELMORA_UNUSED(21) VELMORA_UNUSED(22) VELMORA_UNUSED(23) VELMORA_UNUSED(24)
-            VELMORA_UNUSED(25) VELMORA_UNUSED(26) VELMORA_UNUSED(27) VELMORA_UNUSED(28) VELMORA_UNUSED(29)
-                VELMORA_UNUSED(30) VELMORA_UNUSED(31) VELMORA_UNUSED(32) virtual HRESULT STDMETHODCALLTYPE
-        get_CurrentIsPassword(BOOL* isPassword) = 0;
+    VELMORA_UNUSED(14)
+    VELMORA_UNUSED(15)
+    VELMORA_UNUSED(16)
+    VELMORA_UNUSED(17)
+    VELMORA_UNUSED(18)
+    VELMORA_UNUSED(19)
+    VELMORA_UNUSED(20)
+    VELMORA_UNUSED(21)
+    VELMORA_UNUSED(22)
+    VELMORA_UNUSED(23)
+    VELMORA_UNUSED(24)
+    VELMORA_UNUSED(25)
+    VELMORA_UNUSED(26)
+    VELMORA_UNUSED(27)
+    VELMORA_UNUSED(28)
+    VELMORA_UNUSED(29)
+    VELMORA_UNUSED(30)
+    VELMORA_UNUSED(31)
+    VELMORA_UNUSED(32)
+    virtual HRESULT STDMETHODCALLTYPE get_CurrentIsPassword(BOOL* isPassword) = 0;
 };
 
 struct UiaAutomation : IUnknown {
     VELMORA_UNUSED(1)
-    VELMORA_UNUSED(2) VELMORA_UNUSED(3) VELMORA_UNUSED(4) VELMORA_UNUSED(5) virtual HRESULT STDMETHODCALLTYPE
-        GetFocusedElement(UiaElement** element) = 0;
+    VELMORA_UNUSED(2)
+    VELMORA_UNUSED(3)
+    VELMORA_UNUSED(4)
+    VELMORA_UNUSED(5)
+    virtual HRESULT STDMETHODCALLTYPE GetFocusedElement(UiaElement** element) = 0;
 };
 
 #undef VELMORA_UNUSED
+// clang-format on
 
 }  // namespace velmora::uia
 
