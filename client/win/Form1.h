@@ -1,5 +1,12 @@
 // Form1: the hidden worker window. It takes the request from the command line, runs it and hands the result
 // to the popup. It is never shown and has no taskbar button.
+// Its names are the first design's:
+//   Form_Load               reads the command line (or the selection) and starts the request
+//   Text5 / Text2 / Text1   the argument text / the request URL / the page that came back
+//   Text3                   the translation, raw as cut out of the page
+//   WebBrowser1             the page fetch (win/net/Browser); _Navigate starts it, _DocumentComplete ends it
+//   Label3_Click            cuts the translation out of the loaded page
+//   Command3_Click          shows the translation in the popup (Form2)
 #pragma once
 #include <windows.h>
 

@@ -1,4 +1,8 @@
 // Form2: the result popup, a borderless topmost speech bubble next to the mouse pointer.
+// Its names are the first design's:
+//   Label3   the title "翻訳結果", by which the bubble is dragged (BubbleWindow)
+//   Label1   the close mark; Label1_Click ends the client
+//   Text1    the translation's read-only text box (Text1_MouseWheel scrolls it)
 #pragma once
 #include <windows.h>
 

@@ -1,5 +1,9 @@
 // Form3: the colour settings window, and the owner of the client's only menu, which the popup shows on a right
 // press on its background.
+// Its names are the first design's:
+//   Combo1 / Combo2         the background and text colour fields (Label1 / Label2 their captions)
+//   Command1 / Command2     OK / キャンセル
+//   copy_, conf_, service_, close_ _Click   the menu's items: copy, this window, the service window, close
 #pragma once
 #include <windows.h>
 
