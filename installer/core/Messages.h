@@ -1,4 +1,4 @@
-// The texts, titles and styles of every message box the installer shows.
+// The texts, titles and styles of every message box the installer shows, and the texts of its window.
 #pragma once
 #include <string>
 #include <string_view>
@@ -46,5 +46,18 @@ struct Message {
 // The command's usual message with one sentence more, when the entry's shortcut key could not be set up or removed.
 [[nodiscard]] Message ShortcutKeyNotSet(Message usual);
 [[nodiscard]] Message ShortcutKeyNotRemoved(Message usual);
+
+// The window: a frame, a label and two buttons per entry, in the order of the entries. The gap in each label is
+// four ideographic spaces, which wraps the second half onto the next line.
+inline constexpr const wchar_t* kFrameCaptions[] = {L"選択範囲を英日翻訳(Excite)", L"選択範囲を日英翻訳(Excite)",
+                                                    L"選択範囲を英日翻訳(infoseek)", L"選択範囲を日英翻訳(infoseek)"};
+inline constexpr const wchar_t* kLabelCaptions[] = {
+    L"IEで選択範囲を英日翻訳して　　　　ポップアップで表示します",
+    L"IEで選択範囲を日英翻訳して　　　　ポップアップで表示します",
+    L"IEで選択範囲を英日翻訳して　　　　ポップアップで表示します",
+    L"IEで選択範囲を日英翻訳して　　　　ポップアップで表示します",
+};
+inline constexpr wchar_t kInstallCaption[] = L"インストール";
+inline constexpr wchar_t kUninstallCaption[] = L"アンインストール";
 
 }  // namespace installer

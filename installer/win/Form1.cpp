@@ -2,6 +2,7 @@
 
 #include "common/Dpi.h"
 #include "common/Text.h"
+#include "core/Messages.h"
 #include "win/Accounts.h"
 #include "win/FileOps.h"
 
@@ -19,16 +20,6 @@ constexpr RECT kFrame{0, 0, 3015, 1215};
 constexpr RECT kLabel{120, 240, 120 + 2775, 240 + 375};
 constexpr RECT kInstall{120, 720, 120 + 1215, 720 + 375};
 constexpr RECT kUninstall{1440, 720, 1440 + 1455, 720 + 375};
-
-// The gap in each label is four ideographic spaces, which wraps the second half onto the next line.
-constexpr const wchar_t* kFrameCaptions[] = {L"選択範囲を英日翻訳(Excite)", L"選択範囲を日英翻訳(Excite)",
-                                             L"選択範囲を英日翻訳(infoseek)", L"選択範囲を日英翻訳(infoseek)"};
-constexpr const wchar_t* kLabelCaptions[] = {
-    L"IEで選択範囲を英日翻訳して　　　　ポップアップで表示します",
-    L"IEで選択範囲を日英翻訳して　　　　ポップアップで表示します",
-    L"IEで選択範囲を英日翻訳して　　　　ポップアップで表示します",
-    L"IEで選択範囲を日英翻訳して　　　　ポップアップで表示します",
-};
 
 HWND CreateControl(HWND parent, const wchar_t* className, const wchar_t* text, DWORD style, int id) {
     return CreateWindowExW(0, className, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, parent,
@@ -114,9 +105,8 @@ void Form1::Form_Create() {
         labels_[entry] = CreateControl(hwnd(), L"Static", kLabelCaptions[entry], SS_LEFT, 0);
         const int install = 2 * entry, uninstall = 2 * entry + 1;
         for (int index : entry == 0 ? std::array{uninstall, install} : std::array{install, uninstall}) {
-            commands_[index] =
-                CreateControl(hwnd(), L"Button", index == install ? L"インストール" : L"アンインストール",
-                              WS_TABSTOP | BS_PUSHBUTTON, kCommandIdBase + index + 1);
+            commands_[index] = CreateControl(hwnd(), L"Button", index == install ? kInstallCaption : kUninstallCaption,
+                                             WS_TABSTOP | BS_PUSHBUTTON, kCommandIdBase + index + 1);
         }
     }
     LayOut(common::DpiOf(hwnd()));
