@@ -5,12 +5,19 @@
 namespace common {
 
 std::optional<std::u16string> EnvironmentValue(const wchar_t* name) {
-    wchar_t buffer[512];
-    const DWORD n = GetEnvironmentVariableW(name, buffer, 512);
-    if (n == 0 || n >= 512) {
+    std::u16string value(MAX_PATH, u'\0');
+    DWORD n = GetEnvironmentVariableW(name, reinterpret_cast<wchar_t*>(value.data()), static_cast<DWORD>(value.size()));
+    if (n >= value.size()) {
+        // Too small: n is the size it needs, the terminator included. The value may change in between; then the
+        // second read fails the same way and the value counts as unset.
+        value.resize(n);
+        n = GetEnvironmentVariableW(name, reinterpret_cast<wchar_t*>(value.data()), n);
+    }
+    if (n == 0 || n >= value.size()) {
         return std::nullopt;
     }
-    return std::u16string(buffer, buffer + n);
+    value.resize(n);
+    return value;
 }
 
 std::vector<BYTE> TokenInformation(HANDLE token, TOKEN_INFORMATION_CLASS kind) {

@@ -8,8 +8,7 @@
 
 namespace common {
 
-// An environment variable of this process; nothing when it is unset, empty or longer than the 511 characters any
-// of ours (a host, a test setting) needs.
+// An environment variable of this process, whatever its length; nothing when it is unset or empty.
 [[nodiscard]] std::optional<std::u16string> EnvironmentValue(const wchar_t* name);
 
 // The token's information of one class (TOKEN_USER, TOKEN_MANDATORY_LABEL, ...), asked for its size first; empty

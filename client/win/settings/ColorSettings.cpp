@@ -6,6 +6,8 @@
 #include <utility>
 
 #include "common/Handles.h"
+#include "common/Process.h"
+#include "common/Text.h"
 
 namespace velmora {
 namespace {
@@ -102,17 +104,6 @@ bool PutSettingsFile(const std::wstring& folder, std::string_view bytes, bool re
     return done;
 }
 
-std::wstring Environment(const wchar_t* name) {
-    std::wstring value(MAX_PATH, L'\0');
-    DWORD n = GetEnvironmentVariableW(name, value.data(), static_cast<DWORD>(value.size()));
-    if (n >= value.size()) {
-        value.resize(n);
-        n = GetEnvironmentVariableW(name, value.data(), n);
-    }
-    value.resize(n < value.size() ? n : 0);
-    return value;
-}
-
 // Only a full path: a relative one would put the file wherever the process happens to stand.
 bool IsFullPath(const std::wstring& path) {
     return (path.size() >= 3 && path[1] == L':' && path[2] == L'\\') || path.starts_with(L"\\\\");
@@ -163,11 +154,12 @@ bool MakeFolder(const SettingsPlaces& places) {
 SettingsPlaces UserSettingsPlaces() {
     const std::wstring program = ProgramFolder();
     std::vector<std::wstring> older;
-    if (const std::wstring local = Environment(L"LOCALAPPDATA"); IsFullPath(local)) {
+    if (const std::wstring local = common::ToWide(common::EnvironmentValue(L"LOCALAPPDATA").value_or(u""));
+        IsFullPath(local)) {
         older.push_back(local + L"\\VirtualStore\\Program Files\\Velmora");
     }
     older.push_back(program);
-    const std::wstring roaming = Environment(L"APPDATA");
+    const std::wstring roaming = common::ToWide(common::EnvironmentValue(L"APPDATA").value_or(u""));
     if (!IsFullPath(roaming)) {
         // No profile to write in: the folder of the program, as earlier versions did.
         return SettingsPlaces(program);
