@@ -1,6 +1,9 @@
 #include "core/selection/Selection.h"
 
+#include <rapidjson/document.h>
+
 #include <algorithm>
+#include <cstring>
 
 #include "core/Messages.h"
 #include "core/pages/Request.h"
@@ -54,7 +57,99 @@ std::u16string FromCopy(std::u16string text) {
     return text;
 }
 
+// Visual Studio's editor and Scintilla (Notepad++) put these formats beside a line they copied for nothing selected.
+constexpr std::u16string_view kLineCopyTags[] = {u"VisualStudioEditorOperationsLineCutCopyClipboardTag",
+                                                 u"MSDEVLineSelect"};
+// Chromium keeps a web page's own clipboard types (VS Code's editor is such a page) in one block: a header of the
+// payload's size, the number of pairs, then each type and value as a length and that many UTF-16 units, padded to
+// four bytes.
+constexpr std::u16string_view kChromiumCustomData = u"Chromium Web Custom MIME Data Format";
+// Java names a clipboard format after the class it serialises; JetBrains IDEs send their copy options so.
+constexpr std::u16string_view kJavaFormat = u"JAVA_DATAFLAVOR:";
+constexpr std::u16string_view kJetBrainsOptions = u"CopyPasteOptionsTransferableData";
+
+class PickleReader {
+  public:
+    explicit PickleReader(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
+    std::optional<std::uint32_t> Number() {
+        if (bytes_.size() - at_ < 4) {
+            return std::nullopt;
+        }
+        std::uint32_t n = 0;
+        std::memcpy(&n, bytes_.data() + at_, 4);  // little-endian, as Windows has it
+        at_ += 4;
+        return n;
+    }
+    std::optional<std::u16string> Text() {
+        const auto units = Number();
+        if (!units || *units > (bytes_.size() - at_) / 2) {
+            return std::nullopt;
+        }
+        std::u16string text(*units, u'\0');
+        std::memcpy(text.data(), bytes_.data() + at_, *units * 2);
+        at_ = std::min(bytes_.size(), at_ + (*units * 2 + 3) / 4 * 4);
+        return text;
+    }
+
+  private:
+    std::span<const std::uint8_t> bytes_;
+    std::size_t at_ = 0;
+};
+
+bool VsCodeLineCopy(std::span<const std::uint8_t> bytes) {
+    PickleReader pickle(bytes);
+    const auto payload = pickle.Number();
+    const auto pairs = pickle.Number();
+    for (std::uint32_t i = 0; payload && pairs && i < *pairs; ++i) {
+        const auto type = pickle.Text();
+        const auto value = pickle.Text();
+        if (!type || !value) {
+            return false;
+        }
+        if (*type == u"vscode-editor-data") {
+            rapidjson::GenericDocument<rapidjson::UTF16<char16_t>> json;
+            json.Parse(value->c_str());
+            if (json.HasParseError() || !json.IsObject()) {
+                return false;
+            }
+            const auto flag = json.FindMember(u"isFromEmptySelection");
+            return flag != json.MemberEnd() && flag->value.IsTrue();
+        }
+    }
+    return false;
+}
+
+// A serialised boolean field that is true: its name ends the class description, followed by the end of its
+// annotations (0x78), no superclass (0x70) and the value 1.
+bool JetBrainsLineCopy(std::span<const std::uint8_t> bytes) {
+    constexpr std::string_view kTrueField("FromEmptySelection\x78\x70\x01", 21);
+    return std::search(bytes.begin(), bytes.end(), kTrueField.begin(), kTrueField.end()) != bytes.end();
+}
+
 }  // namespace
+
+LineCopyMark LineCopyMarkOf(std::u16string_view formatName) {
+    if (std::find(std::begin(kLineCopyTags), std::end(kLineCopyTags), formatName) != std::end(kLineCopyTags)) {
+        return LineCopyMark::Present;
+    }
+    if (formatName == kChromiumCustomData ||
+        (formatName.starts_with(kJavaFormat) && formatName.find(kJetBrainsOptions) != std::u16string_view::npos)) {
+        return LineCopyMark::InBytes;
+    }
+    return LineCopyMark::None;
+}
+
+bool CopyMarksLine(std::u16string_view formatName, std::span<const std::uint8_t> bytes) {
+    switch (LineCopyMarkOf(formatName)) {
+        case LineCopyMark::Present:
+            return true;
+        case LineCopyMark::InBytes:
+            return formatName == kChromiumCustomData ? VsCodeLineCopy(bytes) : JetBrainsLineCopy(bytes);
+        case LineCopyMark::None:
+            break;
+    }
+    return false;
+}
 
 std::optional<std::u16string_view> SelectionStartCode(std::u16string_view argumentText) {
     if (!argumentText.starts_with(kSelectionSwitch)) {
@@ -94,11 +189,14 @@ bool InterruptsOnCtrlC(std::u16string_view windowClass) {
 }
 
 bool IsTerminalProgram(std::u16string_view programFile) {
-    // RLogin's window classes are made up by its framework (MFC) and Poderosa's by .NET Windows Forms, and both
-    // change between builds; their program file names do not.
+    // These terminals' window classes are made up by their frameworks and change between builds or are shared with
+    // every other program of the framework: MFC (RLogin, SecureCRT, Xshell), .NET Windows Forms (Poderosa), winit
+    // (Alacritty), Electron (Tabby, Hyper), WezTerm's own. Their program file names stay.
     const std::size_t slash = programFile.find_last_of(u"\\/");
     const std::u16string_view name = slash == std::u16string_view::npos ? programFile : programFile.substr(slash + 1);
-    constexpr std::u16string_view kPrograms[] = {u"rlogin.exe", u"poderosa.exe"};
+    constexpr std::u16string_view kPrograms[] = {u"rlogin.exe",    u"poderosa.exe", u"alacritty.exe",
+                                                 u"wezterm-gui.exe", u"tabby.exe",    u"hyper.exe",
+                                                 u"securecrt.exe", u"xshell.exe"};
     for (std::u16string_view program : kPrograms) {
         if (name.size() == program.size() &&
             std::equal(name.begin(), name.end(), program.begin(),
@@ -153,6 +251,8 @@ bool IgnoresOurInput(std::optional<std::uint32_t> ours, std::optional<std::uint3
 std::optional<std::u16string> ChooseSelection(const SelectionSource& automation, const SelectionSource& copy) {
     if (auto text = automation ? automation() : std::nullopt; text && HasVisibleText(*text)) {
         return Capped(std::move(*text));
+    } else if (text && text->empty()) {
+        return std::nullopt;
     }
     if (auto text = copy ? copy() : std::nullopt) {
         std::u16string copied = FromCopy(std::move(*text));

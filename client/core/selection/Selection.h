@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -25,10 +26,21 @@ inline constexpr std::size_t kMaxSelectionLength = 32000;
 using SelectionSource = std::function<std::optional<std::u16string>()>;
 
 // The two ways in order: UI Automation's text counts when it holds more than blanks and line breaks; otherwise the
-// copy is asked (only then, since it touches the clipboard). The copy's text ends at its first NUL and loses the one
-// line break that programs add after a copied line or cell. Nothing, when neither way gave visible text.
+// copy is asked (only then, since it touches the clipboard). An empty text from UI Automation (a text pattern that
+// showed where the caret is, with nothing selected) is believed: no copy, since an editor may copy its whole line
+// then. The copy's text ends at its first NUL and loses the one line break that programs add after a copied line
+// or cell. Nothing, when neither way gave visible text.
 [[nodiscard]] std::optional<std::u16string> ChooseSelection(const SelectionSource& automation,
                                                             const SelectionSource& copy);
+
+// Editors that copy the whole line when nothing is selected mark that copy on the clipboard; the user selected
+// nothing. A registered format's name tells whether it is such a mark by itself (Present), whether its bytes decide
+// (InBytes: CopyMarksLine), or neither.
+enum class LineCopyMark { None, Present, InBytes };
+[[nodiscard]] LineCopyMark LineCopyMarkOf(std::u16string_view formatName);
+[[nodiscard]] bool CopyMarksLine(std::u16string_view formatName, std::span<const std::uint8_t> bytes);
+// More than the marks ever hold; a larger block is not read.
+inline constexpr std::size_t kMaxLineCopyMarkBytes = 64 * 1024;
 
 // Why a selection start found no text to translate; each has its own box.
 enum class SelectionRefusal {

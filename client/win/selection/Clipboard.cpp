@@ -87,21 +87,36 @@ ClipboardSnapshot::Status ClipboardSnapshot::Read(ULONGLONG deadline, std::size_
                 return Status::TooSlow;
             }
             if (format == CF_ENHMETAFILE) {
-                if (auto source = static_cast<HENHMETAFILE>(GetClipboardData(format))) {
-                    metafile_.reset(CopyEnhMetaFileW(source, nullptr));
+                // Counted like the others: a picture can be as large as any format.
+                auto source = static_cast<HENHMETAFILE>(GetClipboardData(format));
+                const UINT size = source ? GetEnhMetaFileBits(source, 0, nullptr) : 0;
+                if (size > budgetBytes - total) {
+                    return Status::TooLarge;
                 }
+                metafile_.reset(size ? CopyEnhMetaFileW(source, nullptr) : nullptr);
+                if (!metafile_) {
+                    return Status::Incomplete;
+                }
+                total += size;
                 continue;
             }
             if (!IsMemoryFormat(format)) {
                 continue;
             }
+            // A delayed format whose owner rendered nothing would be missing from what is put back.
             HANDLE data = GetClipboardData(format);
-            const SIZE_T size = data ? GlobalSize(data) : 0;
+            if (!data) {
+                return Status::Incomplete;
+            }
+            const SIZE_T size = GlobalSize(data);
             if (size > budgetBytes - total) {
                 return Status::TooLarge;
             }
             const void* bytes = size ? GlobalLock(data) : nullptr;
             if (!bytes) {
+                if (size) {
+                    return Status::Incomplete;
+                }
                 continue;
             }
             try {

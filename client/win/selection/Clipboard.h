@@ -25,10 +25,11 @@ namespace velmora {
 // owner-display formats and the private and GDI-object ranges.
 class ClipboardSnapshot {
   public:
-    enum class Status { Whole, Busy, TooSlow, TooLarge };
+    enum class Status { Whole, Busy, TooSlow, TooLarge, Incomplete };
 
     // Reads the clipboard on a worker thread: a program that never renders a delayed format is left waiting
-    // there after `budgetMs`, and the snapshot does not hold more than `budgetBytes`.
+    // there after `budgetMs`, and the snapshot does not hold more than `budgetBytes` (pictures counted). A format
+    // that gives nothing (a delayed one its owner did not render) makes it Incomplete: not whole.
     [[nodiscard]] static Status Take(ClipboardSnapshot& into, DWORD budgetMs, std::size_t budgetBytes);
 
     // Call with the clipboard open: replaces whatever is there by the snapshot, marked to be kept out of the

@@ -2,12 +2,14 @@
 #include "win/selection/Selection.h"
 
 #include <algorithm>
+#include <span>
 #include <vector>
 
 #include "common/Handles.h"
 #include "common/Poll.h"
 #include "common/Process.h"
 #include "common/Text.h"
+#include "win/net/Worker.h"
 #include "win/selection/Clipboard.h"
 
 namespace velmora {
@@ -21,12 +23,17 @@ constexpr DWORD kLateCopyGraceMs = 3000;
 constexpr DWORD kSettleMs = 40;
 // Putting the user's contents back is worth a longer wait than reading them.
 constexpr DWORD kRestoreOpenWaitMs = 3000;
+// When that failed, the retries from the timer (each short, so that the box stays responsive) go on this long.
+constexpr DWORD kRestoreRetryMs = 5000;
+constexpr DWORD kRestoreAttemptMs = 100;
+// The copied text, rendered late by its owner, is waited for this long.
+constexpr DWORD kReadCopyMs = 1000;
 constexpr DWORD kAutomationWaitMs = 1500;
 // Reading the user's clipboard may neither hang the client nor exhaust its memory (a 32-bit process).
 constexpr DWORD kSnapshotMs = 1000;
 constexpr std::size_t kSnapshotBytes = 128u << 20;
-// Another start holds the copy way for its snapshot, copy wait, grace and restore: well under this.
-constexpr DWORD kCopyLockWaitMs = 10000;
+// Another start holds the copy way for its snapshot, copy wait, reading, grace and restore retries: under this.
+constexpr DWORD kCopyLockWaitMs = 15000;
 
 struct MutexReleaser {
     void operator()(HANDLE h) const {
@@ -112,6 +119,74 @@ std::optional<std::wstring> ClipboardText() {
     return result;
 }
 
+// Call with the clipboard open: whether an editor marked the copy as its whole line, copied for nothing selected.
+bool CopiedWholeLine() {
+    for (UINT format = EnumClipboardFormats(0); format != 0; format = EnumClipboardFormats(format)) {
+        wchar_t name[256] = {};
+        const int length = format >= 0xC000 ? GetClipboardFormatNameW(format, name, 256) : 0;
+        const std::u16string formatName = common::ToU16(std::wstring_view(name, length > 0 ? length : 0));
+        const LineCopyMark mark = LineCopyMarkOf(formatName);
+        if (mark == LineCopyMark::Present) {
+            return true;
+        }
+        HANDLE data = mark == LineCopyMark::InBytes ? GetClipboardData(format) : nullptr;
+        const SIZE_T size = data ? GlobalSize(data) : 0;
+        const auto* bytes = size && size <= kMaxLineCopyMarkBytes ? static_cast<const BYTE*>(GlobalLock(data)) : nullptr;
+        if (bytes) {
+            const bool marks = CopyMarksLine(formatName, std::span(bytes, size));
+            GlobalUnlock(data);
+            if (marks) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+// The process whose window last took the clipboard (0 when none did).
+DWORD ClipboardOwnerProcess() {
+    DWORD pid = 0;
+    if (HWND owner = GetClipboardOwner()) {
+        GetWindowThreadProcessId(owner, &pid);
+    }
+    return pid;
+}
+
+// The program the keys went to: its window's process and that of the window with the keyboard focus in its thread
+// (a frame whose content another process draws). Only a change of the clipboard by one of them is our copy.
+struct TargetProcesses {
+    DWORD ids[2] = {};
+    explicit TargetProcesses(HWND window = nullptr) {
+        const DWORD thread = window ? GetWindowThreadProcessId(window, &ids[0]) : 0;
+        GUITHREADINFO info = {};
+        info.cbSize = sizeof info;
+        if (thread && GetGUIThreadInfo(thread, &info) && info.hwndFocus) {
+            GetWindowThreadProcessId(info.hwndFocus, &ids[1]);
+        }
+    }
+    [[nodiscard]] bool Own(DWORD process) const { return process && (process == ids[0] || process == ids[1]); }
+};
+
+struct CopiedText {
+    std::optional<std::wstring> text;
+    bool wholeLine = false;
+};
+
+// The copied text, read on a worker: an owner that renders its text late (or never) keeps only the worker, with
+// the clipboard open, waiting. Nothing when the limit passed first.
+std::optional<CopiedText> ReadCopiedText() {
+    auto run = RunWithTimeLimit<CopiedText>(kReadCopyMs, [] {
+        CopiedText copied;
+        if (OpenClipboardWithRetry(nullptr, kReadCopyMs)) {
+            copied.wholeLine = CopiedWholeLine();
+            copied.text = copied.wholeLine ? std::nullopt : ClipboardText();
+            CloseClipboard();
+        }
+        return copied;
+    });
+    return run.result;
+}
+
 bool IsTerminal(HWND window) {
     wchar_t name[256] = {};
     if (!window || (GetClassNameW(window, name, 256) > 0 && InterruptsOnCtrlC(common::ToU16(name)))) {
@@ -157,32 +232,52 @@ bool RunsAboveUs(HWND window) {
     return IgnoresOurInput(ours, theirs, tokenRefused);
 }
 
-// A copy that had not landed when the client stopped waiting for it, with what to put back when it does.
+// A copy that had not landed when the client stopped waiting for it, or that landed but could not be undone yet,
+// with what to put back.
 struct LateCopy {
     bool armed = false;
+    bool landed = false;  // the target's copy is on the clipboard; putting the user's contents back is retried
     DWORD sequence = 0;
-    ULONGLONG until = 0;
+    ULONGLONG until = 0;  // for the copy to land, or once it has, for the retries
     HWND owner = nullptr;
+    TargetProcesses target;
     ClipboardSnapshot snapshot;
     CopyLock lock;
 };
 LateCopy g_late;
 
-// True once nothing is left to put right: the late copy was undone, or the grace period is over.
+// True once nothing is left to put right: the late copy was undone, someone else changed the clipboard (theirs to
+// keep: the user's own Ctrl+C, a clipboard tool, a remote desktop), or the time is over.
 bool SettleLateCopy() {
     if (!g_late.armed) {
         return true;
     }
-    if (GetClipboardSequenceNumber() != g_late.sequence) {
-        WaitUntilSettled();
-        if (OpenClipboardWithRetry(g_late.owner, kRestoreOpenWaitMs)) {
-            g_late.snapshot.Restore();
-            CloseClipboard();
+    if (!g_late.landed) {
+        if (GetClipboardSequenceNumber() == g_late.sequence) {
+            if (GetTickCount64() < g_late.until) {
+                return false;
+            }
+            g_late = LateCopy();  // lets the next start of this user have the clipboard
+            return true;
         }
-    } else if (GetTickCount64() < g_late.until) {
-        return false;
+        WaitUntilSettled();
+        if (!g_late.target.Own(ClipboardOwnerProcess())) {
+            g_late = LateCopy();
+            return true;
+        }
+        g_late.landed = true;
+        g_late.until = GetTickCount64() + kRestoreRetryMs;
     }
-    g_late = LateCopy();  // lets the next start of this user have the clipboard
+    if (OpenClipboardWithRetry(g_late.owner, kRestoreAttemptMs)) {
+        // While it is open nobody else can change it: whoever owns it now is who wrote last.
+        if (g_late.target.Own(ClipboardOwnerProcess())) {
+            g_late.snapshot.Restore();
+        }
+        CloseClipboard();
+    } else if (GetTickCount64() < g_late.until) {
+        return false;  // still held by a reader that waits for a late format, or by another program
+    }
+    g_late = LateCopy();
     return true;
 }
 
@@ -192,11 +287,15 @@ void CALLBACK LateCopyTick(HWND, UINT, UINT_PTR timer, DWORD) {
     }
 }
 
-void WatchForLateCopy(ClipboardSnapshot snapshot, DWORD sequence, HWND owner, CopyLock lock) {
+// `landed`: the target's copy is on the clipboard already and only putting the user's contents back is left.
+void WatchForLateCopy(ClipboardSnapshot snapshot, DWORD sequence, bool landed, HWND owner,
+                      const TargetProcesses& target, CopyLock lock) {
     g_late.snapshot = std::move(snapshot);
     g_late.sequence = sequence;
-    g_late.until = GetTickCount64() + kLateCopyGraceMs;
+    g_late.landed = landed;
+    g_late.until = GetTickCount64() + (landed ? kRestoreRetryMs : kLateCopyGraceMs);
     g_late.owner = owner;
+    g_late.target = target;
     g_late.lock = std::move(lock);
     g_late.armed = true;
     // A thread timer: the box that tells the user no text arrived runs its own message loop, which dispatches it.
@@ -225,26 +324,47 @@ CopyRead SelectionByCopy(HWND clipboardOwner, HWND startForeground) {
                                          foreground && RunsAboveUs(foreground), ModifierHeld()})) {
         return {std::nullopt, *refusal};
     }
+    const TargetProcesses target(foreground);
     const DWORD before = GetClipboardSequenceNumber();
     if (!SendCopyKeys()) {
         return {};  // no key went out, so the clipboard is as it was
     }
     if (!common::PollUntil([before] { return GetClipboardSequenceNumber() != before; }, kCopyWaitMs)) {
-        WatchForLateCopy(std::move(snapshot), before, clipboardOwner, std::move(lock));
+        WatchForLateCopy(std::move(snapshot), before, false, clipboardOwner, target, std::move(lock));
         return {};
     }
     WaitUntilSettled();
+    if (!target.Own(ClipboardOwnerProcess())) {
+        // Another program's text (a password manager, a sync tool) is not what the user selected: the user's
+        // contents go back, and a copy of the target's that lands later is still undone.
+        if (OpenClipboardWithRetry(clipboardOwner, kRestoreOpenWaitMs)) {
+            snapshot.Restore();
+            CloseClipboard();
+        }
+        WatchForLateCopy(std::move(snapshot), GetClipboardSequenceNumber(), false, clipboardOwner, target,
+                         std::move(lock));
+        return {};
+    }
+    const std::optional<CopiedText> copied = ReadCopiedText();
     CopyRead read;
-    if (OpenClipboardWithRetry(clipboardOwner, kRestoreOpenWaitMs)) {
-        read.text = ClipboardText();
-        snapshot.Restore();
+    if (copied && !copied->wholeLine) {
+        read.text = copied->text;
+    }
+    if (copied && OpenClipboardWithRetry(clipboardOwner, kRestoreOpenWaitMs)) {
+        if (target.Own(ClipboardOwnerProcess())) {
+            snapshot.Restore();
+        }
         CloseClipboard();
+    } else {
+        // The reader left waiting still holds the clipboard, or another program does: retried from the timer and
+        // before the client ends.
+        WatchForLateCopy(std::move(snapshot), before, true, clipboardOwner, target, std::move(lock));
     }
     return read;
 }
 
 void SettleClipboardBeforeExit() {
-    (void)common::PollUntil(SettleLateCopy, kLateCopyGraceMs, 20);
+    (void)common::PollUntil(SettleLateCopy, kLateCopyGraceMs + kRestoreRetryMs, 20);
 }
 
 SelectionRead ReadSelection(HWND clipboardOwner) {

@@ -20,8 +20,8 @@ struct AutomationRead {
 };
 
 // The first way: the focused element's text pattern, at most one unit longer than the client keeps. Leaves the
-// clipboard alone. No text when UI Automation is missing, the element offers no text pattern, is a password field,
-// or does not answer within the time.
+// clipboard alone. No text when UI Automation is missing, the element offers no text pattern or no range of its
+// selection, is a password field, or does not answer within the time; an empty text when its ranges are empty.
 [[nodiscard]] AutomationRead SelectionByAutomation(DWORD timeoutMs);
 
 struct CopyRead {
@@ -31,12 +31,16 @@ struct CopyRead {
 
 // The second way, one start of this user at a time: waits (up to 1 s) until Ctrl, Alt, Shift and the Windows keys
 // are up, saves the user's clipboard, and sends Ctrl+C only when `startForeground` is still in front, is no
-// terminal, does not run above us and no key is held; then reads the text that arrives within 600 ms and puts the
-// user's contents back. A copy that lands later is still put right (see SettleClipboardBeforeExit).
+// terminal, does not run above us and no key is held; then reads the text that the target's program (no other)
+// puts there within 600 ms and puts the user's contents back. Another program's change is undone and read as
+// nothing; so is an editor's copy of its whole line for nothing selected. A copy that lands later is still put
+// right (see SettleClipboardBeforeExit).
 [[nodiscard]] CopyRead SelectionByCopy(HWND clipboardOwner, HWND startForeground);
 
 // A copy may land after the client has given up waiting for it; until a grace period has passed, the client puts
-// the user's contents back whenever it does (from a timer while a box is up, and here before the process ends).
+// the user's contents back whenever it does (from a timer while a box is up, and here before the process ends),
+// and retries for a while where the clipboard could not be opened to do so. The first change by another program
+// ends the watch: that change is the user's or that program's to keep.
 void SettleClipboardBeforeExit();
 
 }  // namespace velmora

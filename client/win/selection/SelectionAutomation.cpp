@@ -150,6 +150,7 @@ AutomationRead ReadFocusedSelection(const ComApi& com) {
         return {};
     }
     std::wstring text;
+    bool answered = false;  // a range at least, be it only the caret: the pattern knows where the selection is
     // One unit more than the client keeps, so that the cut still knows a longer selection for one; a whole
     // document selected in a large editor is never copied out in full.
     for (int i = 0; i < count && text.size() <= kMaxSelectionLength; ++i) {
@@ -165,8 +166,10 @@ AutomationRead ReadFocusedSelection(const ComApi& com) {
         }
         text.append(part ? part : L"", part ? com.sysStringLen(part) : 0);
         com.sysFreeString(part);
+        answered = true;
     }
-    return {std::move(text)};
+    // No range at all is a pattern that does not follow the selection: the copy is asked instead.
+    return answered ? AutomationRead{std::move(text)} : AutomationRead{};
 }
 
 AutomationRead ReadWithCom() {

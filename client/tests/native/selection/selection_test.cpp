@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <vector>
+
 namespace velmora {
 namespace {
 
@@ -30,7 +33,7 @@ TEST(ChooseSelection, AutomationFirstThenTheCopy) {
     const Case cases[] = {
         {"automation text used as it is", u" Hello\r\n", u"other", u" Hello\r\n", false},
         {"no text pattern", std::nullopt, u"Hello world", u"Hello world", true},
-        {"empty automation selection", u"", u"Hello", u"Hello", true},
+        {"a caret and nothing selected: no copy", u"", u"the whole line", std::nullopt, false},
         {"blank automation selection", u" \r\n\u3000", u"Hello", u"Hello", true},
         {"one copied line break dropped", std::nullopt, u"cell\r\n", u"cell", true},
         {"only one of them", std::nullopt, u"para\n\n", u"para\n", true},
@@ -38,7 +41,7 @@ TEST(ChooseSelection, AutomationFirstThenTheCopy) {
         {"inner breaks stay", std::nullopt, u"a\r\nb", u"a\r\nb", true},
         {"copy ends at a NUL", std::nullopt, std::u16string(u"ab\0cd", 5), u"ab", true},
         {"nothing copied", std::nullopt, std::nullopt, std::nullopt, true},
-        {"only blanks copied", u"", u" \t\r\n\u00A0", std::nullopt, true},
+        {"only blanks copied", std::nullopt, u" \t\r\n\u00A0", std::nullopt, true},
         {"a line break alone", std::nullopt, u"\r\n", std::nullopt, true},
         {"NUL before any text", std::nullopt, std::u16string(u"\0abc", 4), std::nullopt, true},
     };
@@ -49,6 +52,57 @@ TEST(ChooseSelection, AutomationFirstThenTheCopy) {
         EXPECT_EQ(chosen, c.chosen) << c.what;
         EXPECT_EQ(automationCalls, 1) << c.what;
         EXPECT_EQ(copyCalls, c.copyAsked ? 1 : 0) << c.what;
+    }
+}
+
+// The whole line that an editor copies for nothing selected, by each editor's mark; look-alikes mark nothing.
+TEST(LineCopy, EachEditorsMarkAndNoLookAlike) {
+    const auto pickle = [](std::initializer_list<std::u16string> texts, std::uint32_t pairs) {
+        std::vector<std::uint8_t> bytes(8, 0);
+        std::memcpy(bytes.data() + 4, &pairs, 4);
+        for (const std::u16string& text : texts) {
+            const auto units = static_cast<std::uint32_t>(text.size());
+            bytes.insert(bytes.end(), reinterpret_cast<const std::uint8_t*>(&units),
+                         reinterpret_cast<const std::uint8_t*>(&units) + 4);
+            bytes.insert(bytes.end(), reinterpret_cast<const std::uint8_t*>(text.data()),
+                         reinterpret_cast<const std::uint8_t*>(text.data() + text.size()));
+            bytes.resize((bytes.size() + 3) / 4 * 4);
+        }
+        return bytes;
+    };
+    const std::u16string chromium = u"Chromium Web Custom MIME Data Format";
+    const std::u16string java = u"JAVA_DATAFLAVOR:application/x-java-serialized-object; "
+                                u"class=com.intellij.openapi.editor.impl.EditorCopyPasteHelperImpl$"
+                                u"CopyPasteOptionsTransferableData";
+    const auto line = u"{\"version\":1,\"isFromEmptySelection\":true,\"multicursorText\":null,\"mode\":\"c\"}";
+    const std::string javaTrue("\x00\x1aisCopiedFromEmptySelection\x78\x70\x01", 31);
+    const std::string javaFalse("\x00\x1aisCopiedFromEmptySelection\x78\x70\x00", 31);
+    struct Case {
+        const char* what;
+        std::u16string format;
+        std::vector<std::uint8_t> bytes;
+        bool marks;
+    };
+    const Case cases[] = {
+        {"Visual Studio", u"VisualStudioEditorOperationsLineCutCopyClipboardTag", {}, true},
+        {"Scintilla", u"MSDEVLineSelect", {1}, true},
+        {"VS Code, after another type", chromium, pickle({u"text/x-a", u"b", u"vscode-editor-data", line}, 2), true},
+        {"VS Code, a selection", chromium,
+         pickle({u"vscode-editor-data", u"{\"isFromEmptySelection\":false}"}, 1), false},
+        {"VS Code, the flag as text", chromium, pickle({u"vscode-editor-data", u"{\"isFromEmptySelection\":\"true\"}"}, 1),
+         false},
+        {"another page's type", chromium, pickle({u"text/x-other", line}, 1), false},
+        {"pairs beyond the block", chromium, pickle({u"vscode-editor-data"}, 1), false},
+        {"a length beyond the block", chromium, {8, 0, 0, 0, 1, 0, 0, 0, 0xff, 0xff, 0xff, 0x7f}, false},
+        {"JetBrains", java, {javaTrue.begin(), javaTrue.end()}, true},
+        {"JetBrains, a selection", java, {javaFalse.begin(), javaFalse.end()}, false},
+        {"another Java class", u"JAVA_DATAFLAVOR:application/x-java-serialized-object; class=Other",
+         {javaTrue.begin(), javaTrue.end()}, false},
+        {"an ordinary format", u"HTML Format", {1}, false},
+        {"a tag's look-alike", u"MSDEVLineSelectX", {1}, false},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(CopyMarksLine(c.format, c.bytes), c.marks) << c.what;
     }
 }
 
@@ -77,8 +131,11 @@ TEST(Terminals, EveryListedClassAndProgramButNoLookAlike) {
     for (std::u16string_view name : {u"Edit", u"", u"puTTY", u"PuTTYConfigBox", u"VTWin32 ", u"Chrome_WidgetWin_1"}) {
         EXPECT_FALSE(InterruptsOnCtrlC(name)) << std::string(name.begin(), name.end());
     }
-    EXPECT_TRUE(IsTerminalProgram(u"C:\\Program Files\\RLogin\\RLogin.exe") && IsTerminalProgram(u"PODEROSA.EXE") &&
-                IsTerminalProgram(u"d:/tools/poderosa.exe"));
+    for (std::u16string_view program :
+         {u"C:\\Program Files\\RLogin\\RLogin.exe", u"PODEROSA.EXE", u"d:/tools/poderosa.exe", u"alacritty.exe",
+          u"C:\\Program Files\\WezTerm\\wezterm-gui.exe", u"Tabby.exe", u"Hyper.exe", u"SecureCRT.exe", u"Xshell.exe"}) {
+        EXPECT_TRUE(IsTerminalProgram(program)) << std::string(program.begin(), program.end());
+    }
     EXPECT_FALSE(IsTerminalProgram(u"C:\\RLogin.exe\\notepad.exe") || IsTerminalProgram(u"rlogin.exe.bak") ||
                  IsTerminalProgram(u"xrlogin.exe") || IsTerminalProgram(u""));
 }

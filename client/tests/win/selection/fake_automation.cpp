@@ -1,7 +1,8 @@
 // A stand-in UI Automation client (CUIAutomation, which Wine does not register) that the selection tests register
 // while they run; the real velmora.exe then gets its focused element from here. The element follows
-// VELMORA_FAKE_AUTOMATION: "text:<selection>", "password:<selection>" (a password box) or "none" (no text pattern);
-// '|' in the selection parts it into ranges (a multiple selection).
+// VELMORA_FAKE_AUTOMATION: "text:<selection>", "password:<selection>" (a password box), "noranges" (a text pattern
+// whose selection holds no range, not even the caret) or "none" (no text pattern); '|' in the selection parts it
+// into ranges (a multiple selection).
 // The vtables are slot numbers from the system's UIAutomationClient.h, apart from the client's own declarations,
 // so that a wrong slot on either side fails the test. Built without the C++ runtime (see CMakeLists.txt): a COM
 // server loaded into the client should bring nothing but itself into that process.
@@ -111,7 +112,7 @@ HRESULT __stdcall RangeGetText(Object* self, int maxLength, BSTR* text) {
 }
 // IUIAutomationTextRangeArray: get_Length slot 3, GetElement slot 4.
 HRESULT __stdcall ArrayLength(Object*, int* length) {
-    *length = 1;
+    *length = Starts(L"noranges") ? 0 : 1;
     for (const wchar_t* c = Selected(); *c; ++c) {
         *length += *c == L'|';
     }

@@ -30,10 +30,44 @@ const UINT kDelayedFormat = RegisterClipboardFormatW(L"VelmoraTestDelayed");
 std::atomic<int> g_copies{0};
 std::atomic<ULONGLONG> g_lastCopy{0};
 WNDPROC g_editProc = nullptr;
-// A busy program: the copy lands this long after Ctrl+C. A slow owner: a delayed format is rendered this late.
+// A busy program: the copy lands this long after Ctrl+C. A slow owner: a delayed format is rendered this late
+// (never, at kNeverRendered).
 DWORD g_copyDelayMs = 0;
 DWORD g_renderDelayMs = 0;
+constexpr DWORD kNeverRendered = MAXDWORD;
 constexpr UINT_PTR kLateCopyTimer = 77;
+
+// How the target answers Ctrl+C: as an Edit; as an editor copying its whole line for nothing selected (marked as
+// Visual Studio marks it); with its text rendered only when asked for; or not at all, while another program
+// (OtherProgram) writes the clipboard at that moment.
+enum class CopyAs { Edit, WholeLine, RenderedLater, OtherProgram };
+CopyAs g_copyAs = CopyAs::Edit;
+const std::wstring kOtherText = L"another program's text";
+const wchar_t* const kOtherWrites = L"Local\\VelmoraTestOtherProgramWrites";
+
+// The other program: this test program started again, writing kOtherText from a window of its own each time the
+// event is set.
+int RunOtherProgram() {
+    HANDLE writes = CreateEventW(nullptr, FALSE, FALSE, kOtherWrites);
+    HWND window = CreateWindowExW(0, L"Static", L"other", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+    for (;;) {
+        if (MsgWaitForMultipleObjects(1, &writes, FALSE, INFINITE, QS_ALLINPUT) == WAIT_OBJECT_0) {
+            if (automation::WaitUntil([&] { return OpenClipboard(window) != FALSE; }, 2000)) {
+                EmptyClipboard();
+                const size_t bytes = (kOtherText.size() + 1) * sizeof(wchar_t);
+                HGLOBAL g = GlobalAlloc(GHND, bytes);
+                memcpy(GlobalLock(g), kOtherText.c_str(), bytes);
+                GlobalUnlock(g);
+                SetClipboardData(CF_UNICODETEXT, g);
+                CloseClipboard();
+            }
+        }
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            DispatchMessageW(&msg);
+        }
+    }
+}
 
 // A program of its own thread: a focused top-level Edit, and an Edit in a window of the console's class (a
 // terminal, where Ctrl+C interrupts). It also owns the clipboard contents the test starts with: text and a format
@@ -105,13 +139,41 @@ private:
         if (msg == WM_COPY) {
             g_lastCopy = GetTickCount64();
             ++g_copies;
+            if (g_copyAs != CopyAs::Edit) {
+                CopyOtherwise(hwnd);
+                return 0;
+            }
         }
         if (msg == WM_RENDERFORMAT) {
-            Sleep(g_renderDelayMs);
-            put(static_cast<UINT>(wp), "late", 4);
+            if (g_renderDelayMs != kNeverRendered) {
+                Sleep(g_renderDelayMs);
+                const std::wstring text = L"Hello world";
+                wp == CF_UNICODETEXT ? put(CF_UNICODETEXT, text.c_str(), (text.size() + 1) * sizeof(wchar_t))
+                                     : put(static_cast<UINT>(wp), "late", 4);
+            }
             return 0;
         }
         return CallWindowProcW(g_editProc, hwnd, msg, wp, lp);
+    }
+    static void CopyOtherwise(HWND edit) {
+        if (g_copyAs == CopyAs::OtherProgram) {
+            HANDLE writes = OpenEventW(EVENT_MODIFY_STATE, FALSE, kOtherWrites);
+            SetEvent(writes);
+            CloseHandle(writes);
+            return;
+        }
+        if (!automation::WaitUntil([&] { return OpenClipboard(edit) != FALSE; }, 2000)) {
+            return;
+        }
+        EmptyClipboard();
+        if (g_copyAs == CopyAs::RenderedLater) {
+            SetClipboardData(CF_UNICODETEXT, nullptr);
+        } else {
+            const std::wstring line = L"the whole line\r\n";
+            put(CF_UNICODETEXT, line.c_str(), (line.size() + 1) * sizeof(wchar_t));
+            put(RegisterClipboardFormatW(L"VisualStudioEditorOperationsLineCutCopyClipboardTag"), "\x01", 1);
+        }
+        CloseClipboard();
     }
     static HWND MakeEdit(HWND parent) {
         HWND edit = CreateWindowExW(0, L"Edit", L"", (parent ? WS_CHILD : WS_POPUP | WS_BORDER) | WS_VISIBLE, 100,
@@ -189,8 +251,14 @@ protected:
         server_ = new standin::Server;
         ASSERT_TRUE(server_->StartTls());
         target_ = new TargetProgram;
+        otherWrites_ = CreateEventW(nullptr, FALSE, FALSE, kOtherWrites);
+        wchar_t self[MAX_PATH] = {};
+        GetModuleFileNameW(nullptr, self, MAX_PATH);
+        other_ = new Process(automation::Launch(L"\"" + std::wstring(self) + L"\" --other-program").value());
     }
     static void TearDownTestSuite() {
+        delete other_;
+        CloseHandle(otherWrites_);
         delete target_;
         delete server_;
     }
@@ -219,6 +287,8 @@ protected:
     inline static standin::Server* server_ = nullptr;
     inline static TargetProgram* target_ = nullptr;
     inline static DWORD sequence_ = 0;
+    inline static Process* other_ = nullptr;
+    inline static HANDLE otherWrites_ = nullptr;
 };
 
 // The stand-in UI Automation client, registered for the class for the length of one test.
@@ -265,6 +335,8 @@ TEST_F(SelectionStart, TranslatesExactlyTheSelectedTextAndGivesTheClipboardBack)
         {L"EJhnA", hello, L"text: Good morning\r\n", excite + "%20Good%20morning%0D%0A HTTP/1.1", L"おはようございます",
          false},
         {L"EJhnA", hello, L"text: \r\n\u3000", excite + "Hello%20world HTTP/1.1", L"こんにちは、世界", true},
+        // A text pattern that shows no range, not even the caret, does not know the selection: the copy is asked.
+        {L"EJhnA", hello, L"noranges", excite + "Hello%20world HTTP/1.1", L"こんにちは、世界", true},
         // The direction from the text: English to Japanese, Japanese to English.
         {L"auto", hello, L"none", excite + "Hello%20world HTTP/1.1", L"こんにちは、世界", true},
         {L"auto", {L"「こんにちは」", 1, 6}, L"none",
@@ -299,8 +371,9 @@ TEST_F(SelectionStart, TranslatesExactlyTheSelectedTextAndGivesTheClipboardBack)
 }
 
 // Nothing or only blanks selected, with every code, a terminal (where Ctrl+C would interrupt the running program),
-// a password box or a selection too long for the service: the box, no request, the clipboard as it was, and no copy
-// where one was never wanted.
+// a password box, a selection too long for the service, a text pattern showing the caret with nothing selected, an
+// editor's copy of its whole line, another program's text arriving instead of the copy, or a copied text rendered
+// too late: the box, no request, the clipboard as it was, and no copy where one was never wanted.
 TEST_F(SelectionStart, NothingSelectedAsksForASelectionWithEveryCode) {
     FakeAutomationRegistered registered;
     ASSERT_TRUE(registered.Set(nullptr, automation::WindowsPath(FAKE_AUTOMATION_DLL)) &&
@@ -317,7 +390,9 @@ TEST_F(SelectionStart, NothingSelectedAsksForASelectionWithEveryCode) {
         const wchar_t* fake = L"none";
         std::wstring box = L"範囲を選択してください";  // the box's text begins so
         const wchar_t* service = nullptr;
+        CopyAs copyAs = CopyAs::Edit;
     };
+    const std::wstring nothing = L"範囲を選択してください";
     const Case cases[] = {{L"EJhnA", none, false},  {L"JEhnA", none, false},   {L"EJIFA", none, false},
                           {L"JEIFA", none, false},  {L"KJIFA", none, false},   {L"JKIFA", none, false},
                           {L"EJhnA", blanks, false}, {L"EJIFA", blanks, false}, {L"EJhnA", text, true},
@@ -325,7 +400,11 @@ TEST_F(SelectionStart, NothingSelectedAsksForASelectionWithEveryCode) {
                           {L"EJhnA", tooLong, false, L"none", L"選択範囲が長すぎます（5000 文字）。この文章で一度に翻訳できるのは "},
                           {L"EJhnA", tooLongForLibreTranslate, false, L"none",
                            L"選択範囲が長すぎます（20000 文字）。この文章で一度に翻訳できるのは 15821 文字までです。",
-                           L"libretranslate"}};
+                           L"libretranslate"},
+                          {L"EJhnA", none, false, L"text:"},
+                          {L"EJhnA", text, false, L"none", nothing, nullptr, CopyAs::WholeLine},
+                          {L"EJhnA", text, false, L"none", nothing, nullptr, CopyAs::OtherProgram},
+                          {L"EJhnA", text, false, L"none", nothing, nullptr, CopyAs::RenderedLater}};
     const size_t requests = server_->RequestLines().size();
     const size_t apiRequests = server_->ApiRequests().size();
     for (const Case& c : cases) {
@@ -335,9 +414,12 @@ TEST_F(SelectionStart, NothingSelectedAsksForASelectionWithEveryCode) {
             uidriver::ChooseService(c.service, L"http://" + server_->HostW(), L"selection-key");
         }
         const int copies = g_copies;
+        g_copyAs = c.copyAs;
+        g_renderDelayMs = c.copyAs == CopyAs::RenderedLater ? 2500 : 0;
         Process client = Start(L"/selection " + std::wstring(c.code), c.selection, c.fake, c.terminal);
         const auto box = automation::WaitForMessageBox(client.Pid(), 20000);
-        ASSERT_TRUE(box.has_value()) << c.code;
+        g_copyAs = CopyAs::Edit;
+        ASSERT_TRUE(box.has_value()) << c.code << static_cast<int>(c.copyAs);
         EXPECT_EQ(box->title, L"注意");
         EXPECT_EQ(box->text.substr(0, c.box.size()), c.box);
         EXPECT_TRUE(automation::ShowsIcon(box->iconControl, LoadIconW(nullptr, IDI_EXCLAMATION))) << c.code;
@@ -345,8 +427,9 @@ TEST_F(SelectionStart, NothingSelectedAsksForASelectionWithEveryCode) {
         DWORD code = 1;
         EXPECT_TRUE(client.WaitExit(10000, &code));
         EXPECT_EQ(code, 0u);
-        ExpectClipboardGivenBack("nothing selected");
-        if (c.terminal || c.fake[0] == L'p') {
+        g_renderDelayMs = 0;
+        ExpectClipboardGivenBack("nothing selected " + std::to_string(static_cast<int>(c.copyAs)));
+        if (c.terminal || c.fake[0] == L'p' || c.fake[0] == L't') {
             EXPECT_EQ(g_copies, copies);
             EXPECT_EQ(GetClipboardSequenceNumber(), sequence_);
         }
@@ -404,6 +487,24 @@ TEST_F(SelectionStart, ACopyThatLandsLateIsPutRight) {
     }
 }
 
+// Another program that writes the clipboard after the client stopped waiting for the copy (the user's own Ctrl+C
+// elsewhere, a clipboard tool) keeps its text: only the target's late copy is undone.
+TEST_F(SelectionStart, AnotherProgramsChangeAfterTheWaitIsKept) {
+    g_copyDelayMs = 900;
+    g_copyAs = CopyAs::OtherProgram;
+    const int copies = g_copies;
+    Process client = Start(L"/selection EJhnA", {L"Hello world", 0, 11});
+    const auto box = automation::WaitForMessageBox(client.Pid(), 20000);
+    ASSERT_TRUE(box.has_value());
+    EXPECT_TRUE(automation::WaitUntil([&] { return g_copies > copies; }, 3000));
+    Sleep(500);
+    automation::PressButton(box->hwnd, IDOK);
+    EXPECT_TRUE(client.WaitExit(10000));
+    g_copyDelayMs = 0;
+    g_copyAs = CopyAs::Edit;
+    EXPECT_EQ(uidriver::ClipboardText(), kOtherText);
+}
+
 // Two starts 40 ms apart take turns at the clipboard: neither sends the user's clipboard text, and it comes back.
 TEST_F(SelectionStart, TwoStartsAtOnceTakeTurns) {
     g_copyDelayMs = 150;  // each copy lands a little after its key, as in a busy program
@@ -452,9 +553,10 @@ TEST_F(SelectionStart, NoCopyIntoAWindowThatCameToTheFrontMeanwhile) {
 }
 
 // A clipboard that cannot be saved whole (a format beyond the size budget, a delayed format its owner renders only
-// after the time budget) is never overwritten: no copy, a box that says why.
+// after the time budget or not at all) is never overwritten: no copy, a box that says why.
 TEST_F(SelectionStart, AClipboardThatCannotBeSavedIsLeftAlone) {
-    for (const auto& [largeBytes, renderDelayMs] : {std::pair<size_t, DWORD>{0, 2500}, {129u << 20, 0}}) {
+    for (const auto& [largeBytes, renderDelayMs] :
+         {std::pair<size_t, DWORD>{0, 2500}, {129u << 20, 0}, {0, kNeverRendered}}) {
         const int copies = g_copies;
         g_renderDelayMs = renderDelayMs;
         Prepare({L"Hello world", 0, 11}, false, largeBytes, renderDelayMs != 0);
@@ -489,6 +591,9 @@ TEST_F(SelectionStart, CopiesOnlyAfterTheShortcutsModifiersAreReleased) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+    if (argc > 1 && std::wstring(argv[1]) == L"--other-program") {
+        return RunOtherProgram();
+    }
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
