@@ -44,12 +44,12 @@ BubbleLayout BubbleLayoutAt(int dpi) {
 BubbleLayout BubbleLayoutFor(int dpi, const Rect& workArea, const TextHeight& textHeight) {
     BubbleLayout layout = BubbleLayoutAt(dpi);
     const int designedWidth = layout.text1.width;
-    const int designedHeight = layout.text1.height;
-    if (!textHeight || textHeight(designedWidth) <= designedHeight) {
+    // The text must end above the bubble's bottom edge, which cuts into the designed box (53 of its 57 pixels at
+    // 96 dpi): a text between the two would lose its last line under the tail's seam.
+    const int shown = std::min(layout.text1.height, BubbleRegionAt(layout.client, dpi).body.bottom - layout.text1.y);
+    if (!textHeight || textHeight(designedWidth) <= shown) {
         return layout;
     }
-    // Grown, the text must end above the bubble's bottom edge, which cuts into the designed box.
-    const int shown = std::min(designedHeight, BubbleRegionAt(layout.client, dpi).body.bottom - layout.text1.y);
     const int roomX = std::max(0, (workArea.right - workArea.left) - layout.client.width);
     const int widest = designedWidth + std::min(designedWidth, roomX);
     int width = widest;

@@ -54,7 +54,8 @@ struct BubbleLayout {
 // breaking, measured by the caller.
 using TextHeight = std::function<int(int width)>;
 
-// The layout for a text: the designed one when the text fits the designed text box. Otherwise the box grows
+// The layout for a text: the designed one when the text fits the part of the designed text box that shows above
+// the bubble's bottom edge. Otherwise the box grows
 // wider, up to twice its designed width (no wider than the work area allows), to the narrowest width at which
 // the text fits its designed height; when even that is not enough, then taller, until the whole window is half
 // as high as the work area; the rest scrolls. "Close" keeps to the top right corner.

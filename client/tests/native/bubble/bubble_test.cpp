@@ -160,6 +160,29 @@ TEST(BubbleGrowth, WiderThenTallerThenCappedWithTheTailTipInPlace) {
                       (expect == Designed ? Point{-40, small.y} : Point{0, small.y - dy}));
         }
     }
+    // To the pixel, at 96 dpi: the part of the text box above the bubble's bottom edge (53 of its 57 pixels) decides
+    // whether it grows, and a text that fits exactly from some width on gets that width.
+    const Rect work{0, 0, 1280, 984};
+    const BubbleLayout designed = BubbleLayoutAt(96);
+    const int shown = BubbleRegionAt(designed.client, 96).body.bottom - designed.text1.y;
+    const int fitsFrom = designed.text1.width + 37;
+    struct Edge {
+        const char* what;
+        TextHeight height;
+        Size text;
+    };
+    const Edge edges[] = {
+        {"fits the shown box", [&](int) { return shown; }, {designed.text1.width, designed.text1.height}},
+        {"1 px taller", [&](int) { return shown + 1; }, {2 * designed.text1.width, designed.text1.height + 1}},
+        {"under the seam", [&](int) { return shown + 3; }, {2 * designed.text1.width, designed.text1.height + 3}},
+        {"fits exactly from a width on", [&](int w) { return w >= fitsFrom ? shown : shown + 12; },
+         {fitsFrom, designed.text1.height}},
+    };
+    for (const Edge& e : edges) {
+        const BubbleLayout grown = BubbleLayoutFor(96, work, e.height);
+        EXPECT_EQ((Size{grown.text1.width, grown.text1.height}), e.text) << e.what;
+        EXPECT_LE(e.height(grown.text1.width), BubbleRegionAt(grown.client, 96).body.bottom - grown.text1.y) << e.what;
+    }
     // A work area narrower than twice the bubble: it grows only as wide as the work area.
     EXPECT_EQ(BubbleLayoutFor(96, {0, 0, 400, 700}, [](int width) { return 200000 / width; }).client,
               (Size{400, 350}));
