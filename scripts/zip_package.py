@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Writes the release zip reproducibly: entries in the order given, all stamped with one time, fixed attributes
-(made on MS-DOS, the archive attribute only: what Windows' own zip folders write for a file).
+(made on MS-DOS, the archive attribute only: what Windows' own zip folders write for a file), stored uncompressed:
+deflated bytes would depend on the zlib that Python was built with (zlib and zlib-ng choose differently).
 
 usage: zip_package.py OUTPUT.zip ENTRY...   where ENTRY is KIND:NAME=PATH and KIND is
   bin   the file as it is
@@ -70,10 +71,11 @@ def main() -> int:
             if kind != "bin":
                 data = text_bytes(data, kind == "bom")
             info = zipfile.ZipInfo(name, date_time=stamp)
-            info.compress_type = zipfile.ZIP_DEFLATED
+            # A few hundred KiB more to download buys the same bytes on every machine.
+            info.compress_type = zipfile.ZIP_STORED
             info.create_system = 0  # MS-DOS: no Unix owner or mode bits from the build machine
             info.external_attr = ARCHIVE_ATTRIBUTE
-            archive.writestr(info, data, compresslevel=9)
+            archive.writestr(info, data)
     os.replace(partial, output)
     return 0
 

@@ -132,7 +132,8 @@ bool InstallerFlows::AnyOtherEntryRegistered(std::size_t entry) {
 }
 
 // Users of a release without shortcuts get them for the entries they have. One that is there stays as it is: its
-// key may be the user's own choice. Silent, since the user asked for none of it; with no client, none is made.
+// key may be the user's own choice. One the user deleted (to free its key) stays deleted. Silent, since the user
+// asked for none of it; with no client, none is made.
 void InstallerFlows::AddMissingShortcuts() {
     if (!files_.IsOrdinaryFile(kInstalledClient)) {
         return;
@@ -141,33 +142,48 @@ void InstallerFlows::AddMissingShortcuts() {
     for (const MenuEntry& e : kEntries) {
         if (registry_.MenuExtEntryExists(e.caption)) {
             any = true;
-            static_cast<void>(CreateIfMissing(ShortcutFor(e)));
+            static_cast<void>(MakeOnce(ShortcutFor(e)));
         }
     }
     for (const Shortcut& shared : SharedShortcuts()) {
         if (any) {
-            static_cast<void>(CreateIfMissing(shared));
+            static_cast<void>(MakeOnce(shared));
         }
     }
 }
 
-bool InstallerFlows::CreateIfMissing(const Shortcut& shortcut) {
-    return startMenu_.ShortcutExists(shortcut.fileName) || startMenu_.CreateShortcut(shortcut);
+bool InstallerFlows::MakeOnce(const Shortcut& shortcut) {
+    if (startMenu_.ShortcutExists(shortcut.fileName)) {
+        startMenu_.NoteMade(shortcut.fileName, true);  // one of an earlier release: deleting it is the user's say
+        return true;
+    }
+    if (startMenu_.WasMade(shortcut.fileName)) {
+        return true;
+    }
+    const bool made = startMenu_.CreateShortcut(shortcut);
+    startMenu_.NoteMade(shortcut.fileName, made);
+    return made;
 }
 
+// Installing an entry makes its shortcut again, even one the user deleted; the shared ones only once.
 bool InstallerFlows::CreateShortcuts(std::size_t entry) {
-    bool made = startMenu_.CreateShortcut(ShortcutFor(kEntries[entry]));
+    const Shortcut own = ShortcutFor(kEntries[entry]);
+    bool made = startMenu_.CreateShortcut(own);
+    startMenu_.NoteMade(own.fileName, made);
     for (const Shortcut& shared : SharedShortcuts()) {
-        made = CreateIfMissing(shared) && made;
+        made = MakeOnce(shared) && made;
     }
     return made;
 }
 
 bool InstallerFlows::RemoveShortcuts(std::size_t entry, bool last) {
-    bool gone = startMenu_.RemoveShortcut(ShortcutFor(kEntries[entry]).fileName);
+    const std::u16string own = ShortcutFor(kEntries[entry]).fileName;
+    bool gone = startMenu_.RemoveShortcut(own);
+    startMenu_.NoteMade(own, false);
     if (last) {
         for (const Shortcut& shared : SharedShortcuts()) {
             gone = startMenu_.RemoveShortcut(shared.fileName) && gone;
+            startMenu_.NoteMade(shared.fileName, false);
         }
     }
     return gone;

@@ -60,6 +60,10 @@ class StartMenu {
     // Removes the shortcut (one that is already gone counts as removed), and the folder once it is empty.
     [[nodiscard]] virtual bool RemoveShortcut(std::u16string_view fileName) = 0;
     [[nodiscard]] virtual bool ShortcutExists(std::u16string_view fileName) = 0;
+    // Whether the shortcut was made for this user once (the user may have deleted it since), kept beside the
+    // shortcuts' owner rather than in their folder, which the user may delete as a whole.
+    [[nodiscard]] virtual bool WasMade(std::u16string_view fileName) = 0;
+    virtual void NoteMade(std::u16string_view fileName, bool made) = 0;
 };
 
 enum class Answer { Ok, Yes, No };
@@ -105,7 +109,8 @@ class InstallerFlows {
     [[nodiscard]] std::optional<std::u16string> InstallOrUpdateClient();
     [[nodiscard]] bool AnyOtherEntryRegistered(std::size_t entry);
     void AddMissingShortcuts();
-    [[nodiscard]] bool CreateIfMissing(const Shortcut& shortcut);
+    // Makes the shortcut unless it is there or was made once already; true unless making it failed.
+    [[nodiscard]] bool MakeOnce(const Shortcut& shortcut);
     // The entry's shortcut and the shared ones (those that are missing); true when all are in place.
     [[nodiscard]] bool CreateShortcuts(std::size_t entry);
     // The entry's shortcut, and the shared ones with the last entry; true when all are gone.

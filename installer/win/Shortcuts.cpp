@@ -95,4 +95,22 @@ bool WinStartMenu::RemoveShortcut(std::u16string_view fileName) {
     return gone;
 }
 
+bool WinStartMenu::WasMade(std::u16string_view fileName) {
+    DWORD made = 0;
+    DWORD size = sizeof made;
+    return RegGetValueW(HKEY_CURRENT_USER, kShortcutsMadeKey, ToWide(fileName).c_str(), RRF_RT_REG_DWORD, nullptr,
+                        &made, &size) == ERROR_SUCCESS &&
+           made != 0;
+}
+
+void WinStartMenu::NoteMade(std::u16string_view fileName, bool made) {
+    const std::wstring name = ToWide(fileName);
+    if (!made) {
+        RegDeleteKeyValueW(HKEY_CURRENT_USER, kShortcutsMadeKey, name.c_str());
+        return;
+    }
+    const DWORD one = 1;
+    RegSetKeyValueW(HKEY_CURRENT_USER, kShortcutsMadeKey, name.c_str(), REG_DWORD, &one, sizeof one);
+}
+
 }  // namespace installer

@@ -9,6 +9,9 @@
 
 namespace installer {
 
+// Under HKEY_CURRENT_USER: which shortcuts were made for this user.
+inline constexpr wchar_t kShortcutsMadeKey[] = L"Software\\Velmora\\Shortcuts";
+
 // "Velmora" in the current user's Programs folder of the Start Menu.
 [[nodiscard]] std::optional<std::wstring> UserShortcutFolder();
 
@@ -19,6 +22,9 @@ class WinStartMenu final : public StartMenu {
     bool CreateShortcut(const Shortcut& shortcut) override;
     bool RemoveShortcut(std::u16string_view fileName) override;
     bool ShortcutExists(std::u16string_view fileName) override;
+    // In the user's registry, one value per shortcut under kShortcutsMadeKey.
+    bool WasMade(std::u16string_view fileName) override;
+    void NoteMade(std::u16string_view fileName, bool made) override;
 
   private:
     [[nodiscard]] std::optional<std::wstring> Folder() const;

@@ -87,7 +87,8 @@ struct FakeSystem : MenuRegistry, FileSystem, Dialogs, EntryButtons, StartMenu {
         }
         folders.erase(std::u16string(path));
     }
-    void RemoveLeftoverTemporaryFiles(std::u16string_view) override {}
+    void RemoveLeftoverTemporaryFiles(std::u16string_view folder) override { swept.emplace_back(folder); }
+    std::vector<std::u16string> swept;  // the folders whose leftover temporary files were removed
     bool WriteMenuScript(std::u16string_view path, std::u16string_view code) override {
         if (diskFull || !Usable(path)) {
             return false;
@@ -115,6 +116,11 @@ struct FakeSystem : MenuRegistry, FileSystem, Dialogs, EntryButtons, StartMenu {
         return !startMenuFails && (shortcuts.erase(std::u16string(fileName)), true);
     }
     bool ShortcutExists(std::u16string_view fileName) override { return shortcuts.count(std::u16string(fileName)); }
+    bool WasMade(std::u16string_view fileName) override { return made.count(std::u16string(fileName)) != 0; }
+    void NoteMade(std::u16string_view fileName, bool yes) override {
+        yes ? (void)made.insert(std::u16string(fileName)) : (void)made.erase(std::u16string(fileName));
+    }
+    std::set<std::u16string> made;
 };
 
 struct World : FakeSystem {
@@ -133,6 +139,7 @@ TEST(FormLoad, FirstStartDeploysTheClientOnlyAndSetsButtonsFromTheRegistry) {
     EXPECT_FALSE(w.Has(u"C:\\windows\\system32\\MSINET.OCX"));
     EXPECT_FALSE(w.Has(u"C:\\windows\\system\\MSINET.OCX"));
     EXPECT_EQ(w.buttons, (Buttons{false, true, false, false}));
+    EXPECT_EQ(w.swept, std::vector<std::u16string>{kFolder});  // a copy cut short must not keep the folder
 }
 
 TEST(FormLoad, AFailedClientCopyIsReportedAndTheOldClientKept) {
@@ -240,6 +247,40 @@ TEST(InstallCommand, OtherOutcomesAndTheButtonsFollowTheRegistry) {
         EXPECT_EQ(w.MenuExtEntryExists(e.caption), c.oldKey) << c.what;
         // Whatever the answer, the client and the script were put in place before asking.
         EXPECT_EQ(w.Has(kClient) && w.Has(kScript0), !c.noFolder) << c.what;
+    }
+}
+
+// The client comes first: with none anywhere nothing is asked, written or registered and no folder stays; an older
+// one beside the installer never replaces a newer installed one, and the entry is registered all the same.
+TEST(InstallCommand, TheClientDecidesFirst) {
+    const MenuEntry& e = kEntries[0];
+    const FileVersion v1{{1, 0, 0, 0}}, v2{{2, 0, 0, 0}};
+    struct Case {
+        const char* what;
+        std::optional<FakeSystem::File> source, installed;
+        std::vector<Message> shown;
+        std::optional<FileVersion> left;
+    };
+    const Case cases[] = {
+        {"no client anywhere", std::nullopt, std::nullopt, {ClientInstallFailed(u"cannot copy")}, std::nullopt},
+        {"older beside the installer", FakeSystem::File{400, v1}, FakeSystem::File{500, v2},
+         {InstallConfirmation(e), EntryRegistered(e)}, v2},
+    };
+    for (const Case& c : cases) {
+        World w;
+        if (c.source) {
+            w.files[kSourceClient] = *c.source;
+        }
+        if (c.installed) {
+            w.folders.insert(kFolder);
+            w.files[kClient] = *c.installed;
+        }
+        w.flows.InstallCommand(0);
+        EXPECT_EQ(w.shown, c.shown) << c.what;
+        EXPECT_EQ(w.FileVersionOf(kClient), c.left) << c.what;
+        EXPECT_EQ(w.HasFolder(kFolder), c.installed.has_value()) << c.what;
+        EXPECT_EQ(w.MenuExtEntryExists(e.caption), c.installed.has_value()) << c.what;
+        EXPECT_EQ(w.shortcuts.empty(), !c.installed) << c.what;
     }
 }
 
@@ -414,6 +455,7 @@ TEST(Shortcuts, FollowTheMenuEntry) {
         bool install;
         Answer answer;
         bool noFolder, addFails, deleteFails, registered, shortcutLeft;
+        bool keyGone = false;  // the menu key went some other way; the shortcut stayed
     };
     const Case cases[] = {
         {"install answered No", true, Answer::No, false, false, false, false, false},
@@ -421,6 +463,7 @@ TEST(Shortcuts, FollowTheMenuEntry) {
         {"registration fails", true, Answer::Yes, false, true, false, false, false},
         {"uninstall answered No", false, Answer::No, false, false, false, true, true},
         {"removal fails", false, Answer::Yes, false, false, true, true, true},
+        {"key gone some other way", false, Answer::Yes, false, false, false, true, false, true},
     };
     for (const Case& c : cases) {
         World w;
@@ -434,6 +477,9 @@ TEST(Shortcuts, FollowTheMenuEntry) {
         if (c.registered) {
             w.keys[std::u16string(e.caption)] = kScript0;
             w.shortcuts[lnk] = ShortcutFor(e);
+        }
+        if (c.keyGone) {
+            w.keys.clear();
         }
         c.install ? w.flows.InstallCommand(0) : w.flows.UninstallCommand(0);
         EXPECT_EQ(w.shortcuts.count(lnk), c.shortcutLeft ? 1u : 0u) << c.what;

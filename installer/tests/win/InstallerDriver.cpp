@@ -102,6 +102,7 @@ void ClearInstallation() {
     for (int i = 0; i < 4; ++i) {
         DeleteMenuKey(i);
     }
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Velmora\\Shortcuts");
 }
 
 InstallerRun::InstallerRun(const std::wstring& folder) {

@@ -31,9 +31,11 @@ struct ZipEntry {
     std::string name;
     int madeOn;  // the high byte of "version made by": 0 MS-DOS, 3 Unix
     std::uint32_t attributes;
+    int method;  // 0 stored, 8 deflated
     friend bool operator==(const ZipEntry&, const ZipEntry&) = default;
     friend std::ostream& operator<<(std::ostream& out, const ZipEntry& e) {
-        return out << e.name << " made on " << e.madeOn << ", attributes 0x" << std::hex << e.attributes << std::dec;
+        return out << e.name << " made on " << e.madeOn << ", attributes 0x" << std::hex << e.attributes << std::dec
+                   << ", method " << e.method;
     }
 };
 
@@ -50,7 +52,7 @@ std::vector<ZipEntry> CentralDirectory(const std::string& zip) {
     for (std::uint32_t n = u16(end + 10); n > 0 && at + 46 <= zip.size() && zip.compare(at, 4, "PK\x01\x02") == 0;
          --n) {
         const size_t nameLength = u16(at + 28);
-        entries.push_back({zip.substr(at + 46, nameLength), std::uint8_t(zip[at + 5]), u32(at + 38)});
+        entries.push_back({zip.substr(at + 46, nameLength), std::uint8_t(zip[at + 5]), u32(at + 38), int(u16(at + 10))});
         at += 46 + nameLength + u16(at + 30) + u16(at + 32);
     }
     return entries;
@@ -83,15 +85,16 @@ std::vector<std::string> VbScriptBlock(const std::string& script) {
     return block;
 }
 
-// In the order the build names them, each made on MS-DOS with the archive attribute only, as the zip writer says.
+// In the order the build names them, each made on MS-DOS with the archive attribute only, as the zip writer says,
+// and stored (no deflater's choices in the bytes).
 TEST(Package, EntriesInTheirOrderWithWindowsAttributes) {
     const std::string zip = ReadBytes(Environment(L"VELMORA_PACKAGE_ZIP")).value_or("");
     ASSERT_FALSE(zip.empty()) << "VELMORA_PACKAGE_ZIP is not set: run this test through package_test.sh";
-    EXPECT_EQ(CentralDirectory(zip), (std::vector<ZipEntry>{{"Install.exe", 0, 0x20},
-                                                            {"velmora.exe", 0, 0x20},
-                                                            {"LICENSE.txt", 0, 0x20},
-                                                            {"THIRD-PARTY.txt", 0, 0x20},
-                                                            {"README-ja.txt", 0, 0x20}}));
+    EXPECT_EQ(CentralDirectory(zip), (std::vector<ZipEntry>{{"Install.exe", 0, 0x20, 0},
+                                                            {"velmora.exe", 0, 0x20, 0},
+                                                            {"LICENSE.txt", 0, 0x20, 0},
+                                                            {"THIRD-PARTY.txt", 0, 0x20, 0},
+                                                            {"README-ja.txt", 0, 0x20, 0}}));
 }
 
 TEST(Package, HoldsTheFilesAsAWindowsUserNeedsThem) {
@@ -111,6 +114,8 @@ TEST(Package, HoldsTheFilesAsAWindowsUserNeedsThem) {
     EXPECT_TRUE(OnlyCrLf(license));
     const std::string notices = ReadBytes(folder + L"\\THIRD-PARTY.txt").value_or("");
     EXPECT_NE(notices.find("GCC RUNTIME LIBRARY EXCEPTION\r\n"), std::string::npos);
+    // RapidJSON's notice as its compiled headers carry it.
+    EXPECT_NE(notices.find("Copyright (C) 2015 THL A29 Limited, a Tencent company, and Milo Yip."), std::string::npos);
     EXPECT_TRUE(OnlyCrLf(notices));
 
     // The zip's name (the folder is named after it) and both programs carry the version CMake was given.

@@ -117,6 +117,26 @@ TEST_F(ShortcutTest, AShortcutThatCannotBeMadeOrRemovedLeavesTheEntryAsItWouldBe
     SetFileAttributesW(Link(3).c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
+// A shortcut the user deleted (to free its key) stays deleted at the next start; installing its entry again makes
+// it again, and a shared one comes back only with the first entry after the last went.
+TEST_F(ShortcutTest, ADeletedShortcutStaysDeletedUntilItsEntryIsInstalledAgain) {
+    EXPECT_TRUE(run_->InstallEntry(0));
+    EXPECT_TRUE(run_->InstallEntry(1));
+    ASSERT_TRUE(DeleteFileW(Link(0).c_str()) && DeleteFileW(Link(4).c_str()));
+    EXPECT_TRUE(run_->Close());
+    run_.emplace(stage_);
+    ASSERT_TRUE(run_->WaitForForm());
+    EXPECT_FALSE(Exists(Link(0)) || Exists(Link(4)));
+    EXPECT_TRUE(Exists(Link(1)) && Exists(Link(5)));
+    EXPECT_TRUE(run_->UninstallEntry(0));
+    EXPECT_TRUE(run_->InstallEntry(0));
+    EXPECT_TRUE(Exists(Link(0)));
+    EXPECT_FALSE(Exists(Link(4)));
+    EXPECT_TRUE(run_->UninstallEntry(0) && run_->UninstallEntry(1));
+    EXPECT_TRUE(run_->InstallEntry(1));
+    EXPECT_TRUE(Exists(Link(1)) && Exists(Link(4)));
+}
+
 // A folder made for a shortcut that then cannot be saved goes again.
 TEST(StartMenu, AShortcutThatCannotBeSavedTakesTheFolderItMade) {
     const std::wstring folder = ScratchFolder(L"startmenu") + L"\\Velmora";
