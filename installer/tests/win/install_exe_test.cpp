@@ -151,14 +151,17 @@ TEST_F(InstallExeTest, ButtonsFollowTheRegistryAndTheClientStaysWhileAnEntryIsLe
     EXPECT_TRUE(run.Close());
 }
 
+// Also over a read-only client, as earlier releases copied it: the new one is writable.
 TEST_F(InstallExeTest, UpdateTakesOnlyANewerVersion) {
     Install(STUB_OLD_CLIENT);  // older and larger
+    ASSERT_TRUE(SetFileAttributesW(kInstalledClient.c_str(), FILE_ATTRIBUTE_READONLY));
     Stage(STUB_NEW_CLIENT);
     {
         InstallerRun run(stage_);
         ASSERT_NO_FATAL_FAILURE(run.Answer(L"Velmora", L"本体をアップデートします", Box::Ok, IDOK));
         ASSERT_TRUE(run.WaitForForm());
         EXPECT_TRUE(InstalledIs(STUB_NEW_CLIENT));
+        EXPECT_FALSE(GetFileAttributesW(kInstalledClient.c_str()) & FILE_ATTRIBUTE_READONLY);
         EXPECT_TRUE(run.Close());
     }
     Stage(STUB_OLD_CLIENT);
@@ -265,7 +268,8 @@ TEST_F(InstallExeTest, InstalledClientWithoutOneBesideTheInstallerStillOpensTheW
     EXPECT_TRUE(run.Close());
 }
 
-// No client beside the installer and none installed: the install button registers nothing that would start nothing.
+// No client beside the installer and none installed (or a hidden one): the install button registers nothing that
+// would start nothing.
 TEST_F(InstallExeTest, WithoutAnyClientTheInstallButtonRegistersNothing) {
     DeleteFileW((stage_ + L"\\velmora.exe").c_str());
     const std::wstring failed =
@@ -281,6 +285,12 @@ TEST_F(InstallExeTest, WithoutAnyClientTheInstallButtonRegistersNothing) {
     EXPECT_FALSE(MenuKeyExists(0));
     EXPECT_EQ(GetFileAttributesW(ShortcutFolder().c_str()), INVALID_FILE_ATTRIBUTES);
     EXPECT_EQ(GetFileAttributesW(kInstallFolder.c_str()), INVALID_FILE_ATTRIBUTES);
+    Install(CLIENT_EXE);
+    ASSERT_TRUE(SetFileAttributesW(kInstalledClient.c_str(), FILE_ATTRIBUTE_HIDDEN));
+    run.Click(1);
+    ASSERT_NO_FATAL_FAILURE(run.Answer(L"Velmora", L"本体のインストールに失敗しました。\n\n", Box::OkStop, IDOK));
+    EXPECT_TRUE(run.NoBoxFor(500));
+    EXPECT_FALSE(MenuKeyExists(0));
     EXPECT_TRUE(run.Close());
 }
 

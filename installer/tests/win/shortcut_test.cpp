@@ -98,6 +98,11 @@ TEST_F(ShortcutTest, EachInstalledEntryHasItsShortcutKeyUntilItsUninstallAndTheL
 }
 
 TEST_F(ShortcutTest, AShortcutThatCannotBeMadeOrRemovedLeavesTheEntryAsItWouldBeAndAddsASentence) {
+    // A folder where a shared shortcut should be.
+    ASSERT_TRUE(CreateDirectoryW(folder_.c_str(), nullptr) && CreateDirectoryW(Link(4).c_str(), nullptr));
+    EXPECT_TRUE(run_->InstallEntry(2, kNotSet));
+    ASSERT_TRUE(RemoveDirectoryW(Link(4).c_str()));
+    EXPECT_TRUE(run_->UninstallEntry(2));
     ASSERT_TRUE(WriteBytes(folder_, "not a folder"));  // a file where the folder should be
     EXPECT_TRUE(run_->InstallEntry(1, kNotSet));
     EXPECT_TRUE(MenuKeyExists(1));

@@ -27,6 +27,8 @@ TEST(Direction, HangulThenJapaneseThenEnglish) {
         {"half-width Hangul", u"\uFFA1", u"KJIFA"},
         {"Cyrillic and Greek", u"Привет αβγ", u"EJhnA"},
         {"a lone surrogate", u"a\xD800 b", u"EJhnA"},
+        // The lone high half must not swallow the syllable after it as its pair.
+        {"a lone high surrogate before Hangul", u"\xD800\uD55C", u"KJIFA"},
         {"empty", u"", u"EJhnA"},
     };
     for (const auto& c : cases) {

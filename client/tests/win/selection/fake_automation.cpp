@@ -93,10 +93,18 @@ const wchar_t* Selected() {
     return value;
 }
 // IUIAutomationTextRange::GetText (slot 12): the range's part of the selection. The whole text (-1) is refused, as
-// a large document's provider would run out of memory handing it out.
+// a large document's provider would run out of memory handing it out; the largest length asked is left for the test
+// in HKCU\Software\VelmoraTest, GetTextLength.
 HRESULT __stdcall RangeGetText(Object* self, int maxLength, BSTR* text) {
     if (maxLength < 0) {
         return E_OUTOFMEMORY;
+    }
+    DWORD asked = 0, size = sizeof asked;
+    RegGetValueW(HKEY_CURRENT_USER, L"Software\\VelmoraTest", L"GetTextLength", RRF_RT_REG_DWORD, nullptr, &asked,
+                 &size);
+    if (static_cast<DWORD>(maxLength) > asked) {
+        asked = static_cast<DWORD>(maxLength);
+        RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\VelmoraTest", L"GetTextLength", REG_DWORD, &asked, sizeof asked);
     }
     const wchar_t* value = Selected();
     for (int part = 0; part < self->index; ++part) {

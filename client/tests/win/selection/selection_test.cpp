@@ -347,6 +347,7 @@ TEST_F(SelectionStart, TranslatesExactlyTheSelectedTextAndGivesTheClipboardBack)
         {L"JEhnA", {L"「こんにちは」", 1, 6}, L"none", "POST /translate HTTP/1.1", L"Hello", true, L"libretranslate"},
     };
     server_->SetExpectedKey("selection-key");
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\VelmoraTest");
     for (const Case& c : cases) {
         std::optional<uidriver::SavedServiceSettings> saved;
         if (c.service) {
@@ -368,6 +369,13 @@ TEST_F(SelectionStart, TranslatesExactlyTheSelectedTextAndGivesTheClipboardBack)
             EXPECT_EQ(server_->ApiRequests().back().problem, "");
         }
     }
+    // No range is asked for more than the client keeps and one unit to know a longer selection by.
+    DWORD asked = 0, size = sizeof asked;
+    EXPECT_EQ(RegGetValueW(HKEY_CURRENT_USER, L"Software\\VelmoraTest", L"GetTextLength", RRF_RT_REG_DWORD, nullptr,
+                           &asked, &size),
+              ERROR_SUCCESS);
+    EXPECT_EQ(asked, 32001u);
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\VelmoraTest");
 }
 
 // Nothing or only blanks selected, with every code, a terminal (where Ctrl+C would interrupt the running program),
