@@ -32,8 +32,9 @@ constexpr DWORD kAutomationWaitMs = 1500;
 // Reading the user's clipboard may neither hang the client nor exhaust its memory (a 32-bit process).
 constexpr DWORD kSnapshotMs = 1000;
 constexpr std::size_t kSnapshotBytes = 128u << 20;
-// Another start holds the copy way for its snapshot, copy wait, reading, grace and restore retries: under this.
-constexpr DWORD kCopyLockWaitMs = 15000;
+// Another start holds the copy way for its snapshot, copy wait, reading, grace and restore: as a rule well under
+// this; a start that waited longer gives up with its box.
+constexpr DWORD kCopyLockWaitMs = 10000;
 
 struct MutexReleaser {
     void operator()(HANDLE h) const {
