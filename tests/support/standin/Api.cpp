@@ -65,7 +65,8 @@ std::string CheckBody(const ApiRequest& r, const std::string& expectedKey, bool&
         kLibre{"en", "ja", "ko"};
     if (r.service == "deepl") {
         if (r.authorization != "DeepL-Auth-Key " + expectedKey) {
-            return "wrong Authorization: " + r.authorization;
+            // Twice, as a server that quotes the request may: every copy must be masked.
+            return "wrong Authorization: " + r.authorization + " (sent: " + r.authorization + ")";
         }
         const auto text = json.FindMember("text");
         if (text == json.MemberEnd() || !text->value.IsArray() || text->value.Size() != 1 ||
@@ -155,7 +156,9 @@ std::string ApiAnswer(ApiRequest& r, Fault fault, const std::string& expectedKey
             return Answer("200 OK", json, deepl ? R"({"translations":[]})" : R"({"detectedLanguage":"en"})");
         case Fault::Redirect:
         case Fault::RedirectLoop:
-            return Answer("302 Found", json, "{}", "Location: " + r.path + "\r\n");
+            // A body that reads as a translation: a redirect is refused for what it is, not for its body.
+            return Answer("302 Found", json, Json(deepl ? "text" : "translatedText", "redirected", deepl),
+                          "Location: " + r.path + "\r\n");
         default:
             return Answer("200 OK", json, Json(deepl ? "text" : "translatedText", TranslationOf(source), deepl));
     }

@@ -50,8 +50,10 @@ TEST(ServiceBodies, AreExactJsonWithTheTextEscaped) {
     EXPECT_EQ(DeepLBody(u"日本語\U0001F600", jaEn),
               "{\"text\":[\"日本語\U0001F600\"],\"source_lang\":\"JA\",\"target_lang\":\"EN-US\"}");
     // A lone surrogate cannot travel in JSON; it becomes U+FFFD instead of a broken body.
-    EXPECT_EQ(DeepLBody(std::u16string(u"a") + char16_t(0xD800) + u"b", enJa),
-              "{\"text\":[\"a\uFFFDb\"],\"source_lang\":\"EN\",\"target_lang\":\"JA\"}");
+    for (const char16_t lone : {char16_t(0xD800), char16_t(0xDC00)}) {
+        EXPECT_EQ(DeepLBody(std::u16string(u"a") + lone + u"b", enJa),
+                  "{\"text\":[\"a\uFFFDb\"],\"source_lang\":\"EN\",\"target_lang\":\"JA\"}");
+    }
     EXPECT_EQ(LibreBody(u"한국어", {u"KO", u"JA"}, u""),
               R"({"q":"한국어","source":"ko","target":"ja","format":"text"})");
     EXPECT_EQ(LibreBody(u"x", enJa, u"k\"ey"),
@@ -67,7 +69,8 @@ TEST(ServiceLimits, TheLongestStartThatFitsTheServicesBodyNeverSplitsAPair) {
     const size_t room = kLibreBodyLimit - 512 - DeepLBody(u"", {u"EN", u"JA"}).size();
     EXPECT_EQ(FittingApiLength(ApiKind::LibreTranslate, std::u16string(20000, u'あ')), room / 3);
     EXPECT_EQ(FittingApiLength(ApiKind::LibreTranslate, std::u16string(10000, u'"')), room / 2);
-    std::u16string pairs;
+    // Two characters before the pairs, so that a cut inside a pair gives an odd length.
+    std::u16string pairs = u"ab";
     for (int i = 0; i < 5000; ++i) {
         pairs += u"😀";
     }

@@ -79,6 +79,7 @@ TEST(ServiceForm, RefusesABadUrlWhateverIsChosenAndWhatTheChoiceLacks) {
         {ServiceKind::Page, L"ftp://host", true, FormField::Url},
         {ServiceKind::DeepL, L"", true, FormField::None},
         {ServiceKind::DeepL, L"", false, FormField::DeepLKey},
+        {ServiceKind::DeepL, L"http://localhost:5000", false, FormField::DeepLKey},
         {ServiceKind::DeepL, L"localhost:5000", true, FormField::Url},
         {ServiceKind::LibreTranslate, L"http://localhost:5000", false, FormField::None},
         {ServiceKind::LibreTranslate, L"", true, FormField::Url},

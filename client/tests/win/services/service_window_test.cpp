@@ -59,6 +59,9 @@ TEST_F(ServiceStorage, OnlyExactTextValuesChoose) {
     }
     SetRegistryValue(L"LibreTranslateUrl", REG_BINARY, "http", 4);
     EXPECT_EQ(velmora::LoadServiceChoice().libreTranslateUrl, L"");
+    const std::vector<BYTE> huge = Sz(L"http://" + std::wstring(4090, L'h'));  // 4,097 characters: no address
+    SetRegistryValue(L"LibreTranslateUrl", REG_SZ, huge.data(), static_cast<DWORD>(huge.size()));
+    EXPECT_EQ(velmora::LoadServiceChoice().libreTranslateUrl, L"");
 }
 
 // A Credential Manager that refuses every change.
@@ -181,6 +184,11 @@ TEST_F(ServiceWindow, AKeyIsSavedOnOkNeverShownAgainAndGoesOnlyWithTheButtonAndO
         for (HWND child : automation::Children(window)) {
             EXPECT_EQ(automation::WindowText(child).find(key), std::wstring::npos);
         }
+        Key('Y', VK_MENU);  // the other service's key says nothing about this one
+        Type(L"lt");
+        EXPECT_TRUE(ChildWithText(window, L"キーは保存済みです。入力すると置き換えます。"));
+        Key(VK_BACK);
+        Key(VK_BACK);
         Key('K', VK_MENU);
         Type(L"new");
         Key('E', VK_MENU);  // the typed key goes too, and the focus is back in the field
@@ -269,7 +277,8 @@ TEST_F(ServiceWindow, TryShowsTheAnswerOrTheErrorForWhatTheWindowHolds) {
     Key('K', VK_MENU);
     Type(L"typed:fx");
     Key('T', VK_MENU);
-    EXPECT_TRUE(lineShows(L"DeepL-Auth-Key ********", false)) << line();
+    EXPECT_TRUE(lineShows(L"DeepL-Auth-Key ******** (sent: DeepL-Auth-Key ********)", false)) << line();
+    EXPECT_EQ(line().find(L'\n'), std::wstring::npos);
     // LibreTranslate at the typed address, without a key.
     server_->SetExpectedKey("");
     Key('L', VK_MENU);
