@@ -20,8 +20,8 @@ struct AutomationRead {
 };
 
 // The first way: the focused element's text pattern, at most one unit longer than the client keeps. Leaves the
-// clipboard alone. No text when UI Automation is missing, the element offers no text pattern or no range of its
-// selection, is a password field, or does not answer within the time; an empty text when its ranges are empty.
+// clipboard alone. No text when UI Automation is missing, the element offers no text pattern, is a password field,
+// or does not answer within the time; an empty text only when an edit or document control showed empty ranges.
 [[nodiscard]] AutomationRead SelectionByAutomation(DWORD timeoutMs);
 
 struct CopyRead {

@@ -63,7 +63,7 @@ struct UiaElement : IUnknown {
     VELMORA_UNUSED(16)
     VELMORA_UNUSED(17)
     VELMORA_UNUSED(18)
-    VELMORA_UNUSED(19)
+    virtual HRESULT STDMETHODCALLTYPE get_CurrentControlType(int* controlType) = 0;
     VELMORA_UNUSED(20)
     VELMORA_UNUSED(21)
     VELMORA_UNUSED(22)
@@ -107,6 +107,10 @@ constexpr CLSID kClsidCUIAutomation = {0xff48dba4, 0x60ef, 0x4201, {0xaa, 0x87, 
 constexpr IID kIidIUIAutomation = {0x30cbe57d, 0xd9d0, 0x452a, {0xab, 0x13, 0x7a, 0xc5, 0xac, 0x48, 0x25, 0xee}};
 constexpr IID kIidTextPattern = {0x32eba289, 0x3583, 0x42c9, {0x9c, 0x59, 0x3b, 0x6d, 0x9a, 0x1e, 0x9b, 0x6a}};
 constexpr int kUiaTextPatternId = 10014;
+// The controls whose text is what the user selects in; elsewhere (a table cell, a list item) the selection shown
+// need not be a text range, and an empty one proves nothing.
+constexpr int kUiaEditControlTypeId = 50004;
+constexpr int kUiaDocumentControlTypeId = 50030;
 
 struct ComApi {
     decltype(&CoInitializeEx) coInitializeEx = nullptr;
@@ -168,8 +172,12 @@ AutomationRead ReadFocusedSelection(const ComApi& com) {
         com.sysFreeString(part);
         answered = true;
     }
-    // No range at all is a pattern that does not follow the selection: the copy is asked instead.
-    return answered ? AutomationRead{std::move(text)} : AutomationRead{};
+    // An empty selection is believed only from a text control whose pattern showed a range, be it the caret; no
+    // range at all is a pattern that does not follow the selection. Otherwise the copy is asked.
+    int controlType = 0;
+    const bool trusted = answered && SUCCEEDED(element->get_CurrentControlType(&controlType)) &&
+                         (controlType == kUiaEditControlTypeId || controlType == kUiaDocumentControlTypeId);
+    return text.empty() && !trusted ? AutomationRead{} : AutomationRead{std::move(text)};
 }
 
 AutomationRead ReadWithCom() {

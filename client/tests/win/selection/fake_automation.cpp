@@ -1,8 +1,8 @@
 // A stand-in UI Automation client (CUIAutomation, which Wine does not register) that the selection tests register
 // while they run; the real velmora.exe then gets its focused element from here. The element follows
-// VELMORA_FAKE_AUTOMATION: "text:<selection>", "password:<selection>" (a password box), "noranges" (a text pattern
-// whose selection holds no range, not even the caret) or "none" (no text pattern); '|' in the selection parts it
-// into ranges (a multiple selection).
+// VELMORA_FAKE_AUTOMATION: "text:<selection>" (an edit control), "cell:<selection>" (a table cell with a text
+// pattern), "password:<selection>" (a password box), "noranges" (a text pattern whose selection holds no range, not
+// even the caret) or "none" (no text pattern); '|' in the selection parts it into ranges (a multiple selection).
 // The vtables are slot numbers from the system's UIAutomationClient.h, apart from the client's own declarations,
 // so that a wrong slot on either side fails the test. Built without the C++ runtime (see CMakeLists.txt): a COM
 // server loaded into the client should bring nothing but itself into that process.
@@ -147,9 +147,14 @@ HRESULT __stdcall ElementIsPassword(Object*, BOOL* password) {
     *password = Starts(L"password:");
     return S_OK;
 }
+// get_CurrentControlType, slot 21: a data item or an edit control.
+HRESULT __stdcall ElementControlType(Object*, int* type) {
+    *type = Starts(L"cell:") ? 50029 : 50004;
+    return S_OK;
+}
 // IUIAutomation::GetFocusedElement, slot 8.
 HRESULT __stdcall AutomationFocused(Object*, Object** element) {
-    *element = NewObject(kIidUnknown, {{14, &ElementPatternAs}, {35, &ElementIsPassword}});
+    *element = NewObject(kIidUnknown, {{14, &ElementPatternAs}, {21, &ElementControlType}, {35, &ElementIsPassword}});
     return S_OK;
 }
 

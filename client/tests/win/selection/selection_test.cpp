@@ -335,8 +335,10 @@ TEST_F(SelectionStart, TranslatesExactlyTheSelectedTextAndGivesTheClipboardBack)
         {L"EJhnA", hello, L"text: Good morning\r\n", excite + "%20Good%20morning%0D%0A HTTP/1.1", L"おはようございます",
          false},
         {L"EJhnA", hello, L"text: \r\n\u3000", excite + "Hello%20world HTTP/1.1", L"こんにちは、世界", true},
-        // A text pattern that shows no range, not even the caret, does not know the selection: the copy is asked.
+        // A text pattern that shows no range, not even the caret, or a cell's: an empty selection there proves
+        // nothing, and the copy is asked.
         {L"EJhnA", hello, L"noranges", excite + "Hello%20world HTTP/1.1", L"こんにちは、世界", true},
+        {L"EJhnA", hello, L"cell:", excite + "Hello%20world HTTP/1.1", L"こんにちは、世界", true},
         // The direction from the text: English to Japanese, Japanese to English.
         {L"auto", hello, L"none", excite + "Hello%20world HTTP/1.1", L"こんにちは、世界", true},
         {L"auto", {L"「こんにちは」", 1, 6}, L"none",
