@@ -174,8 +174,9 @@ TEST(FormLoad, AFailedClientCopyIsReportedAndTheOldClientKept) {
     }
 }
 
+// The install button follows the same rule.
 TEST(FormLoad, InstalledClientIsReplacedOnlyByANewerOne) {
-    const FileVersion v1{{1, 0, 0, 0}}, v2{{2, 0, 0, 0}};
+    const FileVersion v0{{0, 9, 0, 0}}, v1{{1, 0, 0, 0}}, v2{{2, 0, 0, 0}};
     struct Case {
         const char* what;
         std::optional<FakeSystem::File> source;
@@ -185,6 +186,7 @@ TEST(FormLoad, InstalledClientIsReplacedOnlyByANewerOne) {
         {"same client", FakeSystem::File{500, v1}, false},
         {"newer but smaller", FakeSystem::File{400, v2}, true},
         {"none beside the installer", std::nullopt, false},
+        {"older beside the installer", FakeSystem::File{600, v0}, false},
     };
     for (const Case& c : cases) {
         World w;
@@ -197,6 +199,8 @@ TEST(FormLoad, InstalledClientIsReplacedOnlyByANewerOne) {
         EXPECT_EQ(w.shown, c.update ? std::vector{ClientUpdateNotice()} : std::vector<Message>{}) << c.what;
         EXPECT_EQ(w.FileVersionOf(kClient), c.update ? v2 : v1) << c.what;
         EXPECT_EQ(w.buttons, (Buttons{false, false, false, false})) << c.what;
+        w.flows.InstallCommand(0);
+        EXPECT_EQ(w.FileVersionOf(kClient), c.update ? v2 : v1) << c.what;
     }
 }
 
@@ -222,6 +226,7 @@ TEST(InstallCommand, OtherOutcomesAndTheButtonsFollowTheRegistry) {
         Answer answer;
         bool noFolder, addFails, oldKey;
         std::vector<Message> shown;
+        bool noClient = false;  // none beside the installer and none installed
     };
     const Case cases[] = {
         {"answered No", Answer::No, false, false, false, {InstallConfirmation(e)}},
@@ -229,10 +234,13 @@ TEST(InstallCommand, OtherOutcomesAndTheButtonsFollowTheRegistry) {
         {"folder impossible", Answer::Yes, true, false, false, {ClientInstallFailed(u"cannot copy")}},
         {"registration fails", Answer::Yes, false, true, false, {InstallConfirmation(e), RegistrationFailed(e)}},
         {"fails over an old key", Answer::Yes, false, true, true, {InstallConfirmation(e), RegistrationFailed(e)}},
+        {"no client anywhere", Answer::Yes, false, false, false, {ClientInstallFailed(u"cannot copy")}, true},
     };
     for (const Case& c : cases) {
         World w;
-        w.files[kSourceClient] = {500};
+        if (!c.noClient) {
+            w.files[kSourceClient] = {500};
+        }
         w.answers = {c.answer};
         w.addFails = c.addFails;
         if (c.noFolder) {
@@ -245,42 +253,9 @@ TEST(InstallCommand, OtherOutcomesAndTheButtonsFollowTheRegistry) {
         EXPECT_EQ(w.shown, c.shown) << c.what;
         EXPECT_EQ(w.buttons[0], c.oldKey) << c.what;
         EXPECT_EQ(w.MenuExtEntryExists(e.caption), c.oldKey) << c.what;
-        // Whatever the answer, the client and the script were put in place before asking.
-        EXPECT_EQ(w.Has(kClient) && w.Has(kScript0), !c.noFolder) << c.what;
-    }
-}
-
-// The client comes first: with none anywhere nothing is asked, written or registered and no folder stays; an older
-// one beside the installer never replaces a newer installed one, and the entry is registered all the same.
-TEST(InstallCommand, TheClientDecidesFirst) {
-    const MenuEntry& e = kEntries[0];
-    const FileVersion v1{{1, 0, 0, 0}}, v2{{2, 0, 0, 0}};
-    struct Case {
-        const char* what;
-        std::optional<FakeSystem::File> source, installed;
-        std::vector<Message> shown;
-        std::optional<FileVersion> left;
-    };
-    const Case cases[] = {
-        {"no client anywhere", std::nullopt, std::nullopt, {ClientInstallFailed(u"cannot copy")}, std::nullopt},
-        {"older beside the installer", FakeSystem::File{400, v1}, FakeSystem::File{500, v2},
-         {InstallConfirmation(e), EntryRegistered(e)}, v2},
-    };
-    for (const Case& c : cases) {
-        World w;
-        if (c.source) {
-            w.files[kSourceClient] = *c.source;
-        }
-        if (c.installed) {
-            w.folders.insert(kFolder);
-            w.files[kClient] = *c.installed;
-        }
-        w.flows.InstallCommand(0);
-        EXPECT_EQ(w.shown, c.shown) << c.what;
-        EXPECT_EQ(w.FileVersionOf(kClient), c.left) << c.what;
-        EXPECT_EQ(w.HasFolder(kFolder), c.installed.has_value()) << c.what;
-        EXPECT_EQ(w.MenuExtEntryExists(e.caption), c.installed.has_value()) << c.what;
-        EXPECT_EQ(w.shortcuts.empty(), !c.installed) << c.what;
+        // Whatever the answer, the client and the script were put in place before asking; a refusal leaves no folder.
+        EXPECT_EQ(w.Has(kClient) && w.Has(kScript0), !c.noFolder && !c.noClient) << c.what;
+        EXPECT_EQ(w.HasFolder(kFolder), !c.noFolder && !c.noClient) << c.what;
     }
 }
 
