@@ -61,23 +61,6 @@ bool FindInFolder(const std::wstring& folder, const std::wstring& name, const st
     return SearchPathW(folder.c_str(), name.c_str(), extension.c_str(), 250, found, nullptr) != 0;
 }
 
-std::wstring ProgramFolder() {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (n == 0) {
-            return {};
-        }
-        if (n < path.size()) {
-            path.resize(n);
-            break;
-        }
-        path.resize(path.size() * 2);
-    }
-    const auto slash = path.find_last_of(L'\\');
-    return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
-}
-
 bool CreateFolder(const std::wstring& path) {
     return CreateDirectoryW(path.c_str(), nullptr) != FALSE;
 }

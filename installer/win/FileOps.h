@@ -19,9 +19,6 @@ namespace installer {
 [[nodiscard]] std::optional<FileVersion> FileVersionOf(const std::wstring& path);
 // Looks for name + extension in that one folder only, as SearchPath does with a path of its own.
 [[nodiscard]] bool FindInFolder(const std::wstring& folder, const std::wstring& name, const std::wstring& extension);
-// The folder of the running program, without a trailing backslash.
-[[nodiscard]] std::wstring ProgramFolder();
-
 [[nodiscard]] bool CreateFolder(const std::wstring& path);
 // Copies the file's data to a temporary name in the target's folder, flushes it and renames it over the target, so
 // a failure at any point leaves the old target whole. Only the data goes across: neither the source's alternate

@@ -1,6 +1,7 @@
 #include "win/Form1.h"
 
 #include "common/Dpi.h"
+#include "common/Process.h"
 #include "common/Text.h"
 #include "core/Messages.h"
 #include "win/Accounts.h"
@@ -35,7 +36,7 @@ void Place(HWND control, const RECT& twips, int frameTop, UINT dpi) {
 
 }  // namespace
 
-Form1::Form1() : flows_(registry_, files_, dialogs_, *this, startMenu_, common::ToU16(ProgramFolder())) {}
+Form1::Form1() : flows_(registry_, files_, dialogs_, *this, startMenu_, common::ToU16(common::ProgramFolder())) {}
 
 // The base class destroys a window that is still there only after this class's members are gone: the controls
 // give the font back first, so that it is never deleted while one of them draws with it.

@@ -109,22 +109,6 @@ bool IsFullPath(const std::wstring& path) {
     return (path.size() >= 3 && path[1] == L':' && path[2] == L'\\') || path.starts_with(L"\\\\");
 }
 
-std::wstring ProgramFolder() {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (n == 0) {
-            return {};
-        }
-        if (n < path.size()) {
-            path.resize(n);
-            break;
-        }
-        path.resize(path.size() * 2);
-    }
-    return path.substr(0, path.find_last_of(L'\\'));
-}
-
 // The colours an earlier version's file holds, with its bytes; nothing when it is missing or not two colours.
 std::optional<std::pair<std::string, ColorPair>> ReadOlderFile(const std::wstring& folder) {
     if (folder.empty() || !SettingsFileExists(folder)) {
@@ -152,7 +136,7 @@ bool MakeFolder(const SettingsPlaces& places) {
 }  // namespace
 
 SettingsPlaces UserSettingsPlaces() {
-    const std::wstring program = ProgramFolder();
+    const std::wstring program = common::ProgramFolder();
     std::vector<std::wstring> older;
     if (const std::wstring local = common::ToWide(common::EnvironmentValue(L"LOCALAPPDATA").value_or(u""));
         IsFullPath(local)) {
