@@ -65,6 +65,24 @@ std::u16string UnusableKeyText() {
                  u"でキーを入力し直してください。"});
 }
 
+std::u16string NoChatModelText() {
+    return Join({u"言語モデルのモデル名が設定されていません。", kWhere, u"でモデル名を入力してください。"});
+}
+
+std::u16string NoChatUrlText() {
+    return Join({u"言語モデルのサーバーの URL が正しくありません（http:// か https:// で始まる URL が必要です）。", kWhere,
+                 u"で URL を入力してください。"});
+}
+
+std::u16string EmptyTranslationText() {
+    return u"翻訳サービスが空の翻訳を返しました。もう一度お試しいただくか、別のモデルを選んでください。";
+}
+
+std::u16string LocalServerDownText(std::u16string_view url) {
+    return Join({u"ローカルの翻訳サーバー（Ollama など）が起動していないようです（", url,
+                 u" に接続できませんでした）。サーバーを起動してから、もう一度お試しください。"});
+}
+
 std::u16string ServiceTooLongText() {
     return u"選択した文字列が長すぎて、翻訳サービスに一度に送れません。短く区切ってから翻訳してください。";
 }
@@ -80,13 +98,27 @@ std::u16string RedirectRefusedText(std::u16string_view code) {
 }
 
 std::u16string DeepLKeyRefusedText(std::u16string_view code) {
-    return Join({u"DeepL API がキーを受け付けませんでした", code,
-                 u"。キーが正しいか、無料版のキー（末尾が「:fx」）を有料版の宛先に送っていないかを、", kWhere,
-                 u"で確かめてください。"});
+    // A free key without its ":fx" goes to the paid host, which refuses it just as a wrong key.
+    return Join({u"DeepL API がキーを受け付けませんでした", code, u"。キーが末尾の「:fx」まで正しく入力されているかを、",
+                 kWhere, u"で確かめてください。"});
 }
 
 std::u16string LibreKeyRefusedText(std::u16string_view code) {
     return Join({u"LibreTranslate がキーを受け付けませんでした", code, u"。", kWhere, u"でキーを確かめてください。"});
+}
+
+std::u16string KeyRefusedText(std::u16string_view code) {
+    return Join({u"翻訳サービスがキーを受け付けませんでした", code, u"。", kWhere, u"でキーを確かめてください。"});
+}
+
+std::u16string ModelNotFoundText(std::u16string_view code) {
+    return Join({u"翻訳サービスにモデルかアドレスが見つかりませんでした", code, u"。", kWhere,
+                 u"でモデル名と URL を確かめてください（Ollama では、使うモデルを先に取得しておく必要があります）。"});
+}
+
+std::u16string ProxyAuthText(std::u16string_view code) {
+    return Join({u"プロキシ サーバーが認証を求めたため、翻訳サービスに届きませんでした", code,
+                 u"。Windows のプロキシの設定を確かめてください。"});
 }
 
 std::u16string TooManyRequestsText(std::u16string_view code) {

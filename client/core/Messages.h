@@ -56,12 +56,23 @@ inline constexpr wchar_t kTooManyRedirectsText[] = L"翻訳サービスの転送
 [[nodiscard]] std::u16string NoDeepLKeyText();
 [[nodiscard]] std::u16string NoLibreUrlText(bool urlGiven);
 [[nodiscard]] std::u16string UnusableKeyText();
+// The chat service: no model named, or an address that is not http/https.
+[[nodiscard]] std::u16string NoChatModelText();
+[[nodiscard]] std::u16string NoChatUrlText();
+// A complete answer with nothing in it (or only a model's thinking).
+[[nodiscard]] std::u16string EmptyTranslationText();
+// A refused connection to a server on this computer: most likely it is not running. `url` is where it was asked.
+[[nodiscard]] std::u16string LocalServerDownText(std::u16string_view url);
 [[nodiscard]] std::u16string ServiceTooLongText();
 inline constexpr char16_t kAnswerNotUnderstoodText[] = u"翻訳サービスの応答を読み取れませんでした。";
 [[nodiscard]] std::u16string HttpCodeText(int status);
 [[nodiscard]] std::u16string RedirectRefusedText(std::u16string_view code);
 [[nodiscard]] std::u16string DeepLKeyRefusedText(std::u16string_view code);
 [[nodiscard]] std::u16string LibreKeyRefusedText(std::u16string_view code);
+[[nodiscard]] std::u16string KeyRefusedText(std::u16string_view code);
+[[nodiscard]] std::u16string ModelNotFoundText(std::u16string_view code);
+[[nodiscard]] std::u16string ProxyAuthText(std::u16string_view code);
+inline constexpr char16_t kStreamErrorText[] = u"翻訳サービスが翻訳の途中でエラーを返しました。";
 [[nodiscard]] std::u16string TooManyRequestsText(std::u16string_view code);
 [[nodiscard]] std::u16string DeepLQuotaText(std::u16string_view code);
 [[nodiscard]] std::u16string ServiceUnavailableText(std::u16string_view code);

@@ -41,17 +41,46 @@ struct LanguagePair {
 inline constexpr std::size_t kDeepLBodyLimit = 128 * 1024;
 inline constexpr std::size_t kLibreBodyLimit = 16 * 1024;
 
-enum class ApiKind { DeepL, LibreTranslate };
+// Chat: any server that speaks the chat-completions protocol (hosted language models, or a local one).
+enum class ApiKind { DeepL, LibreTranslate, Chat };
+
+// The chat-completions request URL: the configured base URL (".../v1") with "/chat/completions" appended.
+[[nodiscard]] std::u16string ChatEndpoint(std::u16string_view baseUrl);
+// The request body: the model, a system message that names both languages and asks for the translation alone,
+// the text as the user's message, temperature 0 (the same text gives the same translation), streamed.
+[[nodiscard]] std::string ChatBody(std::u16string_view text, const LanguagePair& pair, std::u16string_view model);
+
+// A model must read the request and write its translation within its context window, and some local servers
+// silently drop what does not fit (Ollama's default window is a few thousand tokens). 16 KiB of body, about 4,000
+// tokens of English or 5,000 Japanese characters, keeps text and translation within the 8k-16k tokens that small
+// local models are usually run with, and a request to what a model writes well within the 1 MiB answer cap.
+inline constexpr std::size_t kChatBodyLimit = 16 * 1024;
+
+// What one event of a streamed chat answer carries: a piece of the answer (choices[0].delta.content; a reasoning
+// model's "reasoning_content" is not part of it), or the server's error message.
+struct ChatEvent {
+    bool readable = false;  // JSON that is a chunk or an error
+    std::u16string content;
+    std::u16string error;
+};
+[[nodiscard]] ChatEvent ChatEventOf(std::string_view data);
+// The answer of a server that ignored "stream" and sent one JSON object: choices[0].message.content.
+[[nodiscard]] std::optional<std::u16string> ChatAnswerOf(std::string_view body);
+// What the user sees of a model's answer so far: a leading <think>...</think> block (a reasoning model thinking
+// aloud) is left out, and nothing shows while the start may still become such a block; blanks at the start are
+// dropped, and at the end too once the answer is complete.
+[[nodiscard]] std::u16string_view VisibleAnswer(std::u16string_view content, bool complete);
 
 // How much of `text` (UTF-16 units, never ending inside a surrogate pair) fits into one request body of `api`, with
-// room left for the fields and a key: text.size() when all of it does.
+// room left for the fields, a key and (for Chat) the instruction: text.size() when all of it does.
 [[nodiscard]] std::size_t FittingApiLength(ApiKind api, std::u16string_view text);
 
 // The translation in a successful answer: DeepL's translations[0].text, LibreTranslate's translatedText. Nothing
 // when the answer is not JSON or has no such text.
 [[nodiscard]] std::optional<std::u16string> TranslationOfAnswer(ApiKind api, std::string_view body);
 
-// What the service said in an error answer (DeepL's "message", LibreTranslate's "error"), cut to
+// What the service said in an error answer (DeepL's "message", LibreTranslate's "error", a chat server's
+// error.message or its "error" text), with control characters as blanks, cut to
 // kServiceMessageLimit characters; empty when it said nothing readable.
 inline constexpr std::size_t kServiceMessageLimit = 200;
 [[nodiscard]] std::u16string ServiceMessageOfAnswer(ApiKind api, std::string_view body);

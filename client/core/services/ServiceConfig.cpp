@@ -8,6 +8,7 @@ namespace {
 constexpr std::wstring_view kPage = L"page";
 constexpr std::wstring_view kDeepL = L"deepl";
 constexpr std::wstring_view kLibreTranslate = L"libretranslate";
+constexpr std::wstring_view kChat = L"openai";
 
 bool StartsWithNoCase(std::wstring_view text, std::wstring_view prefix) {
     return text.size() >= prefix.size() &&
@@ -62,6 +63,9 @@ ServiceKind ServiceKindFromText(std::wstring_view text) {
     if (text == kLibreTranslate) {
         return ServiceKind::LibreTranslate;
     }
+    if (text == kChat) {
+        return ServiceKind::Chat;
+    }
     return ServiceKind::Page;
 }
 
@@ -71,6 +75,8 @@ std::wstring_view ServiceKindText(ServiceKind kind) {
             return kDeepL;
         case ServiceKind::LibreTranslate:
             return kLibreTranslate;
+        case ServiceKind::Chat:
+            return kChat;
         case ServiceKind::Page:
             break;
     }
@@ -100,6 +106,52 @@ bool IsValidServiceUrl(std::wstring_view url) {
         return IsValidHost(authority.substr(0, colon)) && IsValidPort(authority.substr(colon + 1));
     }
     return IsValidHost(authority);
+}
+
+}  // namespace velmora
+
+namespace velmora {
+
+std::wstring UrlHost(std::wstring_view url) {
+    const size_t start = url.find(L"://");
+    std::wstring_view rest = start == std::wstring_view::npos ? url : url.substr(start + 3);
+    rest = rest.substr(0, rest.find(L'/'));
+    if (!rest.empty() && rest.front() == L'[') {
+        rest = rest.substr(1, rest.find(L']') - 1);
+    } else {
+        rest = rest.substr(0, rest.find(L':'));
+    }
+    std::wstring host(rest);
+    for (wchar_t& c : host) {
+        c = c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c;
+    }
+    return host;
+}
+
+bool IsLoopbackHost(std::wstring_view host) {
+    if (host == L"localhost" || host == L"::1" || host == L"0:0:0:0:0:0:0:1") {
+        return true;
+    }
+    // 127.a.b.c, four decimal parts of at most three digits each.
+    if (!host.starts_with(L"127.")) {
+        return false;
+    }
+    int parts = 2;  // "127" and the one being read
+    int digits = 0;
+    for (wchar_t c : host.substr(4)) {
+        if (c == L'.') {
+            if (digits == 0) {
+                return false;
+            }
+            ++parts;
+            digits = 0;
+        } else if (c >= L'0' && c <= L'9' && digits < 3) {
+            ++digits;
+        } else {
+            return false;
+        }
+    }
+    return parts == 4 && digits > 0;
 }
 
 }  // namespace velmora

@@ -111,6 +111,10 @@ TEST(ServiceAnswers, WhatTheServiceSaidIsOneCutLine) {
               u"Invalid API key  x");
     EXPECT_EQ(ServiceMessageOfAnswer(ApiKind::LibreTranslate, R"({"message":"the other service's field"})"), u"");
     EXPECT_EQ(ServiceMessageOfAnswer(ApiKind::DeepL, "Quota exceeded"), u"");
+    EXPECT_EQ(ServiceMessageOfAnswer(ApiKind::Chat, R"({"error":{"message":"Incorrect\tkey","code":401}})"),
+              u"Incorrect key");
+    EXPECT_EQ(ServiceMessageOfAnswer(ApiKind::Chat, R"({"error":"model \"x\" not found, try pulling it first"})"),
+              u"model \"x\" not found, try pulling it first");
     const std::u16string cut =
         ServiceMessageOfAnswer(ApiKind::DeepL, "{\"message\":\"" + std::string(199, 'a') + "\U0001F600tail\"}");
     EXPECT_EQ(cut, std::u16string(199, u'a') + u"…");
@@ -123,7 +127,12 @@ TEST(ServiceReports, EachStatusHasItsSentenceThenTheServicesWords) {
         std::u16string_view sentence;
     };
     const Case cases[] = {
-        {ApiKind::DeepL, 403, u"DeepL API がキーを受け付けませんでした（HTTP 403）"},
+        {ApiKind::DeepL, 403, u"DeepL API がキーを受け付けませんでした（HTTP 403）。キーが末尾の「:fx」まで"},
+        {ApiKind::Chat, 401, u"キーを受け付けませんでした（HTTP 401）"},
+        {ApiKind::Chat, 403, u"キーを受け付けませんでした（HTTP 403）"},
+        {ApiKind::Chat, 404, u"モデルかアドレスが見つかりませんでした（HTTP 404）"},
+        {ApiKind::Chat, 429, u"要求が多すぎます（HTTP 429）"},
+        {ApiKind::DeepL, 407, u"プロキシ サーバーが認証を求めた"},
         {ApiKind::LibreTranslate, 403, u"LibreTranslate がキーを受け付けませんでした（HTTP 403）"},
         {ApiKind::DeepL, 429, u"要求が多すぎます（HTTP 429）。しばらく待ってから"},
         {ApiKind::LibreTranslate, 429, u"要求が多すぎます（HTTP 429）。しばらく待ってから"},

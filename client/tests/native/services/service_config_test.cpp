@@ -16,6 +16,7 @@ TEST(ServiceKind, OnlyTheThreeExactTextsChooseAndEverythingElseIsThePages) {
         {L"page", ServiceKind::Page},
         {L"deepl", ServiceKind::DeepL},
         {L"libretranslate", ServiceKind::LibreTranslate},
+        {L"openai", ServiceKind::Chat},
         {L"DeepL", ServiceKind::Page},
         {L"deepl ", ServiceKind::Page},
         {L"libre", ServiceKind::Page},
@@ -100,6 +101,18 @@ TEST(ServiceForm, TheWindowStartsAloneOnlyForTheExactSwitch) {
     }
     EXPECT_EQ(TrimBlanks(L" \t abc:fx\r\n"), L"abc:fx");
     EXPECT_EQ(TrimBlanks(L"\x3000"), L"");
+}
+
+TEST(IsLoopbackHost, OnlyThisComputerItself) {
+    const std::pair<std::wstring_view, bool> cases[] = {
+        {L"http://localhost:11434/v1", true}, {L"http://LOCALHOST", true},       {L"http://127.0.0.1:9/v1", true},
+        {L"https://127.1.2.3", true},         {L"http://[::1]:8080/", true},     {L"http://127.0.0.1.nip.io", false},
+        {L"http://127.0.0", false},           {L"http://127.0.0.1234", false},   {L"http://localhost.example", false},
+        {L"http://10.0.0.1", false},          {L"http://[::2]", false},          {L"http://128.0.0.1", false},
+    };
+    for (const auto& [url, loopback] : cases) {
+        EXPECT_EQ(IsLoopbackHost(UrlHost(url)), loopback) << Narrow(url);
+    }
 }
 
 }  // namespace
