@@ -47,6 +47,9 @@ inline constexpr wchar_t kBadServiceAddressText[] = L"翻訳サービスのア�
 inline constexpr wchar_t kCannotConnectText[] = L"翻訳サービスに接続できませんでした。";
 inline constexpr wchar_t kCertificateRefusedText[] =
     L"翻訳サービスの証明書を確かめられなかったため、接続しませんでした。";
+// The channel error is a TLS handshake that found no version both sides speak, not a certificate problem.
+inline constexpr wchar_t kTlsChannelText[] =
+    L"翻訳サービスと暗号化した接続を始められませんでした。Windows で TLS 1.2 が有効になっているかを確かめてください。";
 inline constexpr wchar_t kAnswerNotReadText[] = L"翻訳サービスの応答が読めませんでした。";
 inline constexpr wchar_t kTooManyRedirectsText[] = L"翻訳サービスの転送が多すぎます。";
 [[nodiscard]] std::wstring RedirectNotReadText(unsigned long status);

@@ -1,6 +1,7 @@
 #include "win/Form1.h"
 
 #include <algorithm>
+#include <atomic>
 #include <utility>
 
 #include "common/Text.h"
@@ -89,7 +90,9 @@ void Form1::Form_Load(const std::wstring& argumentText) {
         // The browser menu marks the line breaks of the command line's text; the API gets them back as they were.
         const std::u16string text = selectionCode ? common::ToU16(RequestText)
                                                   : RestoreScriptLineBreaks(common::ToU16(RequestText));
-        const ApiKind api = options_.service.kind == ServiceKind::DeepL ? ApiKind::DeepL : ApiKind::LibreTranslate;
+        const ApiKind api = options_.service.kind == ServiceKind::DeepL            ? ApiKind::DeepL
+                            : options_.service.kind == ServiceKind::LibreTranslate ? ApiKind::LibreTranslate
+                                                                                   : ApiKind::Chat;
         if (!Fits(text, FittingApiLength(api, text))) {
             EndProgram();
             return;
@@ -125,18 +128,45 @@ constexpr UINT kPendingDelayMs = 400;
 constexpr UINT kExciteCompleteMessage = WM_APP + 2;
 constexpr UINT kPendingReleasedMessage = WM_APP + 3;
 constexpr UINT kServiceCompleteMessage = WM_APP + 4;
+constexpr UINT kServiceProgressMessage = WM_APP + 5;
+// Shows the text of a streamed answer that came within kStreamRefreshMs of the last one shown.
+constexpr UINT_PTR kStreamTimer = 4;
+// Often enough to read as it is written; less often would not look live, more often would only cost layout.
+constexpr ULONGLONG kStreamRefreshMs = 50;
 }  // namespace
+
+// What the worker has read of a streamed answer so far, for the UI thread.
+struct StreamedAnswer {
+    Mailbox<std::wstring> text;
+    std::atomic<bool> posted{false};          // a progress message is on its way and has not been taken
+    std::atomic<ULONGLONG> lastPiece{0};      // when the last piece arrived: the deadline counts from it
+};
 
 void Form1::ServiceRequest(const std::wstring& text) {
     const auto pair = LanguagesOfCode(common::ToU16(RequestCode));
-    const bool deepl = options_.service.kind == ServiceKind::DeepL;
+    const ServiceKind kind = options_.service.kind;
     std::optional<SecretText> key;
     if (options_.credentials) {
-        key = options_.credentials->Read(deepl ? kDeepLCredential : kLibreTranslateCredential);
+        key = options_.credentials->Read(kind == ServiceKind::DeepL            ? kDeepLCredential
+                                         : kind == ServiceKind::LibreTranslate ? kLibreTranslateCredential
+                                                                               : kChatCredential);
     }
     velmora::ServiceRequest request;
-    request.kind = options_.service.kind;
+    request.kind = kind;
     request.libreTranslateUrl = options_.service.libreTranslateUrl;
+    request.chatUrl = options_.service.chatUrl;
+    request.chatModel = options_.service.chatModel;
+    if (kind == ServiceKind::Chat) {
+        streamed_ = std::make_shared<StreamedAnswer>();
+        streamed_->lastPiece = GetTickCount64();
+        request.progress = [streamed = streamed_, window = hwnd()](const std::wstring& visible) {
+            streamed->lastPiece = GetTickCount64();
+            streamed->text.Put(visible);
+            if (!streamed->posted.exchange(true)) {
+                PostMessageW(window, kServiceProgressMessage, 0, 0);
+            }
+        };
+    }
     request.key = key ? &*key : nullptr;
     request.sourceLang = common::ToWide(pair->source);
     request.targetLang = common::ToWide(pair->target);
@@ -174,6 +204,37 @@ void Form1::ServiceRequest_Complete() {
     Command3_Click();
 }
 
+
+void Form1::ServiceRequest_Progress() {
+    if (!streamed_) {
+        return;
+    }
+    streamed_->posted = false;  // first: a piece put from now on posts again
+    std::optional<std::wstring> text = streamed_->text.Take();
+    if (!text || decided_ || text->empty() || *text == streamedText_) {
+        return;
+    }
+    streamedText_ = std::move(*text);
+    const ULONGLONG since = GetTickCount64() - streamedShownAt_;
+    if (since < kStreamRefreshMs) {
+        SetTimer(hwnd(), kStreamTimer, static_cast<UINT>(kStreamRefreshMs - since), nullptr);
+        return;
+    }
+    ShowStreamedText();
+}
+
+void Form1::ShowStreamedText() {
+    KillTimer(hwnd(), kStreamTimer);
+    if (decided_ || (pending_ && pending_->Dragging())) {
+        return;
+    }
+    // The first text needs no wait: something to read is better than "翻訳中…".
+    ShowPending();
+    if (pending_) {
+        pending_->ShowText(streamedText_);
+        streamedShownAt_ = GetTickCount64();
+    }
+}
 
 void Form1::ExciteRequest() {
     // In the background, as the browser loads, so that the pending bubble can show and answer the user meanwhile.
@@ -375,6 +436,9 @@ LRESULT Form1::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         case kServiceCompleteMessage:
             ServiceRequest_Complete();
             return 0;
+        case kServiceProgressMessage:
+            ServiceRequest_Progress();
+            return 0;
         case kPendingReleasedMessage:
             if (auto outcome = std::exchange(deferred_, nullptr)) {
                 outcome();
@@ -388,8 +452,18 @@ LRESULT Form1::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
                     KillTimer(hwnd(), kPendingGoneTimer);
                     pending_.reset();
                 }
+            } else if (wp == kStreamTimer) {
+                ShowStreamedText();
             } else if (wp == kRequestDeadline) {
                 KillTimer(hwnd(), kRequestDeadline);
+                // A streamed answer fails only after that long without a piece, however long it has been coming.
+                if (streamed_ && !decided_) {
+                    const ULONGLONG silent = GetTickCount64() - streamed_->lastPiece;
+                    if (silent < options_.requestLimitMs) {
+                        SetTimer(hwnd(), kRequestDeadline, static_cast<UINT>(options_.requestLimitMs - silent), nullptr);
+                        return 0;
+                    }
+                }
                 if (Decide()) {
                     ReportFailure(TimeoutText(options_.requestLimitMs));
                 }

@@ -31,6 +31,7 @@ namespace velmora {
 class Form2;
 class Form3;
 class PendingBubble;
+struct StreamedAnswer;
 
 struct ClientOptions {
     DWORD requestLimitMs = 60000;
@@ -88,6 +89,9 @@ private:
     // The request to the chosen API instead of the page, with the text as it goes into the JSON body.
     void ServiceRequest(const std::wstring& text);
     void ServiceRequest_Complete();
+    // A streamed answer has grown: shown in the pending bubble, at most every kStreamRefreshMs.
+    void ServiceRequest_Progress();
+    void ShowStreamedText();
     void StartDeadlineTimer();
     void ShowPending();
     // The pending bubble cannot go from under the user's hand: while it is dragged, the outcome waits.
@@ -106,6 +110,9 @@ private:
     bool decided_ = false;
     std::shared_ptr<Mailbox<FetchResult>> excitePage_;
     std::shared_ptr<Mailbox<FetchResult>> serviceAnswer_;
+    std::shared_ptr<StreamedAnswer> streamed_;
+    std::wstring streamedText_;       // the latest text of a streamed answer, shown or about to be
+    ULONGLONG streamedShownAt_ = 0;   // when the pending bubble last got it
     Browser WebBrowser1;
     std::unique_ptr<PendingBubble> pending_;
     std::function<void()> deferred_;

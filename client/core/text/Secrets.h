@@ -29,4 +29,8 @@ void MaskEvery(std::basic_string<Char>& text, std::basic_string_view<Char> key) 
     }
 }
 
+// A key in a service's answer, before the answer is parsed: masked as it stands and in the forms JSON may give it
+// (quote and backslash escaped, "/" as "\/", or every character as \u00XX), so that no form of it survives parsing.
+void MaskKey(std::string& answer, std::string_view key);
+
 }  // namespace velmora

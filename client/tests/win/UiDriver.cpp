@@ -92,8 +92,8 @@ void WriteIni(const std::string& bytes) {
 
 namespace {
 constexpr wchar_t kServiceKey[] = L"Software\\Velmora";
-constexpr const wchar_t* kServiceValues[] = {L"Service", L"LibreTranslateUrl"};
-constexpr const wchar_t* kCredentials[] = {L"Velmora/DeepL", L"Velmora/LibreTranslate"};
+constexpr const wchar_t* kServiceValues[] = {L"Service", L"LibreTranslateUrl", L"OpenAIUrl", L"OpenAIModel"};
+constexpr const wchar_t* kCredentials[] = {L"Velmora/DeepL", L"Velmora/LibreTranslate", L"Velmora/OpenAI"};
 
 bool WriteCredential(const wchar_t* target, const StoredCredential& stored) {
     CREDENTIALW credential{};
@@ -147,14 +147,17 @@ std::optional<StoredCredential> ReadCredential(const wchar_t* target) {
 }
 
 void ChooseService(const wchar_t* service, const std::wstring& libreTranslateUrl, const wchar_t* key) {
-    const std::wstring values[] = {service, libreTranslateUrl};
-    for (int i = 0; i < 2; ++i) {
+    // The chat service takes the URL as its own, with a model that the stand-in accepts.
+    const bool chat = std::wstring(service) == L"openai";
+    const std::wstring values[] = {service, chat ? L"" : libreTranslateUrl, chat ? libreTranslateUrl : L"",
+                                   chat ? L"test-model" : L""};
+    for (int i = 0; i < 4; ++i) {
         SetRegistryValue(kServiceValues[i], REG_SZ, values[i].c_str(),
                          static_cast<DWORD>((values[i].size() + 1) * sizeof(wchar_t)));
     }
     if (key) {
         EXPECT_TRUE(
-            WriteCredential(kCredentials[std::wstring(service) == L"deepl" ? 0 : 1],
+            WriteCredential(kCredentials[std::wstring(service) == L"deepl" ? 0 : chat ? 2 : 1],
                             {key, static_cast<DWORD>(wcslen(key) * sizeof(wchar_t)), CRED_PERSIST_LOCAL_MACHINE, L""}));
     }
 }

@@ -57,8 +57,8 @@ struct StoredCredential {
     std::wstring userName;
 };
 [[nodiscard]] std::optional<StoredCredential> ReadCredential(const wchar_t* target);
-// Chooses a service as the service window saves it: `Service` and `LibreTranslateUrl`, and the service's key (none
-// when null) in Credential Manager. For use inside a SavedServiceSettings.
+// Chooses a service as the service window saves it: `Service` and `LibreTranslateUrl` (for "openai" `OpenAIUrl`,
+// and the model "test-model"), and the service's key (none when null) in Credential Manager. For use inside a SavedServiceSettings.
 void ChooseService(const wchar_t* service, const std::wstring& libreTranslateUrl = L"", const wchar_t* key = nullptr);
 
 // The service choice (HKEY_CURRENT_USER\\Software\\Velmora) and both keys of Credential Manager: saved and removed

@@ -164,6 +164,11 @@ TEST(ServiceRequest, TheCommandLineTextGoesToTheChosenServiceAndItsAnswerShows) 
         {L"libretranslate", L"https://" + server.TlsHostW() + L"/", L"JKIFAa & b\r%0Dc",
          R"({"q":"a & b\r\nc","source":"ja","target":"ko","format":"text","api_key":"the-key"})",
          L"【訳】a & b\r\nc"},
+        {L"openai", L"https://" + server.TlsHostW() + L"/v1/", L"JEhnAこんにちは",
+         R"({"model":"test-model","messages":[{"role":"system","content":"Translate the user's text from Japanese to )"
+         R"(English. Answer with the translation only: no notes, no explanations, no quotes."},{"role":"user",)"
+         R"("content":"こんにちは"}],"temperature":0,"stream":true})",
+         L"Hello"},
     };
     server.SetExpectedKey("the-key");
     for (const auto& c : cases) {
@@ -217,9 +222,21 @@ TEST(ServiceRequest, EachFailureEndsInItsBoxAlone) {
          L"証明書を確かめられなかったため"},
         {L"deepl", Fault::None, &server, L"", nullptr, L"DeepL API のキーが登録されていません。"},
         {L"libretranslate", Fault::None, &server, L"", nullptr, L"URL が設定されていません。"},
+        {L"openai", Fault::KeyRefused, &server, https, L"k", L"キーを受け付けませんでした（HTTP 401）。"},
+        {L"openai", Fault::None, &server, https, L"secret-key-4711", L"エラーを返しました（HTTP 400）。"},
+        {L"openai", Fault::ModelMissing, &server, https, L"k", L"見つかりませんでした（HTTP 404）。"},
+        {L"openai", Fault::ModelMissing, &server, https, L"k", L"\nmodel \"test-model\" not found, try pulling it"},
+        {L"openai", Fault::TooManyRequests, &server, https, L"k", L"（HTTP 429）。しばらく待ってから"},
+        {L"openai", Fault::Http500, &server, https, L"k", L"今は利用できません（HTTP 503）"},
+        {L"openai", Fault::NotJson, &server, https, L"k", L"応答を読み取れませんでした。"},
+        {L"openai", Fault::MissingField, &server, https, L"k", L"空の翻訳を返しました。"},
+        {L"openai", Fault::StreamError, &server, https, L"k", L"途中でエラーを返しました。\nstand-in ran out of memory  at"},
+        // Nothing listens on port 9 of this computer.
+        {L"openai", Fault::None, &server, L"http://127.0.0.1:9/v1", nullptr,
+         L"（Ollama など）が起動していないようです（http://127.0.0.1:9/v1 に接続できませんでした）"},
     };
     for (const auto& c : cases) {
-        for (const wchar_t* target : {L"Velmora/DeepL", L"Velmora/LibreTranslate"}) {
+        for (const wchar_t* target : {L"Velmora/DeepL", L"Velmora/LibreTranslate", L"Velmora/OpenAI"}) {
             CredDeleteW(target, CRED_TYPE_GENERIC, 0);
         }
         uidriver::ChooseService(c.service, c.url, c.key);
@@ -236,6 +253,25 @@ TEST(ServiceRequest, EachFailureEndsInItsBoxAlone) {
         EXPECT_EQ(server.ApiRequests().size(), before + (c.key && c.at == &server && c.key != longKey ? 1 : 0));
     }
     EXPECT_TRUE(untrusted.ApiRequests().empty());
+}
+
+// A model's answer in any of its shapes ends in the popup with the translation alone: streamed (with a thinking
+// block and reasoning the user never sees), or as one JSON answer; with no key stored, no Authorization is sent.
+TEST(ServiceRequest, AModelsAnswerShowsWithoutItsThinking) {
+    using standin::Fault;
+    const uidriver::SavedServiceSettings saved;
+    standin::Server server;
+    ASSERT_TRUE(server.StartTls());
+    server.SetExpectedKey("");
+    uidriver::ChooseService(L"openai", L"http://" + server.HostW() + L"/v1");
+    for (Fault fault : {Fault::None, Fault::Thinking, Fault::WholeJson}) {
+        server.SetFault(fault);
+        server.SetTranslation("\n\n翻訳は、ここに\n二行で。\n");
+        Process client = Start(L"EJhnAHello", &server);
+        EXPECT_EQ(PopupText(client), L"翻訳は、ここに\r\n二行で。") << static_cast<int>(fault);
+        ASSERT_FALSE(server.ApiRequests().empty());
+        EXPECT_EQ(server.ApiRequests().back().problem, "");
+    }
 }
 
 TEST(InfoseekRequest, EachCodeSendsItsUrlAndShowsTheTranslation) {

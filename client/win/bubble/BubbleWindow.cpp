@@ -140,6 +140,27 @@ void BubbleWindow::LayOutAndPlace(std::optional<POINT> topLeft) {
     PlaceAtAnchor();
 }
 
+POINT BubbleWindow::DesignedTopLeft() const {
+    RECT r{};
+    GetWindowRect(hwnd(), &r);
+    return POINT{r.left, r.bottom - BubbleLayoutAt(static_cast<int>(dpi_)).client.height};
+}
+
+void BubbleWindow::GrowToText() {
+    RECT before{};
+    GetWindowRect(hwnd(), &before);
+    const Rect workArea = WorkAreaOf(MonitorFromRect(&before, MONITOR_DEFAULTTONEAREST));
+    const BubbleLayout wanted = BubbleLayoutFor(static_cast<int>(dpi_), workArea, BodyTextHeight());
+    if (wanted.client.width <= before.right - before.left && wanted.client.height <= before.bottom - before.top) {
+        return;
+    }
+    const POINT designed = DesignedTopLeft();
+    const BubbleLayout layout = LayOut(dpi_, workArea);
+    SetShape();
+    const Point p = GrowInPlace(Point{designed.x, designed.y}, layout.client, workArea, static_cast<int>(dpi_));
+    SetWindowPos(hwnd(), nullptr, p.x, p.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 void BubbleWindow::PlaceAtAnchor() {
     const std::vector<Monitor> monitors = Monitors(hwnd());
     const BubblePlacement placement =

@@ -35,6 +35,11 @@ protected:
     // the pointer.
     void LayOutAndPlace(std::optional<POINT> topLeft);
     void Drag();
+    // Laid out again for the body's text where it stands: the tail's tip stays, the bubble grows by the same rules
+    // as the popup's (wider first, then taller) and never shrinks.
+    void GrowToText();
+    // The top-left corner a bubble of the designed size would have with the same tail tip as this one.
+    [[nodiscard]] POINT DesignedTopLeft() const;
 
     virtual HWND MakeBody(HINSTANCE instance, int id) = 0;
     // How tall the body's text is at a width, for a bubble that grows to fit it; none keeps the designed size.

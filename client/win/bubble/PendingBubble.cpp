@@ -18,10 +18,31 @@ bool PendingBubble::Show() {
     return true;
 }
 
-POINT PendingBubble::TopLeft() const {
-    RECT r{};
-    GetWindowRect(hwnd(), &r);
-    return POINT{r.left, r.top};
+void PendingBubble::ShowText(const std::wstring& text) {
+    hasText_ = true;
+    SetWindowTextW(body_, text.c_str());
+    GrowToText();
+}
+
+// The label's own font and line breaking (a static control breaks lines as DrawText does).
+TextHeight PendingBubble::BodyTextHeight() {
+    if (!hasText_) {
+        return nullptr;
+    }
+    HWND body = body_;
+    return [body](int width) {
+        const int length = GetWindowTextLengthW(body);
+        std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+        text.resize(static_cast<size_t>(GetWindowTextW(body, text.data(), length + 1)));
+        HDC dc = GetDC(body);
+        const HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(body, WM_GETFONT, 0, 0)));
+        RECT r{0, 0, width, 0};
+        DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r,
+                  DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX | DT_EDITCONTROL);
+        SelectObject(dc, old);
+        ReleaseDC(body, dc);
+        return static_cast<int>(r.bottom);
+    };
 }
 
 // ShowWindow(SW_HIDE) would activate some other window, maybe another program's, at once; hidden through

@@ -18,6 +18,7 @@ namespace velmora {
 namespace {
 
 constexpr size_t kBodyCap = 8u << 20;  // result pages are a few KiB; anything this big is not one
+constexpr size_t kApiAnswerCap = 1u << 20;  // an API's answer is the translation and a few fields
 constexpr int kMaxRedirects = 10;
 
 FetchResult Fail(std::wstring sentence, DWORD error = 0) {
@@ -58,12 +59,16 @@ std::wstring Decode(const std::string& body, const std::wstring& contentType) {
     return common::FromCodePage(body, codePage);
 }
 
-// Reads the whole body into `body`; a body cut short of its Content-Length counts as a failed transfer, since
-// WinINet under Wine reports such a connection as a normal end. `what` names the body in the report.
+// Reads the whole body into `body`, at most `cap` bytes; a body cut short of its Content-Length counts as a failed
+// transfer, since WinINet under Wine reports such a connection as a normal end. `what` names the body in the report.
+// With `reading.idleMs`, every piece that arrives moves the deadline to that long after it, and `reading.piece` sees
+// each piece as it comes (and may end the reading).
 std::optional<FetchResult> ReadBytes(HINTERNET request,
                                      ULONGLONG deadline,
                                      const std::wstring& what,
-                                     std::string& body) {
+                                     std::string& body,
+                                     size_t cap = kBodyCap,
+                                     const AnswerReading& reading = {}) {
     const std::wstring lengthText = QueryText(request, HTTP_QUERY_CONTENT_LENGTH);
     char buffer[16384];
     for (;;) {
@@ -79,8 +84,14 @@ std::optional<FetchResult> ReadBytes(HINTERNET request,
             break;
         }
         body.append(buffer, n);
-        if (body.size() > kBodyCap) {
+        if (body.size() > cap) {
             return Fail(BodyTooLargeText(what));
+        }
+        if (reading.idleMs) {
+            deadline = GetTickCount64() + reading.idleMs;
+        }
+        if (reading.piece && !reading.piece(std::string_view(buffer, n))) {
+            return std::nullopt;  // the rest, if any, is not needed
         }
     }
     if (!lengthText.empty() && wcstoull(lengthText.c_str(), nullptr, 10) != body.size()) {
@@ -176,7 +187,6 @@ bool IsCertificateError(DWORD error) {
         case ERROR_INTERNET_SEC_CERT_REV_FAILED:
         case ERROR_INTERNET_SEC_INVALID_CERT:
         case ERROR_INTERNET_SEC_CERT_REVOKED:
-        case ERROR_INTERNET_SECURITY_CHANNEL_ERROR:
         case 12062:  // ERROR_INTERNET_SEC_CERT_WEAK_SIGNATURE, missing from older headers
             return true;
     }
@@ -226,10 +236,15 @@ bool StartFetch(const std::wstring& url, Deadline deadline, std::function<void(F
     return StartBeforeDeadline([url](ULONGLONG at) { return Transfer(url, at); }, deadline, std::move(deliver));
 }
 
-ApiAnswer PostJson(const std::wstring& url, const std::wstring& headers, const std::string& body, ULONGLONG deadline) {
+ApiAnswer PostJson(const std::wstring& url,
+                   const std::wstring& headers,
+                   const std::string& body,
+                   ULONGLONG deadline,
+                   const AnswerReading& reading) {
     ApiAnswer answer;
     auto fail = [&answer](std::wstring sentence, DWORD error = 0) {
         answer.failure = Fail(std::move(sentence), error);
+        answer.systemError = error;
         return std::move(answer);
     };
     const auto target = ParseHttpUrl(WireUrl(common::ToU16(url)));
@@ -260,14 +275,22 @@ ApiAnswer PostJson(const std::wstring& url, const std::wstring& headers, const s
     if (!HttpSendRequestW(request.get(), headers.c_str(), static_cast<DWORD>(headers.size()),
                           const_cast<char*>(body.data()), static_cast<DWORD>(body.size()))) {
         const DWORD error = GetLastError();
-        return fail(IsCertificateError(error) ? kCertificateRefusedText : kCannotConnectText, error);
+        // The channel error is a TLS handshake that found no version both sides speak, not a certificate problem.
+        return fail(IsCertificateError(error)                             ? kCertificateRefusedText
+                    : error == ERROR_INTERNET_SECURITY_CHANNEL_ERROR ? kTlsChannelText
+                                                                     : kCannotConnectText,
+                    error);
     }
     DWORD size = sizeof answer.status;
     if (!HttpQueryInfoW(request.get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &answer.status, &size,
                         nullptr)) {
         return fail(kAnswerNotReadText, GetLastError());
     }
-    if (auto failure = ReadBytes(request.get(), deadline, kAnswerBodyName, answer.body)) {
+    answer.contentType = QueryText(request.get(), HTTP_QUERY_CONTENT_TYPE);
+    if (reading.status) {
+        reading.status(answer.status, answer.contentType);
+    }
+    if (auto failure = ReadBytes(request.get(), deadline, kAnswerBodyName, answer.body, kApiAnswerCap, reading)) {
         answer.failure = std::move(*failure);
         return answer;
     }

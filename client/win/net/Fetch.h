@@ -5,6 +5,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace velmora {
 
@@ -41,17 +42,27 @@ using TransferFunction = std::function<FetchResult(ULONGLONG deadline)>;
 struct ApiAnswer {
     bool answered = false;  // false: no whole answer came, and `failure` says why
     DWORD status = 0;
+    std::wstring contentType;
     std::string body;
     FetchResult failure;
+    DWORD systemError = 0;  // the WinINet error of a failed connection or send
+};
+
+// How an answer that comes in pieces (a model writing its translation) is read.
+struct AnswerReading {
+    DWORD idleMs = 0;  // not 0: the deadline is this long after the last piece, not the request's start
+    std::function<void(DWORD status, const std::wstring& contentType)> status;  // before the body
+    std::function<bool(std::string_view piece)> piece;  // each piece as it arrives; false: the answer is complete
 };
 
 // POSTs `body` to an http or https URL on the calling thread until `deadline`, through the system's proxy settings
 // and certificate store. A redirect comes back as it is, never followed; a certificate problem is a failure with
-// the system's own text, never ignored.
+// the system's own text, never ignored. The answer is capped at 1 MiB.
 [[nodiscard]] ApiAnswer PostJson(const std::wstring& url,
                                  const std::wstring& headers,
                                  const std::string& body,
-                                 ULONGLONG deadline);
+                                 ULONGLONG deadline,
+                                 const AnswerReading& reading = {});
 
 // The sentence reported when the deadline passes first.
 [[nodiscard]] std::wstring TimeoutText(DWORD limitMs);

@@ -10,6 +10,7 @@ namespace velmora {
 
 inline constexpr wchar_t kDeepLCredential[] = L"Velmora/DeepL";
 inline constexpr wchar_t kLibreTranslateCredential[] = L"Velmora/LibreTranslate";
+inline constexpr wchar_t kChatCredential[] = L"Velmora/OpenAI";
 
 // Small, so that the service window and the requests can be tested with a store of their own.
 class CredentialStore {

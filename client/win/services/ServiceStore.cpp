@@ -12,6 +12,8 @@ namespace {
 constexpr wchar_t kKey[] = L"Software\\Velmora";
 constexpr wchar_t kServiceValue[] = L"Service";
 constexpr wchar_t kUrlValue[] = L"LibreTranslateUrl";
+constexpr wchar_t kChatUrlValue[] = L"OpenAIUrl";
+constexpr wchar_t kChatModelValue[] = L"OpenAIModel";
 // Far beyond any server address; a larger value is not one the window wrote.
 constexpr DWORD kMaxValueBytes = 4096 * sizeof(wchar_t);
 
@@ -52,6 +54,10 @@ ServiceChoice LoadServiceChoice() {
         choice.kind = ServiceKindFromText(*service);
     }
     choice.libreTranslateUrl = ReadText(key.get(), kUrlValue).value_or(std::wstring());
+    if (auto url = ReadText(key.get(), kChatUrlValue); url && !url->empty()) {
+        choice.chatUrl = std::move(*url);
+    }
+    choice.chatModel = ReadText(key.get(), kChatModelValue).value_or(std::wstring());
     return choice;
 }
 
@@ -62,6 +68,12 @@ bool SaveServiceChoice(const ServiceChoice& choice) {
     if (status == ERROR_SUCCESS) {
         const common::UniqueKey key(raw);
         status = WriteText(key.get(), kUrlValue, choice.libreTranslateUrl);
+        if (status == ERROR_SUCCESS) {
+            status = WriteText(key.get(), kChatUrlValue, choice.chatUrl);
+        }
+        if (status == ERROR_SUCCESS) {
+            status = WriteText(key.get(), kChatModelValue, choice.chatModel);
+        }
         // The choice last: a half-written save never points the client at a service without its address.
         if (status == ERROR_SUCCESS) {
             status = WriteText(key.get(), kServiceValue, ServiceKindText(choice.kind));

@@ -10,11 +10,13 @@ namespace velmora {
 struct ServiceChoice {
     ServiceKind kind = ServiceKind::Page;
     std::wstring libreTranslateUrl;
+    std::wstring chatUrl{kDefaultChatUrl};  // `OpenAIUrl`
+    std::wstring chatModel;                 // `OpenAIModel`
 };
 
-// Missing or unreadable values give the pages and an empty URL.
+// Missing or unreadable values give the pages, empty URL and model, and the chat server's default URL.
 [[nodiscard]] ServiceChoice LoadServiceChoice();
-// Both values as REG_SZ. On failure the system's error is left in GetLastError.
+// Every value as REG_SZ, the choice last. On failure the system's error is left in GetLastError.
 [[nodiscard]] bool SaveServiceChoice(const ServiceChoice& choice);
 
 }  // namespace velmora

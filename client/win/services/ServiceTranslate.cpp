@@ -9,9 +9,11 @@
 #include "common/Process.h"
 #include "common/Text.h"
 #include "core/Messages.h"
+#include "core/services/EventStream.h"
 #include "core/services/ServiceApi.h"
 #include "core/services/ServiceMessages.h"
 #include "core/text/Secrets.h"
+#include "win/net/Worker.h"
 
 namespace velmora {
 namespace {
@@ -23,6 +25,8 @@ struct PreparedCall {
     std::wstring headers;
     std::string body;
     std::string key;  // as the answer would repeat it, to be masked there
+    std::wstring baseUrl;      // Chat: the server's address, for the report of one that is not running
+    ServiceProgress progress;  // Chat
     PreparedCall() = default;
     PreparedCall(const PreparedCall&) = delete;
     PreparedCall& operator=(const PreparedCall&) = delete;
@@ -74,6 +78,27 @@ Prepared Prepare(const ServiceRequest& request) {
         call->headers.append(head).append(request.key->Get()).append(L"\r\n");
         call->body = DeepLBody(common::ToU16(request.text), pair);
         limit = kDeepLBodyLimit;
+    } else if (request.kind == ServiceKind::Chat) {
+        if (!IsValidServiceUrl(request.chatUrl)) {
+            return common::ToWide(NoChatUrlText());
+        }
+        if (request.chatModel.empty()) {
+            return common::ToWide(NoChatModelText());
+        }
+        call->api = ApiKind::Chat;
+        call->baseUrl = request.chatUrl;
+        call->progress = request.progress;
+        call->url = common::ToWide(ChatEndpoint(common::ToU16(request.chatUrl)));
+        // No key, no header: a local server (Ollama) needs none and some refuse an unknown one.
+        constexpr std::wstring_view head = L"Content-Type: application/json\r\nAccept: text/event-stream\r\n";
+        constexpr std::wstring_view bearer = L"Authorization: Bearer ";
+        call->headers.reserve(head.size() + bearer.size() + key.size() + 2);
+        call->headers.append(head);
+        if (!key.empty()) {
+            call->headers.append(bearer).append(request.key->Get()).append(L"\r\n");
+        }
+        call->body = ChatBody(common::ToU16(request.text), pair, common::ToU16(request.chatModel));
+        limit = kChatBodyLimit;
     } else {
         if (request.libreTranslateUrl.empty() || !IsValidServiceUrl(request.libreTranslateUrl)) {
             return common::ToWide(NoLibreUrlText(!request.libreTranslateUrl.empty()));
@@ -96,7 +121,7 @@ FetchResult Call(const PreparedCall& call, ULONGLONG deadline) {
         return std::move(answer.failure);
     }
     // The key must never reach the report's box.
-    MaskEvery<char>(answer.body, call.key);
+    MaskKey(answer.body, call.key);
     FetchResult result;
     if (answer.status >= 200 && answer.status <= 299) {
         if (auto translation = TranslationOfAnswer(call.api, answer.body)) {
@@ -110,7 +135,138 @@ FetchResult Call(const PreparedCall& call, ULONGLONG deadline) {
     return result;
 }
 
+// A chat answer read as it arrives: the events' pieces joined, and what of them the user may see.
+class ChatReading {
+public:
+    explicit ChatReading(ServiceProgress progress) : progress_(std::move(progress)) {}
+
+    // False once the answer is complete ([DONE], or an error in the stream): nothing more needs to be read.
+    bool Take(std::string_view piece) {
+        for (const std::string& data : stream_.Feed(piece)) {
+            Event(data);
+        }
+        Show();
+        return !done_;
+    }
+    // The translation once the stream has ended, or nothing when it is no answer; then Report() says why.
+    [[nodiscard]] std::optional<std::u16string> Result(const std::string& key, int status) {
+        for (const std::string& data : stream_.Finish()) {
+            Event(data);
+        }
+        if (!errorData_.empty()) {
+            MaskKey(errorData_, key);
+            report_ = ServiceAnswerText(ApiKind::Chat, 0, ServiceMessageOfAnswer(ApiKind::Chat, errorData_));
+            return std::nullopt;
+        }
+        if (!readable_) {
+            report_ = ServiceAnswerText(ApiKind::Chat, status, u"");
+            return std::nullopt;
+        }
+        return std::u16string(VisibleAnswer(content_, true));
+    }
+    [[nodiscard]] std::u16string Report() const { return report_; }
+
+private:
+    void Event(const std::string& data) {
+        if (done_) {
+            return;
+        }
+        if (data == "[DONE]") {
+            done_ = true;
+            return;
+        }
+        ChatEvent event = ChatEventOf(data);
+        readable_ = readable_ || event.readable;
+        content_ += event.content;
+        if (!event.error.empty()) {
+            errorData_ = data;
+            done_ = true;
+        }
+    }
+    void Show() {
+        const std::u16string_view visible = VisibleAnswer(content_, false);
+        if (progress_ && visible.size() != shown_) {
+            shown_ = visible.size();
+            progress_(common::ToWide(visible));
+        }
+    }
+
+    ServiceProgress progress_;
+    EventStream stream_;
+    std::u16string content_;
+    std::string errorData_;  // the event that carried the server's error
+    std::u16string report_;
+    size_t shown_ = 0;
+    bool readable_ = false;
+    bool done_ = false;
+};
+
+bool StartsWithNoCase(const std::wstring& text, std::wstring_view prefix) {
+    return text.size() >= prefix.size() &&
+           CompareStringOrdinal(text.data(), static_cast<int>(prefix.size()), prefix.data(),
+                                static_cast<int>(prefix.size()), TRUE) == CSTR_EQUAL;
+}
+
+FetchResult ChatFailure(std::u16string text) {
+    FetchResult result;
+    result.error = common::ToWide(text);
+    return result;
+}
+
+FetchResult CallChat(const PreparedCall& call, ULONGLONG deadline) {
+    ChatReading reading(call.progress);
+    bool streamed = false;
+    AnswerReading how;
+    how.idleMs = kChatIdleMs;
+    how.status = [&streamed](DWORD status, const std::wstring& type) {
+        streamed = status >= 200 && status <= 299 && StartsWithNoCase(type, L"text/event-stream");
+    };
+    how.piece = [&](std::string_view piece) { return !streamed || reading.Take(piece); };
+    ApiAnswer answer = PostJson(call.url, call.headers, call.body, deadline, how);
+    if (!answer.answered) {
+        if (answer.systemError == ERROR_INTERNET_CANNOT_CONNECT && IsLoopbackHost(UrlHost(call.baseUrl))) {
+            return ChatFailure(LocalServerDownText(common::ToU16(call.baseUrl)));
+        }
+        if (answer.failure.error.empty()) {
+            answer.failure.error = TimeoutText(kChatIdleMs);
+        }
+        return std::move(answer.failure);
+    }
+    MaskKey(answer.body, call.key);
+    const int status = static_cast<int>(answer.status);
+    if (status < 200 || status > 299) {
+        return ChatFailure(ServiceAnswerText(ApiKind::Chat, status, ServiceMessageOfAnswer(ApiKind::Chat, answer.body)));
+    }
+    std::optional<std::u16string> text;
+    if (streamed) {
+        text = reading.Result(call.key, status);
+    } else if (const auto whole = ChatAnswerOf(answer.body)) {
+        text = std::u16string(VisibleAnswer(*whole, true));
+    } else {
+        // Some servers and proxies send the event stream under another type; read it whole.
+        ChatReading late(nullptr);
+        late.Take(answer.body);
+        text = late.Result(call.key, status);
+        if (!text) {
+            return ChatFailure(late.Report());
+        }
+    }
+    if (!text) {
+        return ChatFailure(reading.Report());
+    }
+    if (text->empty()) {
+        return ChatFailure(EmptyTranslationText());
+    }
+    FetchResult result;
+    result.ok = true;
+    result.text = common::ToWide(*text);
+    return result;
+}
+
 TransferFunction Transfer(std::shared_ptr<PreparedCall> call) {
+    if (call->api == ApiKind::Chat) {
+        return [call = std::move(call)](ULONGLONG deadline) { return CallChat(*call, deadline); };
+    }
     return [call = std::move(call)](ULONGLONG deadline) { return Call(*call, deadline); };
 }
 
@@ -135,7 +291,15 @@ bool StartServiceTranslation(const ServiceRequest& request,
         deliver(std::move(result));
         return true;
     }
-    return StartBeforeDeadline(Transfer(std::get<1>(std::move(prepared))), deadline, std::move(deliver));
+    auto call = std::get<1>(std::move(prepared));
+    if (call->api == ApiKind::Chat) {
+        // Not through the page fetch's deadline: a model may write for longer than the request's limit, and its
+        // reports must not turn into "did not answer in time" then. The caller watches the silence instead.
+        return static_cast<bool>(StartWorker([call, deadline, deliver = std::move(deliver)] {
+            deliver(CallChat(*call, deadline.at));
+        }));
+    }
+    return StartBeforeDeadline(Transfer(std::move(call)), deadline, std::move(deliver));
 }
 
 }  // namespace velmora

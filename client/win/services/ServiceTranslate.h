@@ -10,13 +10,19 @@
 
 namespace velmora {
 
+// Called on the worker thread whenever a piece of a streamed answer arrives, with the text to show so far.
+using ServiceProgress = std::function<void(const std::wstring& visible)>;
+
 struct ServiceRequest {
-    ServiceKind kind = ServiceKind::DeepL;  // DeepL or LibreTranslate
+    ServiceKind kind = ServiceKind::DeepL;  // DeepL, LibreTranslate or Chat
     std::wstring libreTranslateUrl;
     const SecretText* key = nullptr;  // may be null (LibreTranslate without key; DeepL without one is an error)
     std::wstring sourceLang;          // "EN", "JA" or "KO", as LanguagesOfCode gives them
     std::wstring targetLang;
     std::wstring text;
+    std::wstring chatUrl;
+    std::wstring chatModel;
+    ServiceProgress progress;  // Chat only; may be empty
 };
 
 struct ServiceOutcome {
@@ -24,7 +30,10 @@ struct ServiceOutcome {
     std::wstring text;  // the translation, or the whole Japanese report
 };
 
-// Blocking, with the page fetch's deadline and worker thread. A missing key or URL and a text longer than the
+// A model may write for longer than any whole-request limit, but never goes silent this long.
+inline constexpr DWORD kChatIdleMs = 60000;
+
+// Blocking, with the page fetch's deadline and worker thread (Chat: the deadline moves with every piece). A missing key or URL and a text longer than the
 // service takes end before any request is made.
 [[nodiscard]] ServiceOutcome TranslateWithService(const ServiceRequest& request, Deadline deadline);
 

@@ -102,6 +102,10 @@ std::string ApiOfTarget(const std::string& target) {
     if (target == "/v2/translate") {
         return "deepl";
     }
+    const std::string chat = "/chat/completions";
+    if (target.size() >= chat.size() && target.compare(target.size() - chat.size(), chat.size(), chat) == 0) {
+        return "openai";
+    }
     const std::string end = "/translate";
     return target.size() >= end.size() && target.compare(target.size() - end.size(), end.size(), end) == 0
                ? "libretranslate"

@@ -8,7 +8,7 @@ enum class Fault;
 
 // One API request as received, and what the stand-in found wrong with it (empty when it was as the API wants it).
 struct ApiRequest {
-    std::string service;  // "deepl" or "libretranslate"
+    std::string service;  // "deepl", "libretranslate" or "openai"
     std::string method;
     std::string path;
     std::string authorization;
@@ -17,7 +17,8 @@ struct ApiRequest {
     std::string problem;
 };
 
-// "deepl" for /v2/translate, "libretranslate" for a path ending in /translate, empty for any other target.
+// "deepl" for /v2/translate, "libretranslate" for a path ending in /translate, "openai" for one ending in
+// /chat/completions, empty for any other target.
 [[nodiscard]] std::string ApiOfTarget(const std::string& target);
 // The value of a header line (name case-insensitive) in a request head.
 [[nodiscard]] std::string HeaderValue(const std::string& head, const std::string& name);

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstdlib>
 
+#include "standin/Chat.h"
 #include "standin/Pages.h"
 
 namespace standin {
@@ -275,8 +276,14 @@ void Server::Serve(uintptr_t socket) {
     }
 
     std::string reply = Response("200 OK", type, body);
+    std::vector<std::string> pieces;  // the chat API's stream
     const bool redirectOnce = fault == Fault::Redirect && target.find("&moved=1") == std::string::npos;
-    if (!api.service.empty()) {
+    if (api.service == "openai") {
+        std::lock_guard lock(mutex_);
+        pieces = ChatAnswer(api, fault, expectedKey_,
+                            translation_.empty() ? TranslationOf(ChatSource(api.body)) : translation_, chatEvents_);
+        apiRequests_.push_back(api);
+    } else if (!api.service.empty()) {
         std::lock_guard lock(mutex_);
         reply = ApiAnswer(api, fault, expectedKey_);
         apiRequests_.push_back(api);
@@ -289,7 +296,20 @@ void Server::Serve(uintptr_t socket) {
         reply = Response("302 Found", "text/html", "", "Location: " + target + "&moved=1\r\n");
     }
 
-    if (fault == Fault::Hang) {
+    if (!pieces.empty()) {
+        // Every other piece is the second half of an event, sent a moment after its first half.
+        for (size_t i = 0; i < pieces.size() && SendAll(s, pieces[i]); ++i) {
+            if (i + 1 < pieces.size() && !Pause(i % 2 == 0 ? chatGapMs_.load() : 2)) {
+                break;
+            }
+        }
+        while (fault == Fault::Stall && Pause(1000)) {
+        }
+        shutdown(s, SD_SEND);
+        char drain[256];
+        while (recv(s, drain, sizeof drain, 0) > 0) {
+        }
+    } else if (fault == Fault::Hang) {
         while (Pause(1000)) {
         }
     } else if (fault == Fault::Drip) {

@@ -33,7 +33,13 @@ enum class Fault {
     TooManyRequests,  // 429
     QuotaExceeded,    // 456, DeepL's
     NotJson,          // an HTML page
-    MissingField,     // JSON without the translation
+    MissingField,     // JSON without the translation (the chat API: a stream without any text)
+    // The chat API's own.
+    ModelMissing,  // 404 with Ollama's words
+    WholeJson,     // one JSON answer although a stream was asked for
+    Thinking,      // a <think> block before the translation
+    StreamError,   // an error event halfway through the stream
+    Stall,         // half the stream, then silence with the connection open
 };
 
 enum class Charset {
@@ -70,6 +76,11 @@ public:
     void SetAnswerDelay(int milliseconds) { delayMs_ = milliseconds; }
     // Every answer carries this translation (UTF-8) instead of the phrase book's; empty goes back to the book.
     void SetTranslation(std::string utf8);
+    // The chat API's stream: its translation in this many events (0: two characters each), this long apart.
+    void SetChatStream(int events, int gapMs) {
+        chatEvents_ = events;
+        chatGapMs_ = gapMs;
+    }
 
     [[nodiscard]] uint16_t Port() const { return port_; }
     [[nodiscard]] std::string Host() const { return "127.0.0.1:" + std::to_string(port_); }
@@ -91,6 +102,8 @@ private:
     std::atomic<Fault> fault_{Fault::None};
     std::atomic<Charset> charset_{Charset::Utf8Header};
     std::atomic<int> delayMs_{0};
+    std::atomic<int> chatEvents_{0};
+    std::atomic<int> chatGapMs_{20};
     std::atomic<bool> stopping_{false};
     uintptr_t listener_ = ~uintptr_t{0};
     uint16_t port_ = 0;

@@ -18,7 +18,8 @@ int wmain(int argc, wchar_t** argv) {
     const wchar_t* faults[] = {L"none", L"refused", L"hang", L"drip", L"reset", L"truncated", L"500",
                                L"nomarkers", L"oneendtag", L"resultfirst", L"huge", L"redirect", L"redirectloop",
                                L"bigpage", L"keyrefused", L"toomanyrequests", L"quotaexceeded", L"notjson",
-                               L"missingfield"};
+                               L"missingfield", L"modelmissing", L"wholejson", L"thinking", L"streamerror",
+                               L"stall"};
     for (int i = 1; i + 1 < argc; i += 2) {
         const std::wstring name = argv[i];
         if (name == L"--port") port = static_cast<unsigned>(_wtoi(argv[i + 1]));

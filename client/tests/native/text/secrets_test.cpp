@@ -27,5 +27,23 @@ TEST(MaskEvery, MasksEachCopyOfTheKeyAndEnds) {
     }
 }
 
+// An answer is masked before it is parsed, so each form JSON may give the key in must go; a key of asterisks ends.
+TEST(MaskKey, MasksTheKeyInEveryJsonForm) {
+    const struct {
+        std::string answer, key, masked;
+    } cases[] = {
+        {R"({"error":"bad key a/b\"c"})", "a/b\"c", R"({"error":"bad key ******"})"},
+        {R"({"error":"bad key a\/b"})", "a/b", R"({"error":"bad key ****"})"},
+        {R"({"error":"bad key \u0061\u0062"})", "ab", R"({"error":"bad key ************"})"},
+        {R"({"error":"bad key \u0041\u003A"})", "A:", R"({"error":"bad key ************"})"},
+        {R"({"error":"***"})", "*", R"({"error":"***"})"},
+    };
+    for (const auto& c : cases) {
+        std::string answer = c.answer;
+        MaskKey(answer, c.key);
+        EXPECT_EQ(answer, c.masked) << c.key;
+    }
+}
+
 }  // namespace
 }  // namespace velmora

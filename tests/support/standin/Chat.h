@@ -1,0 +1,25 @@
+// The stand-in's chat-completions API: the request a model server takes, and its answer as an event stream in
+// pieces (split inside lines and inside UTF-8 characters, as a network may deliver them), or an error.
+#pragma once
+#include <string>
+#include <vector>
+
+#include "standin/Api.h"
+
+namespace standin {
+
+enum class Fault;
+
+// The whole HTTP answer, in the pieces to be sent one after another with a pause between them. `expectedKey`
+// empty means that no Authorization header may be sent; `events` is how many pieces the translation comes in
+// (0: two characters each).
+[[nodiscard]] std::vector<std::string> ChatAnswer(ApiRequest& request,
+                                                  Fault fault,
+                                                  const std::string& expectedKey,
+                                                  const std::string& translation,
+                                                  int events);
+
+// The user message of a chat request (the text to translate), empty when there is none.
+[[nodiscard]] std::string ChatSource(const std::string& body);
+
+}  // namespace standin
