@@ -4,6 +4,8 @@
 
 #include <cwchar>
 
+#include <algorithm>
+
 #include <optional>
 #include <utility>
 
@@ -76,8 +78,18 @@ std::optional<FetchResult> ReadBytes(HINTERNET request,
             return Fail(L"");  // the caller words the time-out
         }
         SetTimeouts(request, deadline);
+        // A read waits until it has filled the whole buffer; what is being written is read as it comes instead,
+        // taking only what has arrived.
+        DWORD wanted = sizeof buffer;
+        if (reading.piece) {
+            DWORD available = 0;
+            if (!InternetQueryDataAvailable(request, &available, 0, 0)) {
+                return Fail(BodyCutShortText(what), GetLastError());
+            }
+            wanted = std::clamp<DWORD>(available, 1, sizeof buffer);
+        }
         DWORD n = 0;
-        if (!InternetReadFile(request, buffer, sizeof buffer, &n)) {
+        if (!InternetReadFile(request, buffer, wanted, &n)) {
             return Fail(BodyCutShortText(what), GetLastError());
         }
         if (n == 0) {

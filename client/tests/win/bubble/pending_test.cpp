@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "UiDriver.h"
+#include "common/Text.h"
 #include "standin/Standin.h"
 #include "win/Automation.h"
 
@@ -26,6 +27,8 @@ protected:
     void TearDown() override {
         server_->SetAnswerDelay(0);
         server_->SetFault(standin::Fault::None);
+        server_->SetTranslation("");
+        server_->SetChatStream(0, 20);
         ClientTest::TearDown();
     }
 
@@ -62,6 +65,7 @@ struct Sample {
     std::vector<HWND> popups;   // visible popups
     HWND box = nullptr;         // a visible message box
     RECT place{};               // where the first bubble stood
+    std::wstring pendingText;   // what the pending bubble said
     [[nodiscard]] size_t Bubbles() const { return pending.size() + popups.size(); }
 };
 
@@ -73,6 +77,8 @@ Sample Look(DWORD pid) {
         const std::wstring cls = automation::ClassName(hwnd);
         if (cls == L"VelmoraPending") {
             s.pending.push_back(hwnd);
+            const std::vector<HWND> parts = automation::Children(hwnd);  // the title, the text, "Close"
+            s.pendingText = parts.size() == 3 ? automation::WindowText(parts[1]) : L"";
         } else if (cls == L"VelmoraForm2") {
             s.popups.push_back(hwnd);
         } else if (cls == L"#32770") {
@@ -166,6 +172,63 @@ TEST_F(Pending, ASlowOutcomeShowsThePendingBubbleThenThePopupInItsPlaceOrTheRepo
             client_ = automation::Process();
         }
     }
+}
+
+// A model's answer shows as it is written: the pending bubble carries the text so far (only ever more of it), grows
+// without ever shrinking, its tail's tip fixed, and becomes the popup in its place once the answer is complete.
+// Esc while it is written ends the client.
+TEST_F(Pending, AStreamedAnswerGrowsInThePendingBubbleThenBecomesThePopup) {
+    const SavedServiceSettings saved;
+    ChooseService(L"openai", L"http://" + server_->HostW() + L"/v1");
+    server_->SetExpectedKey("");
+    std::string paragraph;
+    for (int i = 0; i < 16; ++i) {
+        paragraph += "今日はとても良い天気なので、公園まで散歩しました。";
+    }
+    server_->SetTranslation(paragraph);
+    server_->SetChatStream(40, 50);
+    ASSERT_TRUE(Start(L"EJhnAHello world"));
+    std::vector<std::wstring> texts;
+    std::vector<RECT> places;
+    const std::vector<Sample> samples = SampleUntilSettled(client_, 15000, 2);
+    for (const Sample& s : samples) {
+        EXPECT_LE(s.Bubbles(), 1u);
+        // (An empty text is a moment the client was too busy to answer the question.)
+        if (!s.pending.empty() && !s.pendingText.empty()) {
+            const std::wstring& text = s.pendingText;
+            if (text != L"翻訳中…" && (texts.empty() || text != texts.back())) {
+                texts.push_back(text);
+            }
+            places.push_back(s.place);
+        }
+    }
+    const std::wstring whole = L"今日はとても良い天気なので、公園まで散歩しました。";
+    ASSERT_GE(texts.size(), 5u) << "the text grows in steps";
+    for (size_t i = 1; i < texts.size(); ++i) {
+        EXPECT_TRUE(texts[i].starts_with(texts[i - 1]) && texts[i].size() > texts[i - 1].size())
+            << i << " " << common::ToUtf8(texts[i - 1]) << " | " << common::ToUtf8(texts[i]);
+    }
+    for (size_t i = 1; i < places.size(); ++i) {
+        EXPECT_EQ(places[i].left, places[0].left);
+        EXPECT_EQ(places[i].bottom, places[0].bottom);
+        EXPECT_GE(places[i].right, places[i - 1].right);
+        EXPECT_LE(places[i].top, places[i - 1].top);
+    }
+    EXPECT_LT(places.back().top, places.front().top) << "it grew";
+    const Sample& last = samples.back();
+    ASSERT_EQ(last.popups.size(), 1u);
+    EXPECT_EQ(automation::WindowText(Child(last.popups.front(), L"Edit")).substr(0, whole.size()), whole);
+    EXPECT_EQ(last.place.left, places.back().left);
+    EXPECT_EQ(last.place.bottom, places.back().bottom);
+    EXPECT_EQ(FocusOf(last.popups.front()), Child(last.popups.front(), L"Edit"));
+    client_ = automation::Process();
+
+    ASSERT_TRUE(Start(L"EJhnAHello world"));
+    HWND pending = WaitForPending();
+    ASSERT_TRUE(pending);
+    Key(VK_ESCAPE);
+    EXPECT_TRUE(client_.WaitExit(3000));
+    client_ = automation::Process();
 }
 
 TEST_F(Pending, AnInstantAnswerNeverShowsIt) {
