@@ -49,6 +49,14 @@ std::wstring PageErrorText(unsigned long status) {
     return L"翻訳サービスがエラーを返しました（HTTP " + std::to_wstring(status) + L"）。";
 }
 
+std::wstring KeyNotSavedText(std::wstring_view service) {
+    return std::wstring(service) + L" の API キーを Windows の資格情報マネージャーに保存できませんでした。";
+}
+
+std::wstring KeyNotRemovedText(std::wstring_view service) {
+    return std::wstring(service) + L" の API キーを Windows の資格情報マネージャーから削除できませんでした。";
+}
+
 std::u16string NoDeepLKeyText() {
     return Join({u"DeepL API のキーが登録されていません。", kWhere, u"でキーを入力してください。"});
 }
@@ -70,8 +78,8 @@ std::u16string NoChatModelText() {
 }
 
 std::u16string NoChatUrlText() {
-    return Join({u"言語モデルのサーバーの URL が正しくありません（http:// か https:// で始まる URL が必要です）。", kWhere,
-                 u"で URL を入力してください。"});
+    return Join({u"言語モデルのサーバーの URL が正しくありません（http:// か https:// で始まる URL が必要です）。",
+                 kWhere, u"で URL を入力してください。"});
 }
 
 std::u16string EmptyTranslationText() {
@@ -99,8 +107,8 @@ std::u16string RedirectRefusedText(std::u16string_view code) {
 
 std::u16string DeepLKeyRefusedText(std::u16string_view code) {
     // A free key without its ":fx" goes to the paid host, which refuses it just as a wrong key.
-    return Join({u"DeepL API がキーを受け付けませんでした", code, u"。キーが末尾の「:fx」まで正しく入力されているかを、",
-                 kWhere, u"で確かめてください。"});
+    return Join({u"DeepL API がキーを受け付けませんでした", code,
+                 u"。キーが末尾の「:fx」まで正しく入力されているかを、", kWhere, u"で確かめてください。"});
 }
 
 std::u16string LibreKeyRefusedText(std::u16string_view code) {
@@ -140,7 +148,7 @@ std::u16string ServiceErrorText(std::u16string_view code) {
 
 std::u16string_view PageMayHaveEndedText() {
     return u"Excite と infoseek の翻訳ページは終了したか、変わった可能性があります。スタートメニューの"
-           u"「Velmora\\翻訳サービスの設定」で DeepL API か LibreTranslate を選ぶことができます。";
+           u"「Velmora\\翻訳サービスの設定」で DeepL API、LibreTranslate か言語モデルを選ぶことができます。";
 }
 
 }  // namespace velmora

@@ -114,13 +114,22 @@ inline constexpr wchar_t kLibreTranslateFrameText[] = L"LibreTranslate";
 inline constexpr wchar_t kLibreTranslateUrlLabelText[] = L"サーバーの URL(&U):";
 inline constexpr wchar_t kLibreTranslateKeyLabelText[] = L"API キー（任意）(&Y):";
 inline constexpr wchar_t kRemoveLibreTranslateKeyText[] = L"キーを削除(&Z)";
+inline constexpr wchar_t kChatOptionText[] = L"言語モデル（OpenAI 互換の API。Ollama など）(&M)";
+inline constexpr wchar_t kChatFrameText[] = L"言語モデル";
+inline constexpr wchar_t kChatUrlLabelText[] = L"サーバーの URL(&R):";
+inline constexpr wchar_t kChatModelLabelText[] = L"モデル(&O):";
+inline constexpr wchar_t kChatKeyLabelText[] = L"API キー（任意）(&I):";
+inline constexpr wchar_t kRemoveChatKeyText[] = L"キーを削除(&X)";
 inline constexpr wchar_t kTryText[] = L"試す(&T)";
 inline constexpr wchar_t kPagesNotTriedText[] =
-    L"翻訳ページは試せません。DeepL API か LibreTranslate を選んでください。";
+    L"翻訳ページは試せません。DeepL API、LibreTranslate か言語モデルを選んでください。";
 inline constexpr wchar_t kTrialNotStartedText[] = L"翻訳を試せませんでした。";
 inline constexpr wchar_t kTrialRunningText[] = L"翻訳しています…";
 inline constexpr wchar_t kTrialAnswerPrefix[] = L"Hello → ";
-inline constexpr wchar_t kKeyNotSavedText[] = L"API キーを Windows の資格情報マネージャーに保存できませんでした。";
+// `service` names whose key it is: "DeepL", "LibreTranslate", "言語モデル".
+inline constexpr wchar_t kDeepLName[] = L"DeepL";
+[[nodiscard]] std::wstring KeyNotSavedText(std::wstring_view service);
+[[nodiscard]] std::wstring KeyNotRemovedText(std::wstring_view service);
 inline constexpr wchar_t kChoiceNotSavedText[] = L"翻訳サービスの設定を保存できませんでした。";
 // A key field's status line.
 inline constexpr wchar_t kKeyTypedText[] = L"入力したキーを OK で保存します。";
@@ -130,7 +139,21 @@ inline constexpr wchar_t kNoKeyStoredText[] = L"キーは保存されていま�
 // What OK refuses.
 inline constexpr wchar_t kBadLibreUrlText[] =
     L"LibreTranslate のサーバーの URL は http:// または https:// で始め、ホスト名を入れてください"
-    L"（例: http://localhost:5000）。";
+    L"（例: http://localhost:5000。IPv6 のアドレスには対応していません）。";
+inline constexpr wchar_t kBadChatUrlText[] =
+    L"言語モデルのサーバーの URL は http:// または https:// で始め、ホスト名を入れてください"
+    L"（例: http://localhost:11434/v1。IPv6 のアドレスには対応していません）。";
+inline constexpr wchar_t kChatModelMissingText[] =
+    L"言語モデルを使うには、モデル名を入力してください（例: Ollama で取得したモデルの名前）。";
+inline constexpr wchar_t kUnusableKeyText[] =
+    L"API キーに使えない文字が含まれています。キーは半角の英数字と記号だけで、空白を含みません。";
+// A key is sent only to the server it was saved for, and over the network only with TLS.
+inline constexpr wchar_t kKeyForAnotherServerText[] =
+    L"保存されている API キーは別のサーバーの URL とともに保存されたものなので、この URL には送りません。"
+    L"翻訳サービスの設定で、キーを入力し直すか削除してください。";
+inline constexpr wchar_t kKeyWithoutTlsText[] =
+    L"API キーは、暗号化されない http:// では、このコンピューターの外のサーバーに送りません。"
+    L"https:// で始まる URL にしてください。";
 inline constexpr wchar_t kLibreUrlMissingText[] =
     L"LibreTranslate を使うには、サーバーの URL を入力してください（例: http://localhost:5000）。";
 inline constexpr wchar_t kDeepLKeyMissingText[] = L"DeepL API を使うには、DeepL の API キーを入力してください。";

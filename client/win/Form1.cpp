@@ -88,8 +88,8 @@ void Form1::Form_Load(const std::wstring& argumentText) {
     }
     if (options_.service.kind != ServiceKind::Page) {
         // The browser menu marks the line breaks of the command line's text; the API gets them back as they were.
-        const std::u16string text = selectionCode ? common::ToU16(RequestText)
-                                                  : RestoreScriptLineBreaks(common::ToU16(RequestText));
+        const std::u16string text =
+            selectionCode ? common::ToU16(RequestText) : RestoreScriptLineBreaks(common::ToU16(RequestText));
         const ApiKind api = options_.service.kind == ServiceKind::DeepL            ? ApiKind::DeepL
                             : options_.service.kind == ServiceKind::LibreTranslate ? ApiKind::LibreTranslate
                                                                                    : ApiKind::Chat;
@@ -138,20 +138,22 @@ constexpr ULONGLONG kStreamRefreshMs = 50;
 // What the worker has read of a streamed answer so far, for the UI thread.
 struct StreamedAnswer {
     Mailbox<std::wstring> text;
-    std::atomic<bool> posted{false};          // a progress message is on its way and has not been taken
-    std::atomic<ULONGLONG> lastPiece{0};      // when the last piece arrived: the deadline counts from it
+    std::atomic<bool> posted{false};      // a progress message is on its way and has not been taken
+    std::atomic<ULONGLONG> lastPiece{0};  // when the last piece arrived: the deadline counts from it
 };
 
 void Form1::ServiceRequest(const std::wstring& text) {
     const auto pair = LanguagesOfCode(common::ToU16(RequestCode));
     const ServiceKind kind = options_.service.kind;
+    const wchar_t* target = kind == ServiceKind::DeepL            ? kDeepLCredential
+                            : kind == ServiceKind::LibreTranslate ? kLibreTranslateCredential
+                                                                  : kChatCredential;
     std::optional<SecretText> key;
-    if (options_.credentials) {
-        key = options_.credentials->Read(kind == ServiceKind::DeepL            ? kDeepLCredential
-                                         : kind == ServiceKind::LibreTranslate ? kLibreTranslateCredential
-                                                                               : kChatCredential);
-    }
     velmora::ServiceRequest request;
+    if (options_.credentials) {
+        key = options_.credentials->Read(target);
+        request.keyOrigin = key ? options_.credentials->Origin(target) : std::wstring();
+    }
     request.kind = kind;
     request.libreTranslateUrl = options_.service.libreTranslateUrl;
     request.chatUrl = options_.service.chatUrl;
@@ -203,7 +205,6 @@ void Form1::ServiceRequest_Complete() {
     }
     Command3_Click();
 }
-
 
 void Form1::ServiceRequest_Progress() {
     if (!streamed_) {
@@ -460,7 +461,8 @@ LRESULT Form1::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
                 if (streamed_ && !decided_) {
                     const ULONGLONG silent = GetTickCount64() - streamed_->lastPiece;
                     if (silent < options_.requestLimitMs) {
-                        SetTimer(hwnd(), kRequestDeadline, static_cast<UINT>(options_.requestLimitMs - silent), nullptr);
+                        SetTimer(hwnd(), kRequestDeadline, static_cast<UINT>(options_.requestLimitMs - silent),
+                                 nullptr);
                         return 0;
                     }
                 }

@@ -56,8 +56,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     }
     velmora::ClientOptions options;
     options.requestLimitMs = 60000;
-    options.hosts = velmora::HostsWithOverrides(common::EnvironmentValue(L"VELMORA_EXCITE_HOST"),
-                                                common::EnvironmentValue(L"VELMORA_INFOSEEK_HOST"));
+    options.hosts =
+        velmora::HostsWithOverrides(velmora::LoopbackHostOnly(common::EnvironmentValue(L"VELMORA_EXCITE_HOST")),
+                                    velmora::LoopbackHostOnly(common::EnvironmentValue(L"VELMORA_INFOSEEK_HOST")));
     options.reportFailure = [](const std::wstring& text) { velmora::ReportFailureAndExit(text); };
     options.endProgram = [](UINT code) {
         velmora::SettleClipboardBeforeExit();

@@ -4,12 +4,12 @@ namespace velmora {
 namespace {
 
 constexpr RequestKind kRequests[] = {
-    {u"JEhnA", Service::Excite, u"/world/text/?wb_lp=JAEN&before=", false, 0},
-    {u"EJhnA", Service::Excite, u"/world/text/?wb_lp=ENJA&before=", false, 0},
-    {u"EJIFA", Service::Infoseek, u"/amitext/indexUTF8.jsp?langpair=1,2&sourceText=", false, 1},
-    {u"JEIFA", Service::Infoseek, u"/amitext/indexUTF8.jsp?langpair=2,1&sourceText=", true, 2},
-    {u"KJIFA", Service::Infoseek, u"/amitext/indexUTF8.jsp?langpair=9,2&sourceText=", false, 3},
-    {u"JKIFA", Service::Infoseek, u"/amitext/indexUTF8.jsp?langpair=2,9&sourceText=", true, 4},
+    {u"JEhnA", Service::Excite, u"/world/text/?wb_lp=JAEN&before=", false, 0, {u"JA", u"EN"}},
+    {u"EJhnA", Service::Excite, u"/world/text/?wb_lp=ENJA&before=", false, 0, {u"EN", u"JA"}},
+    {u"EJIFA", Service::Infoseek, u"/amitext/indexUTF8.jsp?langpair=1,2&sourceText=", false, 1, {u"EN", u"JA"}},
+    {u"JEIFA", Service::Infoseek, u"/amitext/indexUTF8.jsp?langpair=2,1&sourceText=", true, 2, {u"JA", u"EN"}},
+    {u"KJIFA", Service::Infoseek, u"/amitext/indexUTF8.jsp?langpair=9,2&sourceText=", false, 3, {u"KO", u"JA"}},
+    {u"JKIFA", Service::Infoseek, u"/amitext/indexUTF8.jsp?langpair=2,9&sourceText=", true, 4, {u"JA", u"KO"}},
 };
 
 constexpr std::u16string_view kExciteHost = u"www.excite.co.jp";

@@ -11,16 +11,6 @@
 namespace velmora {
 namespace {
 
-struct CodePair {
-    std::u16string_view code;
-    LanguagePair pair;
-};
-
-constexpr CodePair kCodePairs[] = {
-    {u"EJhnA", {u"EN", u"JA"}}, {u"EJIFA", {u"EN", u"JA"}}, {u"JEhnA", {u"JA", u"EN"}},
-    {u"JEIFA", {u"JA", u"EN"}}, {u"KJIFA", {u"KO", u"JA"}}, {u"JKIFA", {u"JA", u"KO"}},
-};
-
 std::string Ascii(std::u16string_view text) {
     return {text.begin(), text.end()};
 }
@@ -125,12 +115,8 @@ bool IsBlank(char16_t c) {
 }  // namespace
 
 std::optional<LanguagePair> LanguagesOfCode(std::u16string_view code) {
-    for (const auto& entry : kCodePairs) {
-        if (entry.code == code) {
-            return entry.pair;
-        }
-    }
-    return std::nullopt;
+    const RequestKind* kind = FindRequest(code);
+    return kind ? std::optional(kind->languages) : std::nullopt;
 }
 
 std::string DeepLSource(std::u16string_view language) {
@@ -274,8 +260,9 @@ std::u16string ServiceMessageOfAnswer(ApiKind api, std::string_view body) {
     if (!Parse(document, body)) {
         return {};
     }
-    const rapidjson::Value* said = api == ApiKind::Chat ? ChatError(document)
-                                   : StringMember(document, api == ApiKind::DeepL ? "message" : "error");
+    const rapidjson::Value* said = api == ApiKind::Chat
+                                       ? ChatError(document)
+                                       : StringMember(document, api == ApiKind::DeepL ? "message" : "error");
     if (!said) {
         return {};
     }
@@ -346,7 +333,8 @@ std::u16string_view VisibleAnswer(std::u16string_view content, bool complete) {
     std::u16string_view text = trimStart(content);
     if (text.starts_with(kOpen)) {
         const size_t close = text.find(kClose);
-        text = close == std::u16string_view::npos ? std::u16string_view() : trimStart(text.substr(close + kClose.size()));
+        text =
+            close == std::u16string_view::npos ? std::u16string_view() : trimStart(text.substr(close + kClose.size()));
     } else if (!complete && kOpen.starts_with(text)) {
         text = {};  // "<thi" may still become the block
     }

@@ -6,16 +6,12 @@
 #include <string>
 #include <string_view>
 
+#include "core/pages/Request.h"
+
 namespace velmora {
 
-// The direction of a request code as neutral language names, "EN", "JA" or "KO"; each service spells them its own
-// way (DeepLSource/DeepLTarget, LibreLanguage).
-struct LanguagePair {
-    std::u16string_view source;
-    std::u16string_view target;
-};
-
-// The pair of one of the six request codes; nothing for any other text.
+// The pair of one of the six request codes (the pages' table, core/pages/Request.h); nothing for any other text.
+// Each service spells the languages its own way (DeepLSource/DeepLTarget, LibreLanguage).
 [[nodiscard]] std::optional<LanguagePair> LanguagesOfCode(std::u16string_view code);
 
 // DeepL wants a regional variant for English as a target ("EN-US") and only the plain name as a source.

@@ -21,22 +21,12 @@ bool IsAsciiAlnum(wchar_t c) {
     return (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z') || (c >= L'0' && c <= L'9');
 }
 
-// A name or IPv4 address (letters, digits, '-', '.'), or an IPv6 address in brackets.
+// A name or IPv4 address: letters, digits, '-', '.', and '_' (Docker and Compose name their services so). An IPv6
+// address in brackets is refused here rather than by every request later: the requests cannot reach one.
 bool IsValidHost(std::wstring_view host) {
-    if (host.empty()) {
-        return false;
-    }
-    if (host.front() == L'[') {
-        if (host.size() < 3 || host.back() != L']') {
-            return false;
-        }
-        const std::wstring_view inner = host.substr(1, host.size() - 2);
-        return std::all_of(inner.begin(), inner.end(), [](wchar_t c) {
-            return (c >= L'0' && c <= L'9') || (c >= L'a' && c <= L'f') || (c >= L'A' && c <= L'F') || c == L':' ||
-                   c == L'.';
-        });
-    }
-    return std::all_of(host.begin(), host.end(), [](wchar_t c) { return IsAsciiAlnum(c) || c == L'-' || c == L'.'; }) &&
+    return !host.empty() &&
+           std::all_of(host.begin(), host.end(),
+                       [](wchar_t c) { return IsAsciiAlnum(c) || c == L'-' || c == L'.' || c == L'_'; }) &&
            host.front() != L'.' && host.front() != L'-';
 }
 
@@ -99,10 +89,8 @@ bool IsValidServiceUrl(std::wstring_view url) {
         return false;
     }
     const std::wstring_view authority = rest.substr(0, rest.find(L'/'));
-    // The last colon after an IPv6 address's closing bracket, or any colon of a name, starts the port.
-    const size_t bracket = authority.rfind(L']');
-    const size_t colon = authority.rfind(L':');
-    if (colon != std::wstring_view::npos && (bracket == std::wstring_view::npos || colon > bracket)) {
+    const size_t colon = authority.find(L':');
+    if (colon != std::wstring_view::npos) {
         return IsValidHost(authority.substr(0, colon)) && IsValidPort(authority.substr(colon + 1));
     }
     return IsValidHost(authority);
@@ -116,11 +104,7 @@ std::wstring UrlHost(std::wstring_view url) {
     const size_t start = url.find(L"://");
     std::wstring_view rest = start == std::wstring_view::npos ? url : url.substr(start + 3);
     rest = rest.substr(0, rest.find(L'/'));
-    if (!rest.empty() && rest.front() == L'[') {
-        rest = rest.substr(1, rest.find(L']') - 1);
-    } else {
-        rest = rest.substr(0, rest.find(L':'));
-    }
+    rest = rest.substr(0, rest.find(L':'));
     std::wstring host(rest);
     for (wchar_t& c : host) {
         c = c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c;
@@ -128,8 +112,31 @@ std::wstring UrlHost(std::wstring_view url) {
     return host;
 }
 
+std::wstring UrlOrigin(std::wstring_view url) {
+    const bool tls = StartsWithNoCase(url, L"https://");
+    const size_t start = url.find(L"://");
+    std::wstring_view authority = start == std::wstring_view::npos ? url : url.substr(start + 3);
+    authority = authority.substr(0, authority.find(L'/'));
+    const size_t colon = authority.find(L':');
+    std::wstring port(colon == std::wstring_view::npos ? (tls ? L"443" : L"80") : authority.substr(colon + 1));
+    port.erase(0, std::min(port.find_first_not_of(L'0'), port.size() - 1));  // ":080" is ":80"
+    return (tls ? L"https://" : L"http://") + UrlHost(url) + L":" + port;
+}
+
+std::optional<std::u16string> LoopbackHostOnly(const std::optional<std::u16string>& hostAndPort) {
+    if (!hostAndPort || hostAndPort->empty() ||
+        std::any_of(hostAndPort->begin(), hostAndPort->end(), [](char16_t c) { return c > 0x7E || c == u'/'; })) {
+        return std::nullopt;
+    }
+    const std::wstring url = L"http://" + std::wstring(hostAndPort->begin(), hostAndPort->end());
+    if (!IsValidServiceUrl(url) || !IsLoopbackHost(UrlHost(url))) {
+        return std::nullopt;
+    }
+    return hostAndPort;
+}
+
 bool IsLoopbackHost(std::wstring_view host) {
-    if (host == L"localhost" || host == L"::1" || host == L"0:0:0:0:0:0:0:1") {
+    if (host == L"localhost") {
         return true;
     }
     // 127.a.b.c, four decimal parts of at most three digits each.

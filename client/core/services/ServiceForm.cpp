@@ -1,12 +1,15 @@
 #include "core/services/ServiceForm.h"
 
+#include <algorithm>
+
 #include "core/Messages.h"
 
 namespace velmora {
 namespace {
 
 bool IsBlank(wchar_t c) {
-    return c == L' ' || c == L'\t' || c == L'\r' || c == L'\n' || c == 0x3000;
+    return c == L' ' || c == L'\t' || c == L'\r' || c == L'\n' || c == 0x3000 || c == 0xA0 || c == 0x200B ||
+           c == 0xFEFF;
 }
 
 }  // namespace
@@ -50,15 +53,36 @@ std::wstring_view KeyStatusText(const KeyField& field) {
     return kNoKeyStoredText;
 }
 
-std::optional<FormProblem> CheckServiceForm(ServiceKind kind, std::wstring_view url, bool deepLKey) {
-    if (!url.empty() && !IsValidServiceUrl(url)) {
+bool IsUsableKey(std::wstring_view key) {
+    return std::all_of(key.begin(), key.end(), [](wchar_t c) { return c > L' ' && c < 0x7F; });
+}
+
+std::optional<FormProblem> CheckServiceForm(const ServiceFormInput& input) {
+    if (!input.url.empty() && !IsValidServiceUrl(input.url)) {
         return FormProblem{FormField::Url, kBadLibreUrlText};
     }
-    if (kind == ServiceKind::LibreTranslate && url.empty()) {
+    if (!IsValidServiceUrl(input.chatUrl)) {
+        return FormProblem{FormField::ChatUrl, kBadChatUrlText};
+    }
+    if (input.kind == ServiceKind::LibreTranslate && input.url.empty()) {
         return FormProblem{FormField::Url, kLibreUrlMissingText};
     }
-    if (kind == ServiceKind::DeepL && !deepLKey) {
+    if (input.kind == ServiceKind::DeepL && !input.deepLKey) {
         return FormProblem{FormField::DeepLKey, kDeepLKeyMissingText};
+    }
+    if (input.kind == ServiceKind::Chat && input.chatModel.empty()) {
+        return FormProblem{FormField::ChatModel, kChatModelMissingText};
+    }
+    return std::nullopt;
+}
+
+std::optional<std::wstring_view> KeyDestinationProblem(std::wstring_view url, std::wstring_view savedFor) {
+    if (!savedFor.empty() && savedFor != UrlOrigin(url)) {
+        return kKeyForAnotherServerText;
+    }
+    const bool tls = url.size() > 5 && (url[4] == L's' || url[4] == L'S');
+    if (!tls && !IsLoopbackHost(UrlHost(url))) {
+        return kKeyWithoutTlsText;
     }
     return std::nullopt;
 }

@@ -11,7 +11,8 @@ namespace velmora {
 // "/settings" (blanks after it allowed, as a hand-edited shortcut may carry them) opens the service window alone.
 [[nodiscard]] bool IsServiceWindowStart(std::wstring_view argumentText);
 
-// The text without the blanks and line breaks a paste brings around it.
+// The text without the blanks and line breaks a paste brings around it, the invisible ones of web pages included
+// (no-break space, zero-width space, byte-order mark).
 [[nodiscard]] std::wstring_view TrimBlanks(std::wstring_view text);
 
 // One key field: whether a key is stored, whether the user has typed one, whether the user asked for its removal.
@@ -28,14 +29,30 @@ enum class KeyAction { Keep, Replace, Remove };
 // The line under the field: a stored key is never shown, only said to be there.
 [[nodiscard]] std::wstring_view KeyStatusText(const KeyField& field);
 
+// A key the APIs can take in a header: printable ASCII, no blanks. Anything else is a paste gone wrong.
+[[nodiscard]] bool IsUsableKey(std::wstring_view key);
+
 // Which field a refusal is about, so that the window can put the focus there.
-enum class FormField { None, DeepLKey, Url };
+enum class FormField { None, DeepLKey, Url, LibreTranslateKey, ChatUrl, ChatModel, ChatKey };
 struct FormProblem {
     FormField field;
     std::wstring_view text;
 };
-// Why OK (or "試す") cannot go on with this choice, or nothing when it can. `url` is already trimmed. A URL that is
-// given must be valid whatever is chosen, since it is saved; LibreTranslate needs one, DeepL needs a key.
-[[nodiscard]] std::optional<FormProblem> CheckServiceForm(ServiceKind kind, std::wstring_view url, bool deepLKey);
+// What the window holds, its texts already trimmed.
+struct ServiceFormInput {
+    ServiceKind kind = ServiceKind::Page;
+    std::wstring_view url;  // LibreTranslate's
+    std::wstring_view chatUrl;
+    std::wstring_view chatModel;
+    bool deepLKey = false;  // a DeepL key will be there once OK has saved
+};
+// Why OK (or "試す") cannot go on with this choice, or nothing when it can. A URL that is given must be valid
+// whatever is chosen, since it is saved; LibreTranslate needs one, DeepL a key, the language model a model name.
+[[nodiscard]] std::optional<FormProblem> CheckServiceForm(const ServiceFormInput& input);
+
+// Why a key may not go to `url`: it was saved for another server (`savedFor`, an origin as UrlOrigin gives it;
+// empty for a key typed now, which is meant for this URL), or it would cross the network without TLS. Nothing when
+// it may.
+[[nodiscard]] std::optional<std::wstring_view> KeyDestinationProblem(std::wstring_view url, std::wstring_view savedFor);
 
 }  // namespace velmora

@@ -204,6 +204,7 @@ TEST(ServiceRequest, EachFailureEndsInItsBoxAlone) {
     const std::wstring https = L"https://" + server.TlsHostW();
     // A text just at LibreTranslate's limit, which a long key pushes over it.
     const std::wstring atLimit(15821, L'a'), longKey(600, L'k');
+    constexpr const wchar_t* kRefusedFirst = L"API キーは、暗号化されない http:// では";
     const Case cases[] = {
         {L"deepl", Fault::KeyRefused, &server, L"", L"k", L"キーを受け付けませんでした（HTTP 403）。"},
         {L"deepl", Fault::TooManyRequests, &server, L"", L"k", L"（HTTP 429）。しばらく待ってから"},
@@ -222,6 +223,9 @@ TEST(ServiceRequest, EachFailureEndsInItsBoxAlone) {
          L"証明書を確かめられなかったため"},
         {L"deepl", Fault::None, &server, L"", nullptr, L"DeepL API のキーが登録されていません。"},
         {L"libretranslate", Fault::None, &server, L"", nullptr, L"URL が設定されていません。"},
+        // A key never crosses the network without TLS; nothing is sent (nothing listens there either).
+        {L"libretranslate", Fault::None, &server, L"http://lt.example.org", L"k", kRefusedFirst},
+        {L"openai", Fault::None, &server, L"http://10.0.0.1:11434/v1", L"k", kRefusedFirst},
         {L"openai", Fault::KeyRefused, &server, https, L"k", L"キーを受け付けませんでした（HTTP 401）。"},
         {L"openai", Fault::None, &server, https, L"secret-key-4711", L"エラーを返しました（HTTP 400）。"},
         {L"openai", Fault::ModelMissing, &server, https, L"k", L"見つかりませんでした（HTTP 404）。"},
@@ -250,7 +254,8 @@ TEST(ServiceRequest, EachFailureEndsInItsBoxAlone) {
         EXPECT_NE(box.text.find(c.words), std::wstring::npos) << common::ToUtf8(box.text);
         EXPECT_EQ(box.text.find(L"Excite"), std::wstring::npos);
         EXPECT_EQ(box.text.find(L"secret-key"), std::wstring::npos) << "a key never reaches a box";
-        EXPECT_EQ(server.ApiRequests().size(), before + (c.key && c.at == &server && c.key != longKey ? 1 : 0));
+        const bool sent = c.key && c.at == &server && c.key != longKey && c.words != kRefusedFirst;
+        EXPECT_EQ(server.ApiRequests().size(), before + (sent ? 1 : 0));
     }
     EXPECT_TRUE(untrusted.ApiRequests().empty());
 }

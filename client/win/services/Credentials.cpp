@@ -29,8 +29,11 @@ class SystemCredentialStore final : public CredentialStore {
         return key;
     }
 
-    bool Write(const wchar_t* target, const SecretText& key) override {
+    bool Write(const wchar_t* target, const SecretText& key, std::wstring_view origin) override {
+        // The origin goes into the credential's comment, so that a key and the server it is for are written at once.
+        std::wstring comment(origin);
         CREDENTIALW credential{};
+        credential.Comment = comment.empty() ? nullptr : comment.data();
         credential.Type = CRED_TYPE_GENERIC;
         credential.TargetName = const_cast<wchar_t*>(target);
         credential.UserName = const_cast<wchar_t*>(kUserName);
@@ -39,6 +42,19 @@ class SystemCredentialStore final : public CredentialStore {
         credential.CredentialBlobSize = static_cast<DWORD>(key.Get().size() * sizeof(wchar_t));
         credential.CredentialBlob = reinterpret_cast<BYTE*>(const_cast<wchar_t*>(key.Get().data()));
         return CredWriteW(&credential, 0) != FALSE;
+    }
+
+    std::wstring Origin(const wchar_t* target) override {
+        PCREDENTIALW credential = nullptr;
+        if (!CredReadW(target, CRED_TYPE_GENERIC, 0, &credential)) {
+            return {};
+        }
+        std::wstring origin(credential->Comment ? credential->Comment : L"");
+        if (credential->CredentialBlob) {
+            SecureZeroMemory(credential->CredentialBlob, credential->CredentialBlobSize);
+        }
+        CredFree(credential);
+        return origin;
     }
 
     bool Remove(const wchar_t* target) override {

@@ -3,6 +3,8 @@
 // remove them too).
 #pragma once
 #include <optional>
+#include <string>
+#include <string_view>
 
 #include "win/services/Secret.h"
 
@@ -18,7 +20,11 @@ class CredentialStore {
     virtual ~CredentialStore() = default;
     // The stored key; nothing when none is stored (an empty one counts as none).
     [[nodiscard]] virtual std::optional<SecretText> Read(const wchar_t* target) = 0;
-    [[nodiscard]] virtual bool Write(const wchar_t* target, const SecretText& key) = 0;
+    // `origin` is the server the key is for (UrlOrigin), kept beside it; empty for DeepL, whose hosts are fixed.
+    [[nodiscard]] virtual bool Write(const wchar_t* target, const SecretText& key, std::wstring_view origin = {}) = 0;
+    // The server the stored key was saved for; empty when none was recorded (a key saved by an earlier version,
+    // which was saved together with the URL stored now).
+    [[nodiscard]] virtual std::wstring Origin(const wchar_t* target) = 0;
     // True also when none was stored. On failure the system's error is left in GetLastError.
     [[nodiscard]] virtual bool Remove(const wchar_t* target) = 0;
 };

@@ -11,6 +11,7 @@
 #include "core/Messages.h"
 #include "core/services/EventStream.h"
 #include "core/services/ServiceApi.h"
+#include "core/services/ServiceForm.h"
 #include "core/services/ServiceMessages.h"
 #include "core/text/Secrets.h"
 #include "win/net/Worker.h"
@@ -24,7 +25,7 @@ struct PreparedCall {
     std::wstring url;
     std::wstring headers;
     std::string body;
-    std::string key;  // as the answer would repeat it, to be masked there
+    std::string key;           // as the answer would repeat it, to be masked there
     std::wstring baseUrl;      // Chat: the server's address, for the report of one that is not running
     ServiceProgress progress;  // Chat
     PreparedCall() = default;
@@ -50,10 +51,8 @@ Prepared Prepare(const ServiceRequest& request) {
     const LanguagePair pair{source, target};
     const std::u16string_view key = request.key ? View(request.key->Get()) : std::u16string_view();
     // A key goes into a header or the JSON body as it is: one with a line break could add headers of its own.
-    for (char16_t c : key) {
-        if (c < 0x20 || c == 0x7F) {
-            return common::ToWide(UnusableKeyText());
-        }
+    if (request.key && !IsUsableKey(request.key->Get())) {
+        return common::ToWide(UnusableKeyText());
     }
     auto call = std::make_shared<PreparedCall>();
     if (request.key && !key.empty()) {
@@ -71,7 +70,8 @@ Prepared Prepare(const ServiceRequest& request) {
             return common::ToWide(NoDeepLKeyText());
         }
         call->api = ApiKind::DeepL;
-        call->url = common::ToWide(DeepLEndpoint(key, common::EnvironmentValue(L"VELMORA_DEEPL_HOST")));
+        call->url =
+            common::ToWide(DeepLEndpoint(key, LoopbackHostOnly(common::EnvironmentValue(L"VELMORA_DEEPL_HOST"))));
         // Built in one buffer of the final size, so that no partial copy of the key is left in freed memory.
         constexpr std::wstring_view head = L"Content-Type: application/json\r\nAuthorization: DeepL-Auth-Key ";
         call->headers.reserve(head.size() + key.size() + 2);
@@ -84,6 +84,10 @@ Prepared Prepare(const ServiceRequest& request) {
         }
         if (request.chatModel.empty()) {
             return common::ToWide(NoChatModelText());
+        }
+        if (const auto problem =
+                key.empty() ? std::nullopt : KeyDestinationProblem(request.chatUrl, request.keyOrigin)) {
+            return std::wstring(*problem);
         }
         call->api = ApiKind::Chat;
         call->baseUrl = request.chatUrl;
@@ -102,6 +106,10 @@ Prepared Prepare(const ServiceRequest& request) {
     } else {
         if (request.libreTranslateUrl.empty() || !IsValidServiceUrl(request.libreTranslateUrl)) {
             return common::ToWide(NoLibreUrlText(!request.libreTranslateUrl.empty()));
+        }
+        if (const auto problem =
+                key.empty() ? std::nullopt : KeyDestinationProblem(request.libreTranslateUrl, request.keyOrigin)) {
+            return std::wstring(*problem);
         }
         call->api = ApiKind::LibreTranslate;
         call->url = common::ToWide(LibreEndpoint(common::ToU16(request.libreTranslateUrl)));
@@ -137,7 +145,7 @@ FetchResult Call(const PreparedCall& call, ULONGLONG deadline) {
 
 // A chat answer read as it arrives: the events' pieces joined, and what of them the user may see.
 class ChatReading {
-public:
+  public:
     explicit ChatReading(ServiceProgress progress) : progress_(std::move(progress)) {}
 
     // False once the answer is complete ([DONE], or an error in the stream): nothing more needs to be read.
@@ -166,7 +174,7 @@ public:
     }
     [[nodiscard]] std::u16string Report() const { return report_; }
 
-private:
+  private:
     void Event(const std::string& data) {
         if (done_) {
             return;
@@ -235,7 +243,8 @@ FetchResult CallChat(const PreparedCall& call, ULONGLONG deadline) {
     MaskKey(answer.body, call.key);
     const int status = static_cast<int>(answer.status);
     if (status < 200 || status > 299) {
-        return ChatFailure(ServiceAnswerText(ApiKind::Chat, status, ServiceMessageOfAnswer(ApiKind::Chat, answer.body)));
+        return ChatFailure(
+            ServiceAnswerText(ApiKind::Chat, status, ServiceMessageOfAnswer(ApiKind::Chat, answer.body)));
     }
     std::optional<std::u16string> text;
     if (streamed) {
@@ -295,9 +304,8 @@ bool StartServiceTranslation(const ServiceRequest& request,
     if (call->api == ApiKind::Chat) {
         // Not through the page fetch's deadline: a model may write for longer than the request's limit, and its
         // reports must not turn into "did not answer in time" then. The caller watches the silence instead.
-        return static_cast<bool>(StartWorker([call, deadline, deliver = std::move(deliver)] {
-            deliver(CallChat(*call, deadline.at));
-        }));
+        return static_cast<bool>(
+            StartWorker([call, deadline, deliver = std::move(deliver)] { deliver(CallChat(*call, deadline.at)); }));
     }
     return StartBeforeDeadline(Transfer(std::move(call)), deadline, std::move(deliver));
 }

@@ -20,6 +20,7 @@ struct ServiceRequest {
     std::wstring sourceLang;          // "EN", "JA" or "KO", as LanguagesOfCode gives them
     std::wstring targetLang;
     std::wstring text;
+    std::wstring keyOrigin;  // the server a stored key was saved for; empty for a key meant for the URL given here
     std::wstring chatUrl;
     std::wstring chatModel;
     ServiceProgress progress;  // Chat only; may be empty
@@ -33,8 +34,8 @@ struct ServiceOutcome {
 // A model may write for longer than any whole-request limit, but never goes silent this long.
 inline constexpr DWORD kChatIdleMs = 60000;
 
-// Blocking, with the page fetch's deadline and worker thread (Chat: the deadline moves with every piece). A missing key or URL and a text longer than the
-// service takes end before any request is made.
+// Blocking, with the page fetch's deadline and worker thread (Chat: the deadline moves with every piece). A missing key
+// or URL and a text longer than the service takes end before any request is made.
 [[nodiscard]] ServiceOutcome TranslateWithService(const ServiceRequest& request, Deadline deadline);
 
 // The same without blocking: `deliver` gets the translation (ok, text) or the report (error) on the worker thread.

@@ -11,7 +11,10 @@ TrialOutcome TryService(const ServiceTrial& trial) {
     ServiceRequest request;
     request.kind = trial.kind;
     request.libreTranslateUrl = trial.url;
+    request.chatUrl = trial.url;
+    request.chatModel = trial.model;
     request.key = trial.key ? &*trial.key : nullptr;
+    request.keyOrigin = trial.keyOrigin;
     request.sourceLang = L"EN";
     request.targetLang = L"JA";
     request.text = L"Hello";

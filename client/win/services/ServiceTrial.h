@@ -16,8 +16,10 @@ namespace velmora {
 
 struct ServiceTrial {
     ServiceKind kind = ServiceKind::DeepL;
-    std::wstring url;
+    std::wstring url;  // the chosen server's: LibreTranslate's or the language model's
     std::optional<SecretText> key;
+    std::wstring keyOrigin;  // the server a stored key was saved for; empty for a typed key
+    std::wstring model;      // the language model's
 };
 struct TrialOutcome {
     bool ok = false;

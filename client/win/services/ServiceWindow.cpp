@@ -19,6 +19,7 @@ enum : int {
     kPagesOptionId = 101,
     kDeepLOptionId,
     kLibreTranslateOptionId,
+    kChatOptionId,
     kServiceFrameId,
     kDeepLFrameId,
     kDeepLKeyLabelId,
@@ -32,6 +33,15 @@ enum : int {
     kLibreTranslateKeyId,
     kRemoveLibreTranslateKeyId,
     kLibreTranslateKeyStatusId,
+    kChatFrameId,
+    kChatUrlLabelId,
+    kChatUrlId,
+    kChatModelLabelId,
+    kChatModelId,
+    kChatKeyLabelId,
+    kChatKeyId,
+    kRemoveChatKeyId,
+    kChatKeyStatusId,
     kTryButtonId,
     kTrialLineId,  // the trial's one line
     kOkButtonId,
@@ -45,7 +55,7 @@ constexpr UINT kTrialCompleteMessage = WM_APP + 4;
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
 constexpr DWORD kExStyle = WS_EX_APPWINDOW | WS_EX_CONTROLPARENT;
 constexpr int kClientWidth = 376;  // 96-dpi pixels
-constexpr int kClientHeight = 362;
+constexpr int kClientHeight = 519;
 
 struct ControlDesign {
     int id;
@@ -68,32 +78,74 @@ constexpr DWORD kKeyEdit = kEdit | ES_PASSWORD;
 
 // In tab order. A radio group ends at the next control with WS_GROUP; only the chosen option is a tab stop.
 constexpr ControlDesign kControls[] = {
-    {kServiceFrameId, L"BUTTON", kServiceFrameText, kFrame, 0, 8, 6, 360, 88},
+    {kServiceFrameId, L"BUTTON", kServiceFrameText, kFrame, 0, 8, 6, 360, 109},
     {kPagesOptionId, L"BUTTON", kPagesOptionText, kRadio | WS_GROUP, 0, 20, 26, 336, 18},
     {kDeepLOptionId, L"BUTTON", kDeepLOptionText, kRadio, 0, 20, 47, 336, 18},
     {kLibreTranslateOptionId, L"BUTTON", kLibreTranslateOptionText, kRadio, 0, 20, 68, 336, 18},
-    {kDeepLFrameId, L"BUTTON", kDeepLFrameText, kFrame | WS_GROUP, 0, 8, 100, 360, 74},
-    {kDeepLKeyLabelId, L"STATIC", kDeepLKeyLabelText, kAccessLabel, 0, 20, 123, 124, 16},
-    {kDeepLKeyId, L"EDIT", L"", kKeyEdit, WS_EX_CLIENTEDGE, 148, 120, 120, 22},
-    {kRemoveDeepLKeyId, L"BUTTON", kRemoveDeepLKeyText, kButton, 0, 276, 119, 84, 24},
-    {kDeepLKeyStatusId, L"STATIC", L"", kLabel, 0, 20, 150, 340, 16},
-    {kLibreTranslateFrameId, L"BUTTON", kLibreTranslateFrameText, kFrame, 0, 8, 180, 360, 102},
-    {kLibreTranslateUrlLabelId, L"STATIC", kLibreTranslateUrlLabelText, kAccessLabel, 0, 20, 203, 124, 16},
-    {kLibreTranslateUrlId, L"EDIT", L"", kEdit, WS_EX_CLIENTEDGE, 148, 200, 212, 22},
-    {kLibreTranslateKeyLabelId, L"STATIC", kLibreTranslateKeyLabelText, kAccessLabel, 0, 20, 231, 124, 16},
-    {kLibreTranslateKeyId, L"EDIT", L"", kKeyEdit, WS_EX_CLIENTEDGE, 148, 228, 120, 22},
-    {kRemoveLibreTranslateKeyId, L"BUTTON", kRemoveLibreTranslateKeyText, kButton, 0, 276, 227, 84, 24},
-    {kLibreTranslateKeyStatusId, L"STATIC", L"", kLabel, 0, 20, 258, 340, 16},
-    {kTryButtonId, L"BUTTON", kTryText, kButton, 0, 8, 292, 72, 24},
+    {kChatOptionId, L"BUTTON", kChatOptionText, kRadio, 0, 20, 89, 336, 18},
+    {kDeepLFrameId, L"BUTTON", kDeepLFrameText, kFrame | WS_GROUP, 0, 8, 121, 360, 74},
+    {kDeepLKeyLabelId, L"STATIC", kDeepLKeyLabelText, kAccessLabel, 0, 20, 144, 124, 16},
+    {kDeepLKeyId, L"EDIT", L"", kKeyEdit, WS_EX_CLIENTEDGE, 148, 141, 120, 22},
+    {kRemoveDeepLKeyId, L"BUTTON", kRemoveDeepLKeyText, kButton, 0, 276, 140, 84, 24},
+    {kDeepLKeyStatusId, L"STATIC", L"", kLabel, 0, 20, 171, 340, 16},
+    {kLibreTranslateFrameId, L"BUTTON", kLibreTranslateFrameText, kFrame, 0, 8, 201, 360, 102},
+    {kLibreTranslateUrlLabelId, L"STATIC", kLibreTranslateUrlLabelText, kAccessLabel, 0, 20, 224, 124, 16},
+    {kLibreTranslateUrlId, L"EDIT", L"", kEdit, WS_EX_CLIENTEDGE, 148, 221, 212, 22},
+    {kLibreTranslateKeyLabelId, L"STATIC", kLibreTranslateKeyLabelText, kAccessLabel, 0, 20, 252, 124, 16},
+    {kLibreTranslateKeyId, L"EDIT", L"", kKeyEdit, WS_EX_CLIENTEDGE, 148, 249, 120, 22},
+    {kRemoveLibreTranslateKeyId, L"BUTTON", kRemoveLibreTranslateKeyText, kButton, 0, 276, 248, 84, 24},
+    {kLibreTranslateKeyStatusId, L"STATIC", L"", kLabel, 0, 20, 279, 340, 16},
+    {kChatFrameId, L"BUTTON", kChatFrameText, kFrame, 0, 8, 309, 360, 130},
+    {kChatUrlLabelId, L"STATIC", kChatUrlLabelText, kAccessLabel, 0, 20, 332, 124, 16},
+    {kChatUrlId, L"EDIT", L"", kEdit, WS_EX_CLIENTEDGE, 148, 329, 212, 22},
+    {kChatModelLabelId, L"STATIC", kChatModelLabelText, kAccessLabel, 0, 20, 360, 124, 16},
+    {kChatModelId, L"EDIT", L"", kEdit, WS_EX_CLIENTEDGE, 148, 357, 212, 22},
+    {kChatKeyLabelId, L"STATIC", kChatKeyLabelText, kAccessLabel, 0, 20, 388, 124, 16},
+    {kChatKeyId, L"EDIT", L"", kKeyEdit, WS_EX_CLIENTEDGE, 148, 385, 120, 22},
+    {kRemoveChatKeyId, L"BUTTON", kRemoveChatKeyText, kButton, 0, 276, 384, 84, 24},
+    {kChatKeyStatusId, L"STATIC", L"", kLabel, 0, 20, 415, 340, 16},
+    {kTryButtonId, L"BUTTON", kTryText, kButton, 0, 8, 449, 72, 24},
     // Read-only: the whole of a long error can still be scrolled, selected and copied from the one line.
-    {kTrialLineId, L"EDIT", L"", kEdit | ES_READONLY, 0, 88, 296, 280, 18},
-    {kOkButtonId, L"BUTTON", kOkText, kButton | BS_DEFPUSHBUTTON, 0, 196, 328, 80, 26},
-    {kCancelButtonId, L"BUTTON", kCancelText, kButton, 0, 284, 328, 84, 26},
+    {kTrialLineId, L"EDIT", L"", kEdit | ES_READONLY, 0, 88, 453, 280, 18},
+    {kOkButtonId, L"BUTTON", kOkText, kButton | BS_DEFPUSHBUTTON, 0, 196, 485, 80, 26},
+    {kCancelButtonId, L"BUTTON", kCancelText, kButton, 0, 284, 485, 84, 26},
 };
 
 constexpr std::pair<int, ServiceKind> kOptions[] = {{kPagesOptionId, ServiceKind::Page},
                                                     {kDeepLOptionId, ServiceKind::DeepL},
-                                                    {kLibreTranslateOptionId, ServiceKind::LibreTranslate}};
+                                                    {kLibreTranslateOptionId, ServiceKind::LibreTranslate},
+                                                    {kChatOptionId, ServiceKind::Chat}};
+
+// The three keys: each its field, its Credential Manager entry, the frame's name for reports, and the field that
+// names the server it goes to (none for DeepL, whose hosts are fixed).
+struct KeyDesign {
+    int textId;
+    const wchar_t* target;
+    const wchar_t* service;
+    int urlId;
+    FormField field;
+};
+// In the order of ServiceWindow::keys_.
+constexpr KeyDesign kKeys[] = {
+    {kDeepLKeyId, kDeepLCredential, kDeepLName, 0, FormField::DeepLKey},
+    {kLibreTranslateKeyId, kLibreTranslateCredential, kLibreTranslateFrameText, kLibreTranslateUrlId,
+     FormField::LibreTranslateKey},
+    {kChatKeyId, kChatCredential, kChatFrameText, kChatUrlId, FormField::ChatKey},
+};
+constexpr size_t kDeepL = 0, kLibreTranslate = 1, kChat = 2;
+
+// The status line under each key field.
+constexpr int kKeyStatusIds[] = {kDeepLKeyStatusId, kLibreTranslateKeyStatusId, kChatKeyStatusId};
+constexpr int kRemoveKeyIds[] = {kRemoveDeepLKeyId, kRemoveLibreTranslateKeyId, kRemoveChatKeyId};
+
+constexpr std::pair<FormField, int> kFieldControls[] = {
+    {FormField::DeepLKey, kDeepLKeyId},
+    {FormField::Url, kLibreTranslateUrlId},
+    {FormField::LibreTranslateKey, kLibreTranslateKeyId},
+    {FormField::ChatUrl, kChatUrlId},
+    {FormField::ChatModel, kChatModelId},
+    {FormField::ChatKey, kChatKeyId},
+};
 
 // A line of the window shows one line: the error texts may hold line breaks.
 std::wstring OneLine(std::wstring text) {
@@ -138,11 +190,20 @@ bool ServiceWindow::Window_Load(bool topmost) {
                  work.top + std::max(0L, (work.bottom - work.top - size.cy) / 2), size.cx, size.cy,
                  SWP_NOZORDER | SWP_NOACTIVATE);
 
-    // Only whether a key is stored: the key itself never comes back into the window.
-    deepL_ = {store_.Read(kDeepLCredential).has_value(), false, false};
-    libre_ = {store_.Read(kLibreTranslateCredential).has_value(), false, false};
+    // Only whether a key is stored: the key itself never comes back into the window. A key saved before its server
+    // was recorded with it was saved together with the URL stored now.
     const ServiceChoice choice = LoadServiceChoice();
+    const std::wstring storedUrls[] = {L"", choice.libreTranslateUrl, choice.chatUrl};
+    for (size_t i = 0; i < std::size(kKeys); ++i) {
+        keys_[i] = {store_.Read(kKeys[i].target).has_value(), false, false};
+        savedFor_[i] = store_.Origin(kKeys[i].target);
+        if (savedFor_[i].empty() && IsValidServiceUrl(storedUrls[i])) {
+            savedFor_[i] = UrlOrigin(storedUrls[i]);
+        }
+    }
     SetWindowTextW(GetDlgItem(hwnd(), kLibreTranslateUrlId), choice.libreTranslateUrl.c_str());
+    SetWindowTextW(GetDlgItem(hwnd(), kChatUrlId), choice.chatUrl.c_str());
+    SetWindowTextW(GetDlgItem(hwnd(), kChatModelId), choice.chatModel.c_str());
     SetChoice(choice.kind);
     ShowKeyState();
     return true;
@@ -155,9 +216,12 @@ void ServiceWindow::CreateControls() {
                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), instance, nullptr);
     }
     // A server address is short; a key is far shorter than Credential Manager's limit of 1,280 characters.
-    SendMessageW(GetDlgItem(hwnd(), kDeepLKeyId), EM_LIMITTEXT, 1024, 0);
-    SendMessageW(GetDlgItem(hwnd(), kLibreTranslateKeyId), EM_LIMITTEXT, 1024, 0);
+    for (const KeyDesign& key : kKeys) {
+        SendMessageW(GetDlgItem(hwnd(), key.textId), EM_LIMITTEXT, 1024, 0);
+    }
     SendMessageW(GetDlgItem(hwnd(), kLibreTranslateUrlId), EM_LIMITTEXT, 2048, 0);
+    SendMessageW(GetDlgItem(hwnd(), kChatUrlId), EM_LIMITTEXT, 2048, 0);
+    SendMessageW(GetDlgItem(hwnd(), kChatModelId), EM_LIMITTEXT, 256, 0);
 }
 
 void ServiceWindow::LayOut(UINT dpi) {
@@ -199,53 +263,72 @@ void ServiceWindow::ServiceOption_Click() {
     }
 }
 
-KeyField ServiceWindow::FieldOf(int textId, const KeyField& remembered) const {
-    KeyField field = remembered;
-    field.typed = !ReadPasswordField(GetDlgItem(hwnd(), textId)).Empty();
+KeyField ServiceWindow::FieldOf(size_t key) const {
+    KeyField field = keys_[key];
+    field.typed = !ReadPasswordField(GetDlgItem(hwnd(), kKeys[key].textId)).Empty();
     return field;
 }
 
-std::optional<SecretText> ServiceWindow::KeyFor(int textId, const KeyField& field, const wchar_t* target) {
+std::optional<SecretText> ServiceWindow::KeyFor(size_t key) {
+    const KeyField field = FieldOf(key);
     if (field.typed) {
-        return ReadPasswordField(GetDlgItem(hwnd(), textId));
+        return ReadPasswordField(GetDlgItem(hwnd(), kKeys[key].textId));
     }
-    return field.stored && !field.removing ? store_.Read(target) : std::nullopt;
+    return field.stored && !field.removing ? store_.Read(kKeys[key].target) : std::nullopt;
+}
+
+std::wstring ServiceWindow::TextOf(int id) const {
+    return std::wstring(TrimBlanks(ControlText(GetDlgItem(hwnd(), id))));
 }
 
 void ServiceWindow::ShowKeyState() {
-    const KeyField deepL = FieldOf(kDeepLKeyId, deepL_);
-    const KeyField libre = FieldOf(kLibreTranslateKeyId, libre_);
-    SetWindowTextW(GetDlgItem(hwnd(), kDeepLKeyStatusId), std::wstring(KeyStatusText(deepL)).c_str());
-    SetWindowTextW(GetDlgItem(hwnd(), kLibreTranslateKeyStatusId), std::wstring(KeyStatusText(libre)).c_str());
-    // The button does something only while there is a key to take back: typed, or stored and not yet removed.
-    EnableWindow(GetDlgItem(hwnd(), kRemoveDeepLKeyId), HasKeyAfterSave(deepL));
-    EnableWindow(GetDlgItem(hwnd(), kRemoveLibreTranslateKeyId), HasKeyAfterSave(libre));
+    for (size_t i = 0; i < std::size(kKeys); ++i) {
+        const KeyField field = FieldOf(i);
+        SetWindowTextW(GetDlgItem(hwnd(), kKeyStatusIds[i]), std::wstring(KeyStatusText(field)).c_str());
+        // The button does something only while there is a key to take back: typed, or stored and not yet removed.
+        EnableWindow(GetDlgItem(hwnd(), kRemoveKeyIds[i]), HasKeyAfterSave(field));
+    }
 }
 
-void ServiceWindow::DeepLKey_Change() {
-    ShowKeyState();
-}
-
-void ServiceWindow::LibreTranslateKey_Change() {
+void ServiceWindow::Key_Change() {
     ShowKeyState();
 }
 
 // "キーを削除": the typed key goes, and the stored one is removed on OK. The button then has nothing left to do and
 // is disabled, so the focus goes to the field, ready for another key.
-void ServiceWindow::RemoveKey(int textId, KeyField& field) {
-    field.removing = field.stored;
-    HWND edit = GetDlgItem(hwnd(), textId);
+void ServiceWindow::RemoveKey_Click(size_t key) {
+    keys_[key].removing = keys_[key].stored;
+    HWND edit = GetDlgItem(hwnd(), kKeys[key].textId);
     SetWindowTextW(edit, L"");
     MoveFocus(hwnd(), reinterpret_cast<WPARAM>(edit), TRUE);
     ShowKeyState();
 }
 
-void ServiceWindow::RemoveDeepLKey_Click() {
-    RemoveKey(kDeepLKeyId, deepL_);
-}
-
-void ServiceWindow::RemoveLibreTranslateKey_Click() {
-    RemoveKey(kLibreTranslateKeyId, libre_);
+std::optional<FormProblem> ServiceWindow::CheckForm(ServiceKind kind, bool allKeys) const {
+    const std::wstring url = TextOf(kLibreTranslateUrlId), chatUrl = TextOf(kChatUrlId), model = TextOf(kChatModelId);
+    if (auto problem = CheckServiceForm({kind, url, chatUrl, model, HasKeyAfterSave(FieldOf(kDeepL))})) {
+        return problem;
+    }
+    // Each key that will be kept (OK) or sent (試す): characters an API can take, and a server it may go to.
+    const std::wstring urls[] = {L"", url, chatUrl};
+    for (size_t i = 0; i < std::size(kKeys); ++i) {
+        const bool used = kind == (i == kDeepL            ? ServiceKind::DeepL
+                                   : i == kLibreTranslate ? ServiceKind::LibreTranslate
+                                                          : ServiceKind::Chat);
+        const KeyField field = FieldOf(i);
+        if ((!allKeys && !used) || !HasKeyAfterSave(field)) {
+            continue;
+        }
+        if (field.typed && !IsUsableKey(ReadPasswordField(GetDlgItem(hwnd(), kKeys[i].textId)).Get())) {
+            return FormProblem{kKeys[i].field, kUnusableKeyText};
+        }
+        if (kKeys[i].urlId && !urls[i].empty()) {
+            if (auto problem = KeyDestinationProblem(urls[i], field.typed ? L"" : savedFor_[i])) {
+                return FormProblem{kKeys[i].field, *problem};
+            }
+        }
+    }
+    return std::nullopt;
 }
 
 void ServiceWindow::TryButton_Click() {
@@ -255,16 +338,16 @@ void ServiceWindow::TryButton_Click() {
         SetWindowTextW(line, kPagesNotTriedText);
         return;
     }
-    const KeyField deepL = FieldOf(kDeepLKeyId, deepL_);
-    const std::wstring url(TrimBlanks(ControlText(GetDlgItem(hwnd(), kLibreTranslateUrlId))));
-    if (const auto problem = CheckServiceForm(kind, url, HasKeyAfterSave(deepL))) {
+    if (const auto problem = CheckForm(kind, false)) {
         SetWindowTextW(line, std::wstring(problem->text).c_str());
         return;
     }
-    ServiceTrial trial{kind, url, std::nullopt};
-    trial.key = kind == ServiceKind::DeepL
-                    ? KeyFor(kDeepLKeyId, deepL, kDeepLCredential)
-                    : KeyFor(kLibreTranslateKeyId, FieldOf(kLibreTranslateKeyId, libre_), kLibreTranslateCredential);
+    const size_t key = kind == ServiceKind::DeepL            ? kDeepL
+                       : kind == ServiceKind::LibreTranslate ? kLibreTranslate
+                                                             : kChat;
+    ServiceTrial trial{kind, TextOf(kind == ServiceKind::Chat ? kChatUrlId : kLibreTranslateUrlId), KeyFor(key)};
+    trial.keyOrigin = FieldOf(key).typed ? std::wstring() : savedFor_[key];
+    trial.model = TextOf(kChatModelId);
     auto mailbox = std::make_shared<Mailbox<TrialOutcome>>();
     if (!StartTrial(trial_, std::move(trial), mailbox, hwnd(), kTrialCompleteMessage)) {
         SetWindowTextW(line, kTrialNotStartedText);
@@ -293,39 +376,62 @@ void ServiceWindow::Trial_Complete() {
 
 void ServiceWindow::ShowProblem(const FormProblem& problem) {
     MessageBoxW(hwnd(), std::wstring(problem.text).c_str(), L"Velmora", MB_OK | MB_ICONEXCLAMATION);
-    HWND field = GetDlgItem(hwnd(), problem.field == FormField::Url ? kLibreTranslateUrlId : kDeepLKeyId);
-    MoveFocus(hwnd(), reinterpret_cast<WPARAM>(field), TRUE);
-}
-
-bool ServiceWindow::ApplyKey(int textId, const KeyField& field, const wchar_t* target) {
-    switch (ChooseKeyAction(field)) {
-        case KeyAction::Replace:
-            return store_.Write(target, ReadPasswordField(GetDlgItem(hwnd(), textId)));
-        case KeyAction::Remove:
-            return store_.Remove(target);
-        case KeyAction::Keep:
-            break;
+    for (const auto& [field, id] : kFieldControls) {
+        if (field == problem.field) {
+            MoveFocus(hwnd(), reinterpret_cast<WPARAM>(GetDlgItem(hwnd(), id)), TRUE);
+        }
     }
-    return true;
 }
 
-// Checks first, then the keys, then the choice: a service is never chosen before its key is in place.
+// Checks first, then the new keys, then the choice, then the removals: a service is never chosen before its key
+// is in place, and a key is never gone while the choice that needs it is still unsaved. Each report names exactly
+// what was not saved; the window stays open to try again.
 void ServiceWindow::OkButton_Click() {
     const ServiceKind kind = Choice();
-    const std::wstring url(TrimBlanks(ControlText(GetDlgItem(hwnd(), kLibreTranslateUrlId))));
-    const KeyField deepL = FieldOf(kDeepLKeyId, deepL_);
-    const KeyField libre = FieldOf(kLibreTranslateKeyId, libre_);
-    if (const auto problem = CheckServiceForm(kind, url, HasKeyAfterSave(deepL))) {
+    if (const auto problem = CheckForm(kind, true)) {
         ShowProblem(*problem);
         return;
     }
-    if (!ApplyKey(kDeepLKeyId, deepL, kDeepLCredential) ||
-        !ApplyKey(kLibreTranslateKeyId, libre, kLibreTranslateCredential)) {
-        ShowFailure(hwnd(), kKeyNotSavedText, GetLastError());
+    const std::wstring url = TextOf(kLibreTranslateUrlId), chatUrl = TextOf(kChatUrlId);
+    const std::wstring origins[] = {L"", IsValidServiceUrl(url) ? UrlOrigin(url) : L"", UrlOrigin(chatUrl)};
+    std::wstring failed;
+    DWORD error = ERROR_SUCCESS;
+    for (size_t i = 0; i < std::size(kKeys); ++i) {
+        if (ChooseKeyAction(FieldOf(i)) != KeyAction::Replace) {
+            continue;
+        }
+        if (store_.Write(kKeys[i].target, ReadPasswordField(GetDlgItem(hwnd(), kKeys[i].textId)), origins[i])) {
+            keys_[i] = {true, false, false};
+            savedFor_[i] = origins[i];
+            SetWindowTextW(GetDlgItem(hwnd(), kKeys[i].textId), L"");
+        } else {
+            error = GetLastError();
+            failed += (failed.empty() ? L"" : L"\n") + KeyNotSavedText(kKeys[i].service);
+        }
+    }
+    if (!failed.empty()) {
+        ShowKeyState();
+        ShowFailure(hwnd(), failed.c_str(), error);
         return;
     }
-    if (!SaveServiceChoice({kind, url})) {
+    if (!SaveServiceChoice({kind, url, chatUrl, TextOf(kChatModelId)})) {
         ShowFailure(hwnd(), kChoiceNotSavedText, GetLastError());
+        return;
+    }
+    for (size_t i = 0; i < std::size(kKeys); ++i) {
+        if (ChooseKeyAction(FieldOf(i)) != KeyAction::Remove) {
+            continue;
+        }
+        if (store_.Remove(kKeys[i].target)) {
+            keys_[i] = {};
+        } else {
+            error = GetLastError();
+            failed += (failed.empty() ? L"" : L"\n") + KeyNotRemovedText(kKeys[i].service);
+        }
+    }
+    if (!failed.empty()) {
+        ShowKeyState();
+        ShowFailure(hwnd(), failed.c_str(), error);
         return;
     }
     DestroyWindow(hwnd());
@@ -336,8 +442,9 @@ void ServiceWindow::CancelButton_Click() {
 }
 
 void ServiceWindow::Window_Unload() {
-    WipePasswordField(GetDlgItem(hwnd(), kDeepLKeyId));
-    WipePasswordField(GetDlgItem(hwnd(), kLibreTranslateKeyId));
+    for (const KeyDesign& key : kKeys) {
+        WipePasswordField(GetDlgItem(hwnd(), key.textId));
+    }
     trialOutcome_.reset();
     if (closed_) {
         closed_();
@@ -349,25 +456,26 @@ void ServiceWindow::OnCommand(int id, int code) {
         case kPagesOptionId:
         case kDeepLOptionId:
         case kLibreTranslateOptionId:
+        case kChatOptionId:
             if (code == BN_CLICKED) {
                 ServiceOption_Click();
             }
             break;
         case kDeepLKeyId:
-            if (code == EN_CHANGE) {
-                DeepLKey_Change();
-            }
-            break;
         case kLibreTranslateKeyId:
+        case kChatKeyId:
             if (code == EN_CHANGE) {
-                LibreTranslateKey_Change();
+                Key_Change();
             }
             break;
         case kRemoveDeepLKeyId:
-            RemoveDeepLKey_Click();
+            RemoveKey_Click(kDeepL);
             break;
         case kRemoveLibreTranslateKeyId:
-            RemoveLibreTranslateKey_Click();
+            RemoveKey_Click(kLibreTranslate);
+            break;
+        case kRemoveChatKeyId:
+            RemoveKey_Click(kChat);
             break;
         case kTryButtonId:
             TryButton_Click();

@@ -1,11 +1,14 @@
-// ServiceWindow: the translation service window. The user chooses the pages, DeepL's API or a LibreTranslate server,
-// enters the keys (kept in Credential Manager, never shown again) and the server's address, and can try the choice
-// before saving it.
+// ServiceWindow: the translation service window. The user chooses the pages, DeepL's API, a LibreTranslate server
+// or a language model behind an OpenAI-compatible server, enters the keys (kept in Credential Manager, never shown
+// again), the servers' addresses and the model, and can try the choice before saving it.
 #pragma once
 #include <windows.h>
 
+#include <cstddef>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <string>
 
 #include "common/Handles.h"
 #include "common/Window.h"
@@ -31,10 +34,8 @@ class ServiceWindow : public common::Window {
   private:
     [[nodiscard]] bool Window_Load(bool topmost);
     void ServiceOption_Click();
-    void DeepLKey_Change();
-    void LibreTranslateKey_Change();
-    void RemoveDeepLKey_Click();
-    void RemoveLibreTranslateKey_Click();
+    void Key_Change();
+    void RemoveKey_Click(size_t key);
     void TryButton_Click();
     void Trial_Complete();
     void OkButton_Click();
@@ -46,20 +47,22 @@ class ServiceWindow : public common::Window {
 
     [[nodiscard]] ServiceKind Choice() const;
     void SetChoice(ServiceKind kind);
-    // A key field's state; the key typed into it never goes anywhere but into `store_` or a trial.
-    [[nodiscard]] KeyField FieldOf(int textId, const KeyField& remembered) const;
+    [[nodiscard]] std::wstring TextOf(int id) const;  // a field's text, trimmed
+    // A key field's state (0 DeepL, 1 LibreTranslate, 2 the language model); the key typed into it never goes
+    // anywhere but into `store_` or a trial.
+    [[nodiscard]] KeyField FieldOf(size_t key) const;
     // The key the window stands for: the typed one, else the stored one unless its removal is asked for.
-    [[nodiscard]] std::optional<SecretText> KeyFor(int textId, const KeyField& field, const wchar_t* target);
-    [[nodiscard]] bool ApplyKey(int textId, const KeyField& field, const wchar_t* target);
-    void RemoveKey(int textId, KeyField& field);
+    [[nodiscard]] std::optional<SecretText> KeyFor(size_t key);
+    // What OK (allKeys) or 試す (the chosen service's key only) refuses, the keys' characters and servers included.
+    [[nodiscard]] std::optional<FormProblem> CheckForm(ServiceKind kind, bool allKeys) const;
     void ShowKeyState();
     void ShowProblem(const FormProblem& problem);
 
     CredentialStore& store_;
     TrialFunction trial_;
     std::function<void()> closed_;
-    KeyField deepL_;
-    KeyField libre_;
+    KeyField keys_[3];
+    std::wstring savedFor_[3];  // the server each stored key was saved for (UrlOrigin); empty for DeepL
     std::shared_ptr<Mailbox<TrialOutcome>> trialOutcome_;
     HWND focus_ = nullptr;
     common::UniqueFont font_;

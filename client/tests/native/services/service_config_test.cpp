@@ -34,12 +34,13 @@ TEST(ServiceKind, OnlyTheThreeExactTextsChooseAndEverythingElseIsThePages) {
 TEST(IsValidServiceUrl, TakesHttpAndHttpsWithAHostOnly) {
     // clang-format off
     const std::wstring_view valid[] = {L"http://localhost:5000", L"https://translate.example.org",
-        L"HTTPS://Translate.Example.org/", L"http://127.0.0.1:5000/libre/", L"http://[::1]:5000", L"http://host/パス"};
+        L"HTTPS://Translate.Example.org/", L"http://127.0.0.1:5000/libre/", L"http://ollama_server:11434/v1",
+        L"http://host/パス"};
     const std::wstring_view invalid[] = {L"", L"localhost:5000", L"ftp://localhost", L"file:///C:/x",
         L"javascript:alert(1)", L"http://", L"http:///path", L"http://:5000", L"http://host:", L"http://host:0",
         L"http://host:65536", L"http://host:50a", L"http://host:5000:6000", L"http://ho st", L"http://host/a b",
         L" http://host", L"http://host\t", L"http://host\r\nX: y", L"http://host/\x3000", L"http://user@host",
-        L"http://host?q=1", L"http://host/#frag", L"http://host\\path", L"http://[::1", L"http://[zz]",
+        L"http://host?q=1", L"http://host/#frag", L"http://host\\path", L"http://[::1", L"http://[::1]:5000",
         L"http://.host", L"http://ホスト", std::wstring_view(L"http://host\0evil", 16)};
     // clang-format on
     for (std::wstring_view url : valid) {
@@ -70,25 +71,59 @@ TEST(ServiceForm, EachKeyIsKeptReplacedOrRemovedAsTheFieldSays) {
 }
 
 TEST(ServiceForm, RefusesABadUrlWhateverIsChosenAndWhatTheChoiceLacks) {
+    constexpr std::wstring_view ollama = L"http://localhost:11434/v1";
     const struct {
-        ServiceKind kind;
-        std::wstring_view url;
-        bool deepLKey;
+        ServiceFormInput input;  // kind, LibreTranslate URL, chat URL, model, DeepL key
         FormField problem;
     } cases[] = {
-        {ServiceKind::Page, L"", false, FormField::None},
-        {ServiceKind::Page, L"ftp://host", true, FormField::Url},
-        {ServiceKind::DeepL, L"", true, FormField::None},
-        {ServiceKind::DeepL, L"", false, FormField::DeepLKey},
-        {ServiceKind::DeepL, L"http://localhost:5000", false, FormField::DeepLKey},
-        {ServiceKind::DeepL, L"localhost:5000", true, FormField::Url},
-        {ServiceKind::LibreTranslate, L"http://localhost:5000", false, FormField::None},
-        {ServiceKind::LibreTranslate, L"", true, FormField::Url},
-        {ServiceKind::LibreTranslate, L"http://", true, FormField::Url},
+        {{ServiceKind::Page, L"", ollama, L"", false}, FormField::None},
+        {{ServiceKind::Page, L"ftp://host", ollama, L"", true}, FormField::Url},
+        {{ServiceKind::DeepL, L"", ollama, L"", true}, FormField::None},
+        {{ServiceKind::DeepL, L"", ollama, L"", false}, FormField::DeepLKey},
+        {{ServiceKind::DeepL, L"http://localhost:5000", ollama, L"", false}, FormField::DeepLKey},
+        {{ServiceKind::DeepL, L"localhost:5000", ollama, L"", true}, FormField::Url},
+        {{ServiceKind::LibreTranslate, L"http://localhost:5000", ollama, L"", false}, FormField::None},
+        {{ServiceKind::LibreTranslate, L"", ollama, L"", true}, FormField::Url},
+        {{ServiceKind::LibreTranslate, L"http://", ollama, L"", true}, FormField::Url},
+        {{ServiceKind::Chat, L"", ollama, L"qwen3:8b", false}, FormField::None},
+        {{ServiceKind::Chat, L"", ollama, L"", false}, FormField::ChatModel},
+        {{ServiceKind::Chat, L"", L"http://[::1]:11434/v1", L"qwen3:8b", false}, FormField::ChatUrl},
+        {{ServiceKind::Page, L"", L"", L"", false}, FormField::ChatUrl},
     };
     for (const auto& c : cases) {
-        const auto problem = CheckServiceForm(c.kind, c.url, c.deepLKey);
-        EXPECT_EQ(problem ? problem->field : FormField::None, c.problem) << static_cast<int>(c.kind) << c.deepLKey;
+        const auto problem = CheckServiceForm(c.input);
+        EXPECT_EQ(problem ? problem->field : FormField::None, c.problem)
+            << static_cast<int>(c.input.kind) << Narrow(c.input.url) << Narrow(c.input.chatUrl);
+    }
+}
+
+// A key goes only to the server it was saved for, and across the network only with TLS; a test's leftover host
+// variable is taken only when it names this computer.
+TEST(ServiceForm, AKeyGoesOnlyWhereItWasSavedForAndOnlyOverTlsOffThisComputer) {
+    const struct {
+        std::wstring_view url, savedFor;
+        bool allowed;
+    } cases[] = {
+        {L"https://lt.example.org/", L"", true},
+        {L"http://localhost:5000", L"", true},
+        {L"http://127.0.0.1:5000", L"", true},
+        {L"http://lt.example.org", L"", false},
+        {L"http://192.168.1.5:5000", L"", false},
+        {L"HTTPS://LT.Example.org:443/api", L"https://lt.example.org:443", true},
+        {L"https://lt.example.org:0443", L"https://lt.example.org:443", true},
+        {L"https://lt.example.org:8443", L"https://lt.example.org:443", false},
+        {L"https://evil.example.org", L"https://lt.example.org:443", false},
+        {L"http://localhost:5000", L"https://localhost:5000", false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(!KeyDestinationProblem(c.url, c.savedFor), c.allowed) << Narrow(c.url) << Narrow(c.savedFor);
+    }
+    const std::pair<std::u16string_view, bool> hosts[] = {
+        {u"127.0.0.1:8443", true},     {u"localhost", true},    {u"api.deepl.com", false},
+        {u"127.0.0.1.evil.io", false}, {u"127.0.0.1/x", false}, {u"", false},
+    };
+    for (const auto& [host, taken] : hosts) {
+        EXPECT_EQ(LoopbackHostOnly(std::u16string(host)).has_value(), taken) << host.size();
     }
 }
 
@@ -101,14 +136,19 @@ TEST(ServiceForm, TheWindowStartsAloneOnlyForTheExactSwitch) {
     }
     EXPECT_EQ(TrimBlanks(L" \t abc:fx\r\n"), L"abc:fx");
     EXPECT_EQ(TrimBlanks(L"\x3000"), L"");
+    EXPECT_EQ(TrimBlanks(L"\xFEFF\x00A0sk-abc\x200B"), L"sk-abc");
+    EXPECT_TRUE(IsUsableKey(L"sk-proj_AB12:fx/+="));
+    for (std::wstring_view key : {L"sk abc", L"sk\tabc", L"sk-\x00E9", L"sk-\x3000x", L"sk\x7F"}) {
+        EXPECT_FALSE(IsUsableKey(key)) << Narrow(key);
+    }
 }
 
 TEST(IsLoopbackHost, OnlyThisComputerItself) {
     const std::pair<std::wstring_view, bool> cases[] = {
-        {L"http://localhost:11434/v1", true}, {L"http://LOCALHOST", true},       {L"http://127.0.0.1:9/v1", true},
-        {L"https://127.1.2.3", true},         {L"http://[::1]:8080/", true},     {L"http://127.0.0.1.nip.io", false},
-        {L"http://127.0.0", false},           {L"http://127.0.0.1234", false},   {L"http://localhost.example", false},
-        {L"http://10.0.0.1", false},          {L"http://[::2]", false},          {L"http://128.0.0.1", false},
+        {L"http://localhost:11434/v1", true}, {L"http://LOCALHOST", true},          {L"http://127.0.0.1:9/v1", true},
+        {L"https://127.1.2.3", true},         {L"http://127.0.0.1.nip.io", false},  {L"http://127.0.0", false},
+        {L"http://127.0.0.1234", false},      {L"http://localhost.example", false}, {L"http://10.0.0.1", false},
+        {L"http://128.0.0.1", false},
     };
     for (const auto& [url, loopback] : cases) {
         EXPECT_EQ(IsLoopbackHost(UrlHost(url)), loopback) << Narrow(url);

@@ -64,35 +64,48 @@ TEST_F(ServiceStorage, OnlyExactTextValuesChoose) {
     EXPECT_EQ(velmora::LoadServiceChoice().libreTranslateUrl, L"");
 }
 
-// A Credential Manager that refuses every change.
+// A Credential Manager that holds a DeepL key and refuses every change.
 class RefusingCredentials : public velmora::CredentialStore {
   public:
-    std::optional<velmora::SecretText> Read(const wchar_t*) override { return std::nullopt; }
-    bool Write(const wchar_t*, const velmora::SecretText&) override {
+    std::optional<velmora::SecretText> Read(const wchar_t* target) override {
+        return std::wstring_view(target) == velmora::kDeepLCredential ? std::optional(velmora::SecretText(L"k:fx", 4))
+                                                                       : std::nullopt;
+    }
+    bool Write(const wchar_t*, const velmora::SecretText&, std::wstring_view) override {
         SetLastError(ERROR_ACCESS_DENIED);
         return false;
     }
+    std::wstring Origin(const wchar_t*) override { return {}; }
     bool Remove(const wchar_t*) override { return false; }
 };
 
-TEST_F(ServiceStorage, AKeyThatCannotBeStoredIsReportedAndNothingElseIsSaved) {
+// A new key is written before the choice, a removal after it; each report names what was not saved.
+TEST_F(ServiceStorage, AKeyThatCannotBeStoredOrRemovedIsReportedAndTheChoiceWaitsOnlyForNewKeys) {
     RefusingCredentials store;
     velmora::ServiceWindow form(store);
     ASSERT_TRUE(form.Show(false));
+    // The box is modal on this thread; another one reads and answers it.
+    auto okBox = [&] {
+        std::optional<automation::MessageBoxInfo> box;
+        std::thread answer([&] {
+            box = automation::WaitForMessageBox(GetCurrentProcessId(), 5000);
+            automation::PressButton(box ? box->hwnd : nullptr, IDOK);
+        });
+        SendMessageW(ChildWithText(form.hwnd(), L"OK"), BM_CLICK, 0, 0);
+        answer.join();
+        return box ? box->text : L"";
+    };
     SendMessageW(ChildWithText(form.hwnd(), L"DeepL API(&D)"), BM_CLICK, 0, 0);
     SetWindowTextW(Child(form.hwnd(), L"Edit", 0), L"new-key");
-    // The box is modal on this thread; another one reads and answers it.
-    std::optional<automation::MessageBoxInfo> box;
-    std::thread answer([&] {
-        box = automation::WaitForMessageBox(GetCurrentProcessId(), 5000);
-        automation::PressButton(box ? box->hwnd : nullptr, IDOK);
-    });
-    SendMessageW(ChildWithText(form.hwnd(), L"OK"), BM_CLICK, 0, 0);
-    answer.join();
-    ASSERT_TRUE(box);
-    EXPECT_EQ(box->text.rfind(L"API キーを Windows の資格情報マネージャーに保存できませんでした。\r\n", 0), 0u);
+    EXPECT_EQ(okBox().rfind(L"DeepL の API キーを Windows の資格情報マネージャーに保存できませんでした。\r\n", 0), 0u);
     EXPECT_TRUE(IsWindowVisible(form.hwnd()));
     EXPECT_FALSE(RegistryValue(L"Service"));
+    SendMessageW(ChildWithText(form.hwnd(), L"キーを削除(&E)"), BM_CLICK, 0, 0);
+    SendMessageW(ChildWithText(form.hwnd(), L"翻訳ページ（依頼コードのとおり Excite / infoseek）(&P)"), BM_CLICK, 0, 0);
+    EXPECT_EQ(okBox().rfind(L"DeepL の API キーを Windows の資格情報マネージャーから削除できませんでした。", 0), 0u);
+    EXPECT_EQ(RegistryValue(L"Service"), SzValue(L"page"));
+    EXPECT_TRUE(IsWindowVisible(form.hwnd()));
+    DestroyWindow(form.hwnd());
 }
 
 // The real client's service window, started alone with "/settings" or from the popup's menu.
@@ -208,15 +221,24 @@ TEST_F(ServiceWindow, AKeyIsSavedOnOkNeverShownAgainAndGoesOnlyWithTheButtonAndO
 }
 
 TEST_F(ServiceWindow, OkRefusesWhatCannotWorkAndSavesNothing) {
+    // The option, the key typed into the LibreTranslate key field, the field and text typed there, the box, and the
+    // field (Edit control) the focus goes back to.
     const struct {
         WORD option;
+        const wchar_t* key;
+        WORD field;
         const wchar_t* url;
         const wchar_t* box;
+        int focus;
     } refusals[] = {
-        {'L', L"ftp://localhost:5000", L"LibreTranslate のサーバーの URL は http:// または https:// で始め"},
-        {'L', L"", L"LibreTranslate を使うには、サーバーの URL を入力してください"},
-        {'P', L"localhost:5000", L"LibreTranslate のサーバーの URL は"},
-        {'D', L"", L"DeepL API を使うには、DeepL の API キーを入力してください。"},
+        {'L', L"lt-key", 'U', L"ftp://localhost:5000", L"LibreTranslate のサーバーの URL は http:// または https:// で始め", 1},
+        {'L', L"lt-key", 'U', L"", L"LibreTranslate を使うには、サーバーの URL を入力してください", 1},
+        {'P', L"lt-key", 'U', L"localhost:5000", L"LibreTranslate のサーバーの URL は", 1},
+        {'D', L"lt-key", 'U', L"", L"DeepL API を使うには、DeepL の API キーを入力してください。", 0},
+        {'P', L"lt-key", 'U', L"http://lt.example.org", L"API キーは、暗号化されない http:// では", 2},
+        {'L', L"lt\x00A0key", 'U', L"https://lt.example.org", L"API キーに使えない文字が含まれています。", 2},
+        {'M', L"lt-key", 'R', L"http://[::1]:11434/v1", L"言語モデルのサーバーの URL は", 3},
+        {'M', L"lt-key", 'O', L"", L"言語モデルを使うには、モデル名を入力してください", 4},
     };
     HWND window = nullptr;
     for (const auto& r : refusals) {
@@ -227,8 +249,11 @@ TEST_F(ServiceWindow, OkRefusesWhatCannotWorkAndSavesNothing) {
         ASSERT_TRUE(window);
         Key(r.option, VK_MENU);
         Key('Y', VK_MENU);
-        Type(L"lt-key");
-        Key('U', VK_MENU);
+        Type(r.key);
+        Key(r.field, VK_MENU);
+        if (r.field == 'R') {
+            Key('A', VK_CONTROL);
+        }
         Type(r.url);
         Key(VK_RETURN);
         const auto box = automation::WaitForMessageBox(client_.Pid(), 5000);
@@ -237,7 +262,7 @@ TEST_F(ServiceWindow, OkRefusesWhatCannotWorkAndSavesNothing) {
         EXPECT_EQ(box->text.rfind(r.box, 0), 0u) << box->text;
         automation::PressButton(box->hwnd, IDOK);
         // The focus is on the field to put right.
-        HWND field = Child(window, L"Edit", r.option == 'D' ? 0 : 1);
+        HWND field = Child(window, L"Edit", r.focus);
         EXPECT_TRUE(automation::WaitUntil([&] { return FocusOf(window) == field; }, 3000)) << r.url;
         ASSERT_TRUE(IsWindowVisible(window));
         EXPECT_FALSE(RegistryValue(L"Service"));
@@ -262,7 +287,7 @@ TEST_F(ServiceWindow, TryShowsTheAnswerOrTheErrorForWhatTheWindowHolds) {
     const size_t before = server_->ApiRequests().size();
     HWND window = OpenAlone();
     ASSERT_TRUE(window);
-    auto line = [&] { return automation::WindowText(Child(window, L"Edit", 3)); };
+    auto line = [&] { return automation::WindowText(Child(window, L"Edit", 6)); };
     auto lineShows = [&](const std::wstring& text, bool whole = true) {
         return automation::WaitUntil([&] { return whole ? line() == text : line().ends_with(text); }, 10000);
     };
@@ -286,10 +311,19 @@ TEST_F(ServiceWindow, TryShowsTheAnswerOrTheErrorForWhatTheWindowHolds) {
     Type(L"http://" + server_->HostW());
     Key('T', VK_MENU);
     EXPECT_TRUE(lineShows(L"Hello → 【訳】Hello"));
+    // The language model at the typed address and model, streamed.
+    Key('M', VK_MENU);
+    Key('R', VK_MENU);
+    Key('A', VK_CONTROL);
+    Type(L"http://" + server_->HostW() + L"/v1");
+    Key('O', VK_MENU);
+    Type(L"test-model");
+    Key('T', VK_MENU);
+    EXPECT_TRUE(lineShows(L"Hello → 【訳】Hello")) << line();
     CloseWith(VK_ESCAPE);
 
     const auto requests = server_->ApiRequests();
-    ASSERT_EQ(requests.size(), before + 3);
+    ASSERT_EQ(requests.size(), before + 4);
     EXPECT_EQ(requests[before].authorization, "DeepL-Auth-Key stored:fx");
     EXPECT_EQ(requests[before + 1].authorization, "DeepL-Auth-Key typed:fx");
     EXPECT_EQ(requests[before + 2].body, R"({"q":"Hello","source":"en","target":"ja","format":"text"})");
@@ -304,13 +338,14 @@ TEST_F(ServiceWindow, HasItsLayoutAtEachDpiAndTabGoesRound) {
         window = OpenAlone();
         ASSERT_TRUE(window);
         auto scaled = [dpi](RECT r) {
-            return RECT{r.left * dpi / 96, r.top * dpi / 96, r.right * dpi / 96, r.bottom * dpi / 96};
+            return RECT{MulDiv(r.left, dpi, 96), MulDiv(r.top, dpi, 96), MulDiv(r.right, dpi, 96),
+                        MulDiv(r.bottom, dpi, 96)};
         };
         RECT client{};
         GetClientRect(window, &client);
-        EXPECT_EQ(client, scaled({0, 0, 376, 362})) << dpi;
-        EXPECT_EQ(PlaceOf(ChildWithText(window, L"OK"), window), scaled({196, 328, 276, 354})) << dpi;
-        EXPECT_EQ(PlaceOf(Child(window, L"Edit", 1), window), scaled({148, 200, 360, 222})) << dpi;
+        EXPECT_EQ(client, scaled({0, 0, 376, 519})) << dpi;
+        EXPECT_EQ(PlaceOf(ChildWithText(window, L"OK"), window), scaled({196, 485, 276, 511})) << dpi;
+        EXPECT_EQ(PlaceOf(Child(window, L"Edit", 4), window), scaled({148, 357, 360, 379})) << dpi;
     }
     EXPECT_EQ(
         GetWindowLongW(window, GWL_STYLE) & (WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX),
@@ -321,7 +356,8 @@ TEST_F(ServiceWindow, HasItsLayoutAtEachDpiAndTabGoesRound) {
     HWND pages = ChildWithText(window, L"翻訳ページ（依頼コードのとおり Excite / infoseek）(&P)");
     ASSERT_EQ(FocusOf(window), pages);
     for (HWND expected : {Child(window, L"Edit", 0), Child(window, L"Edit", 1), Child(window, L"Edit", 2),
-                          ChildWithText(window, L"試す(&T)"), Child(window, L"Edit", 3), ChildWithText(window, L"OK"),
+                          Child(window, L"Edit", 3), Child(window, L"Edit", 4), Child(window, L"Edit", 5),
+                          ChildWithText(window, L"試す(&T)"), Child(window, L"Edit", 6), ChildWithText(window, L"OK"),
                           ChildWithText(window, L"キャンセル"), pages}) {
         Key(VK_TAB);
         EXPECT_EQ(FocusOf(window), expected) << automation::WindowText(FocusOf(window));
