@@ -144,6 +144,12 @@ struct StreamedAnswer {
 
 void Form1::ServiceRequest(const std::wstring& text) {
     const auto pair = LanguagesOfCode(common::ToU16(RequestCode));
+    if (!pair) {
+        // Every code the start-up accepts has its direction in the same table; this is only never a crash.
+        decided_ = true;
+        ReportFailure(kCannotStartText);
+        return;
+    }
     const ServiceKind kind = options_.service.kind;
     const wchar_t* target = kind == ServiceKind::DeepL            ? kDeepLCredential
                             : kind == ServiceKind::LibreTranslate ? kLibreTranslateCredential
