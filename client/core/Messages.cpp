@@ -49,12 +49,17 @@ std::wstring PageErrorText(unsigned long status) {
     return L"翻訳サービスがエラーを返しました（HTTP " + std::to_wstring(status) + L"）。";
 }
 
+// "DeepL の", but "言語モデルの": a blank only after a Latin name.
+static std::wstring KeysOf(std::wstring_view service) {
+    return std::wstring(service) + (!service.empty() && service.back() < 0x80 ? L" の" : L"の");
+}
+
 std::wstring KeyNotSavedText(std::wstring_view service) {
-    return std::wstring(service) + L" の API キーを Windows の資格情報マネージャーに保存できませんでした。";
+    return KeysOf(service) + L" API キーを Windows の資格情報マネージャーに保存できませんでした。";
 }
 
 std::wstring KeyNotRemovedText(std::wstring_view service) {
-    return std::wstring(service) + L" の API キーを Windows の資格情報マネージャーから削除できませんでした。";
+    return KeysOf(service) + L" API キーを Windows の資格情報マネージャーから削除できませんでした。";
 }
 
 std::u16string NoDeepLKeyText() {

@@ -61,7 +61,8 @@ std::optional<FormProblem> CheckServiceForm(const ServiceFormInput& input) {
     if (!input.url.empty() && !IsValidServiceUrl(input.url)) {
         return FormProblem{FormField::Url, kBadLibreUrlText};
     }
-    if (!IsValidServiceUrl(input.chatUrl)) {
+    // An empty chat address is the default one (Ollama's) once saved; the model needs one only when chosen.
+    if ((input.kind == ServiceKind::Chat || !input.chatUrl.empty()) && !IsValidServiceUrl(input.chatUrl)) {
         return FormProblem{FormField::ChatUrl, kBadChatUrlText};
     }
     if (input.kind == ServiceKind::LibreTranslate && input.url.empty()) {

@@ -393,11 +393,21 @@ void ServiceWindow::OkButton_Click() {
         return;
     }
     const std::wstring url = TextOf(kLibreTranslateUrlId), chatUrl = TextOf(kChatUrlId);
-    const std::wstring origins[] = {L"", IsValidServiceUrl(url) ? UrlOrigin(url) : L"", UrlOrigin(chatUrl)};
+    auto originOf = [](const std::wstring& address) { return IsValidServiceUrl(address) ? UrlOrigin(address) : L""; };
+    const std::wstring origins[] = {L"", originOf(url), originOf(chatUrl)};
     std::wstring failed;
     DWORD error = ERROR_SUCCESS;
     for (size_t i = 0; i < std::size(kKeys); ++i) {
-        if (ChooseKeyAction(FieldOf(i)) != KeyAction::Replace) {
+        const KeyField field = FieldOf(i);
+        if (ChooseKeyAction(field) == KeyAction::Keep && field.stored && !origins[i].empty() &&
+            store_.Origin(kKeys[i].target).empty()) {
+            // A key kept from before servers were recorded (or added in the Control Panel) is bound now to the
+            // server it has just been checked for. Should that fail it stays as it was, usable as before.
+            if (std::optional<SecretText> kept = store_.Read(kKeys[i].target)) {
+                (void)store_.Write(kKeys[i].target, *kept, origins[i]);
+            }
+        }
+        if (ChooseKeyAction(field) != KeyAction::Replace) {
             continue;
         }
         if (store_.Write(kKeys[i].target, ReadPasswordField(GetDlgItem(hwnd(), kKeys[i].textId)), origins[i])) {

@@ -88,7 +88,8 @@ TEST(ServiceForm, RefusesABadUrlWhateverIsChosenAndWhatTheChoiceLacks) {
         {{ServiceKind::Chat, L"", ollama, L"qwen3:8b", false}, FormField::None},
         {{ServiceKind::Chat, L"", ollama, L"", false}, FormField::ChatModel},
         {{ServiceKind::Chat, L"", L"http://[::1]:11434/v1", L"qwen3:8b", false}, FormField::ChatUrl},
-        {{ServiceKind::Page, L"", L"", L"", false}, FormField::ChatUrl},
+        {{ServiceKind::Page, L"", L"", L"", false}, FormField::None},
+        {{ServiceKind::Chat, L"", L"", L"qwen3:8b", false}, FormField::ChatUrl},
     };
     for (const auto& c : cases) {
         const auto problem = CheckServiceForm(c.input);
