@@ -41,14 +41,6 @@ std::string Json(const char* field, const std::string& text, bool list = false) 
     return buffer.GetString();
 }
 
-std::string Answer(const std::string& status,
-                   const std::string& type,
-                   const std::string& body,
-                   const std::string& extra = {}) {
-    return "HTTP/1.1 " + status + "\r\nContent-Type: " + type + "\r\nContent-Length: " + std::to_string(body.size()) +
-           "\r\nConnection: close\r\n" + extra + "\r\n" + body;
-}
-
 std::string StringField(const rapidjson::Value& object, const char* name) {
     const auto m = object.FindMember(name);
     return m != object.MemberEnd() && m->value.IsString() ? m->value.GetString() : "(missing)";
@@ -97,6 +89,21 @@ std::string CheckBody(const ApiRequest& r, const std::string& expectedKey, bool&
 }
 
 }  // namespace
+
+std::string Answer(const std::string& status,
+                   const std::string& type,
+                   const std::string& body,
+                   const std::string& extra) {
+    return "HTTP/1.1 " + status + "\r\nContent-Type: " + type + "\r\nContent-Length: " + std::to_string(body.size()) +
+           "\r\nConnection: close\r\n" + extra + "\r\n" + body;
+}
+
+std::string JsonText(const std::string& text) {
+    rapidjson::StringBuffer buffer;
+    rapidjson::Writer<rapidjson::StringBuffer> writer(buffer);
+    writer.String(text.c_str(), static_cast<rapidjson::SizeType>(text.size()));
+    return buffer.GetString();
+}
 
 std::string ApiOfTarget(const std::string& target) {
     if (target == "/v2/translate") {

@@ -23,6 +23,14 @@ struct ApiRequest {
 // The value of a header line (name case-insensitive) in a request head.
 [[nodiscard]] std::string HeaderValue(const std::string& head, const std::string& name);
 
+// A whole HTTP answer with its length, the connection closed after it; `extra` are more header lines.
+[[nodiscard]] std::string Answer(const std::string& status,
+                                 const std::string& type,
+                                 const std::string& body,
+                                 const std::string& extra = {});
+// The text as a JSON string, quotes included.
+[[nodiscard]] std::string JsonText(const std::string& text);
+
 // Checks the request (method, content type, key, JSON body) and gives the whole HTTP answer for the fault;
 // `expectedKey` is the key the service accepts (for LibreTranslate empty means none may be sent).
 [[nodiscard]] std::string ApiAnswer(ApiRequest& request, Fault fault, const std::string& expectedKey);

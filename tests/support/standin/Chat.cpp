@@ -1,8 +1,6 @@
 #include "standin/Chat.h"
 
 #include <rapidjson/document.h>
-#include <rapidjson/stringbuffer.h>
-#include <rapidjson/writer.h>
 
 #include "standin/Standin.h"
 
@@ -10,12 +8,6 @@
 
 namespace standin {
 namespace {
-
-// A whole answer.
-std::string Whole(const std::string& status, const std::string& type, const std::string& body) {
-    return "HTTP/1.1 " + status + "\r\nContent-Type: " + type + "\r\nContent-Length: " + std::to_string(body.size()) +
-           "\r\nConnection: close\r\n\r\n" + body;
-}
 
 // A stream comes in chunks, as model servers send it (and WinINet finds the end of a TLS answer by the last one).
 std::string InChunk(const std::string& piece) {
@@ -26,38 +18,12 @@ std::string InChunk(const std::string& piece) {
 
 // {"choices":[{"index":0,"delta":{<field>:<text>}}]} or, for a whole answer, "message" in place of "delta".
 std::string Chunk(const char* part, const char* field, const std::string& text) {
-    rapidjson::StringBuffer buffer;
-    rapidjson::Writer<rapidjson::StringBuffer> writer(buffer);
-    writer.StartObject();
-    writer.Key("object");
-    writer.String("chat.completion.chunk");
-    writer.Key("choices");
-    writer.StartArray();
-    writer.StartObject();
-    writer.Key("index");
-    writer.Int(0);
-    writer.Key(part);
-    writer.StartObject();
-    writer.Key(field);
-    writer.String(text.c_str(), static_cast<rapidjson::SizeType>(text.size()));
-    writer.EndObject();
-    writer.EndObject();
-    writer.EndArray();
-    writer.EndObject();
-    return buffer.GetString();
+    return std::string(R"({"object":"chat.completion.chunk","choices":[{"index":0,")") + part + R"(":{")" + field +
+           R"(":)" + JsonText(text) + "}}]}";
 }
 
 std::string Error(const std::string& message) {
-    rapidjson::StringBuffer buffer;
-    rapidjson::Writer<rapidjson::StringBuffer> writer(buffer);
-    writer.StartObject();
-    writer.Key("error");
-    writer.StartObject();
-    writer.Key("message");
-    writer.String(message.c_str(), static_cast<rapidjson::SizeType>(message.size()));
-    writer.EndObject();
-    writer.EndObject();
-    return buffer.GetString();
+    return R"({"error":{"message":)" + JsonText(message) + "}}";
 }
 
 // The text in `count` pieces that never split a UTF-8 character (0: two characters each).
@@ -161,22 +127,22 @@ std::vector<std::string> ChatAnswer(ApiRequest& r,
     const std::string json = "application/json";
     r.problem = Problem(r, expectedKey);
     if (!r.problem.empty()) {
-        return {Whole("400 Bad Request", json, Error("stand-in: " + r.problem))};
+        return {Answer("400 Bad Request", json, Error("stand-in: " + r.problem))};
     }
     switch (fault) {
         case Fault::KeyRefused:
             // As hosted services do, the answer repeats part of what it was sent.
-            return {Whole("401 Unauthorized", json, Error("Incorrect API key provided: " + r.authorization))};
+            return {Answer("401 Unauthorized", json, Error("Incorrect API key provided: " + r.authorization))};
         case Fault::ModelMissing:
-            return {Whole("404 Not Found", json, Error("model \"test-model\" not found, try pulling it first"))};
+            return {Answer("404 Not Found", json, Error("model \"test-model\" not found, try pulling it first"))};
         case Fault::TooManyRequests:
-            return {Whole("429 Too Many Requests", json, Error("Rate limit reached"))};
+            return {Answer("429 Too Many Requests", json, Error("Rate limit reached"))};
         case Fault::Http500:
-            return {Whole("503 Service Unavailable", json, Error("The server is overloaded"))};
+            return {Answer("503 Service Unavailable", json, Error("The server is overloaded"))};
         case Fault::NotJson:
-            return {Whole("200 OK", "text/html", "<html><body>Welcome</body></html>")};
+            return {Answer("200 OK", "text/html", "<html><body>Welcome</body></html>")};
         case Fault::WholeJson:
-            return {Whole("200 OK", json, Chunk("message", "content", translation))};
+            return {Answer("200 OK", json, Chunk("message", "content", translation))};
         default:
             break;
     }
