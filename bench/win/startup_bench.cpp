@@ -189,18 +189,7 @@ double MsSince(LONGLONG ticks) {
     return 1000.0 * static_cast<double>(now.QuadPart - ticks) / static_cast<double>(frequency.QuadPart);
 }
 
-template <typename Done>
-void PumpUntil(Done done, DWORD milliseconds) {
-    const ULONGLONG end = GetTickCount64() + milliseconds;
-    MSG msg;
-    while (!done() && GetTickCount64() < end) {
-        if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            DispatchMessageW(&msg);
-        } else {
-            MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-        }
-    }
-}
+using automation::PumpUntil;
 
 velmora::ClientOptions ServiceOptions(velmora::ServiceKind kind, const std::wstring& url, bool* failed) {
     velmora::ClientOptions options;

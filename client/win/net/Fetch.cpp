@@ -233,8 +233,8 @@ public:
         return ready_ && static_cast<bool>(StartWorker([self = shared_from_this()] { self->Open(); }));
     }
 
-    // The session and the server's handle, once, for a request to the same server, when they are made before the
-    // deadline; otherwise nothing, and the request makes its own.
+    // The session and the server's handle, once, for a request to the same server, when the early work is done
+    // before the deadline; otherwise nothing, and the request makes its own.
     [[nodiscard]] std::pair<common::UniqueInternet, common::UniqueInternet> Take(const HttpUrl& target,
                                                                                  ULONGLONG deadline) {
         if (target.secure != target_.secure || target.host != target_.host || target.port != target_.port ||
@@ -256,9 +256,9 @@ private:
                                                    INTERNET_SERVICE_HTTP, 0, 0));
             }
         }
-        SetEvent(ready_.get());
         // What follows only warms what the request's own call will look for; its failures are the request's to
-        // meet and report.
+        // meet and report. The request waits for it: the system's TLS provider, loaded by two threads at once,
+        // failed a handshake now and then under Wine.
         WSADATA winsock;
         if (WSAStartup(MAKEWORD(2, 2), &winsock) == 0) {
             ADDRINFOW hints{};
@@ -283,10 +283,11 @@ private:
                 CertCloseStore(roots, 0);
             }
         }
+        SetEvent(ready_.get());
     }
 
     const HttpUrl target_;
-    common::UniqueHandle ready_;  // set once the handles are made, or could not be
+    common::UniqueHandle ready_;  // set once all is done that can be
     std::mutex mutex_;
     common::UniqueInternet session_;
     common::UniqueInternet connection_;
