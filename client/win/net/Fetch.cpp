@@ -18,6 +18,7 @@
 #include <utility>
 
 #include "common/Handles.h"
+#include "common/SystemFunction.h"
 #include "common/Text.h"
 #include "core/Messages.h"
 #include "core/pages/PageText.h"
@@ -270,20 +271,33 @@ private:
             WSACleanup();
         }
         if (target_.secure) {
-            SCHANNEL_CRED settings{};
-            settings.dwVersion = SCHANNEL_CRED_VERSION;
-            settings.dwFlags = SCH_CRED_NO_DEFAULT_CREDS | SCH_CRED_MANUAL_CRED_VALIDATION;
-            CredHandle credentials;
-            TimeStamp expiry;
-            if (AcquireCredentialsHandleW(nullptr, const_cast<wchar_t*>(UNISP_NAME_W), SECPKG_CRED_OUTBOUND, nullptr,
-                                          &settings, nullptr, nullptr, &credentials, &expiry) == SEC_E_OK) {
-                FreeCredentialsHandle(&credentials);
-            }
-            if (HCERTSTORE roots = CertOpenSystemStoreW(0, L"ROOT")) {
-                CertCloseStore(roots, 0);
-            }
+            WarmTls();
         }
         SetEvent(ready_.get());
+    }
+
+    // Loads the TLS provider and the trusted roots. Taken from the system folder at run time: neither library is
+    // one that Windows always loads from there, and the client imports none such.
+    static void WarmTls() {
+        const auto acquire = common::SystemFunction<decltype(&AcquireCredentialsHandleW)>(
+            L"secur32.dll", "AcquireCredentialsHandleW");
+        const auto release =
+            common::SystemFunction<decltype(&FreeCredentialsHandle)>(L"secur32.dll", "FreeCredentialsHandle");
+        SCHANNEL_CRED settings{};
+        settings.dwVersion = SCHANNEL_CRED_VERSION;
+        settings.dwFlags = SCH_CRED_NO_DEFAULT_CREDS | SCH_CRED_MANUAL_CRED_VALIDATION;
+        CredHandle credentials;
+        TimeStamp expiry;
+        if (acquire && release &&
+            acquire(nullptr, const_cast<wchar_t*>(UNISP_NAME_W), SECPKG_CRED_OUTBOUND, nullptr, &settings, nullptr,
+                    nullptr, &credentials, &expiry) == SEC_E_OK) {
+            release(&credentials);
+        }
+        const auto open = common::SystemFunction<decltype(&CertOpenSystemStoreW)>(L"crypt32.dll", "CertOpenSystemStoreW");
+        const auto close = common::SystemFunction<decltype(&CertCloseStore)>(L"crypt32.dll", "CertCloseStore");
+        if (HCERTSTORE roots = open && close ? open(0, L"ROOT") : nullptr) {
+            close(roots, 0);
+        }
     }
 
     const HttpUrl target_;
