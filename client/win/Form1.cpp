@@ -51,6 +51,7 @@ bool FitsTheService(const RequestKind& kind, const std::wstring& text, const Ser
 
 void Form1::Form_Load(const std::wstring& argumentText) {
     Text5 = argumentText;
+    ServiceConnect();
     // A selection start goes on as if the code had come with the selected text on the command line.
     const auto selectionCode = SelectionStartCode(common::ToU16(Text5));
     if (const auto& code = selectionCode) {
@@ -142,6 +143,30 @@ struct StreamedAnswer {
     std::atomic<ULONGLONG> lastPiece{0};  // when the last piece arrived: the deadline counts from it
 };
 
+void Form1::ServiceConnect() {
+    const ServiceKind kind = options_.service.kind;
+    if (kind == ServiceKind::Page) {
+        return;
+    }
+    if (options_.credentials) {
+        serviceKey_ = options_.credentials->Read(kind == ServiceKind::DeepL            ? kDeepLCredential
+                                                 : kind == ServiceKind::LibreTranslate ? kLibreTranslateCredential
+                                                                                       : kChatCredential);
+    }
+    if (!options_.connectEarly) {
+        return;
+    }
+    // The request's own settings name the server, so that the early work is for the server the request goes to.
+    velmora::ServiceRequest request;
+    request.kind = kind;
+    request.libreTranslateUrl = options_.service.libreTranslateUrl;
+    request.chatUrl = options_.service.chatUrl;
+    request.key = serviceKey_ ? &*serviceKey_ : nullptr;
+    if (const std::wstring url = ServiceEndpoint(request); !url.empty()) {
+        early_ = ConnectEarly(url);
+    }
+}
+
 void Form1::ServiceRequest(const std::wstring& text) {
     const auto pair = LanguagesOfCode(common::ToU16(RequestCode));
     if (!pair) {
@@ -151,19 +176,18 @@ void Form1::ServiceRequest(const std::wstring& text) {
         return;
     }
     const ServiceKind kind = options_.service.kind;
-    const wchar_t* target = kind == ServiceKind::DeepL            ? kDeepLCredential
-                            : kind == ServiceKind::LibreTranslate ? kLibreTranslateCredential
-                                                                  : kChatCredential;
-    std::optional<SecretText> key;
     velmora::ServiceRequest request;
-    if (options_.credentials) {
-        key = options_.credentials->Read(target);
-        request.keyOrigin = key ? options_.credentials->Origin(target) : std::wstring();
+    if (options_.credentials && serviceKey_) {
+        request.keyOrigin =
+            options_.credentials->Origin(kind == ServiceKind::DeepL            ? kDeepLCredential
+                                         : kind == ServiceKind::LibreTranslate ? kLibreTranslateCredential
+                                                                               : kChatCredential);
     }
     request.kind = kind;
     request.libreTranslateUrl = options_.service.libreTranslateUrl;
     request.chatUrl = options_.service.chatUrl;
     request.chatModel = options_.service.chatModel;
+    request.early = std::move(early_);
     if (kind == ServiceKind::Chat) {
         streamed_ = std::make_shared<StreamedAnswer>();
         streamed_->lastPiece = GetTickCount64();
@@ -175,7 +199,7 @@ void Form1::ServiceRequest(const std::wstring& text) {
             }
         };
     }
-    request.key = key ? &*key : nullptr;
+    request.key = serviceKey_ ? &*serviceKey_ : nullptr;
     request.sourceLang = common::ToWide(pair->source);
     request.targetLang = common::ToWide(pair->target);
     request.text = text;
@@ -186,7 +210,9 @@ void Form1::ServiceRequest(const std::wstring& text) {
     };
     serviceAnswer_ = mailbox;
     StartPendingTimer();
-    if (!StartServiceTranslation(request, deadline_, std::move(deliver))) {
+    const bool started = StartServiceTranslation(request, deadline_, std::move(deliver));
+    serviceKey_.reset();  // the call holds what it needs; the key is wiped here as soon as it is not
+    if (!started) {
         decided_ = true;
         ReportFailure(kCannotStartText);
         return;

@@ -46,6 +46,9 @@ struct ClientOptions {
     // key is read, at the moment of the request.
     ServiceChoice service;
     CredentialStore* credentials = nullptr;
+    // An API's server is made ready while the selection is read (win/net/Fetch: ConnectEarly); the bench turns it
+    // off to measure what it saves.
+    bool connectEarly = true;
 };
 
 class Form1 : public common::Window {
@@ -86,6 +89,8 @@ protected:
 private:
     void ExciteRequest();
     void ExciteRequest_Complete();
+    // Before the text is known: the chosen API's key read and its server made ready (see ConnectEarly).
+    void ServiceConnect();
     // The request to the chosen API instead of the page, with the text as it goes into the JSON body.
     void ServiceRequest(const std::wstring& text);
     void ServiceRequest_Complete();
@@ -110,6 +115,8 @@ private:
     bool decided_ = false;
     std::shared_ptr<Mailbox<FetchResult>> excitePage_;
     std::shared_ptr<Mailbox<FetchResult>> serviceAnswer_;
+    std::optional<SecretText> serviceKey_;
+    std::shared_ptr<EarlyConnection> early_;
     std::shared_ptr<StreamedAnswer> streamed_;
     std::wstring streamedText_;       // the latest text of a streamed answer, shown or about to be
     ULONGLONG streamedShownAt_ = 0;   // when the pending bubble last got it

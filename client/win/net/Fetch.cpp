@@ -1,15 +1,24 @@
 #include "win/net/Fetch.h"
 
+#include <winsock2.h>
+#include <ws2tcpip.h>
 #include <wininet.h>
+#define SECURITY_WIN32
+#include <schannel.h>
+#include <security.h>
+#include <wincrypt.h>
 
 #include <cwchar>
 
 #include <algorithm>
 
+#include <mutex>
 #include <optional>
+#include <tuple>
 #include <utility>
 
 #include "common/Handles.h"
+#include "common/SystemFunction.h"
 #include "common/Text.h"
 #include "core/Messages.h"
 #include "core/pages/PageText.h"
@@ -216,6 +225,97 @@ FetchResult TransferWithin(const TransferFunction& transfer, Deadline deadline) 
 
 }  // namespace
 
+class EarlyConnection : public std::enable_shared_from_this<EarlyConnection> {
+public:
+    explicit EarlyConnection(HttpUrl target) : target_(std::move(target)) {}
+
+    [[nodiscard]] bool Start() {
+        ready_.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+        return ready_ && static_cast<bool>(StartWorker([self = shared_from_this()] { self->Open(); }));
+    }
+
+    // The session and the server's handle, once, for a request to the same server, when the early work is done
+    // before the deadline; otherwise nothing, and the request makes its own.
+    [[nodiscard]] std::pair<common::UniqueInternet, common::UniqueInternet> Take(const HttpUrl& target,
+                                                                                 ULONGLONG deadline) {
+        if (target.secure != target_.secure || target.host != target_.host || target.port != target_.port ||
+            WaitForSingleObject(ready_.get(), TimeLeft(deadline)) != WAIT_OBJECT_0) {
+            return {};
+        }
+        std::lock_guard lock(mutex_);
+        return {std::move(session_), std::move(connection_)};
+    }
+
+private:
+    void Open() {
+        const std::wstring host = common::FromUtf8(target_.host);
+        {
+            std::lock_guard lock(mutex_);
+            session_ = OpenSession();
+            if (session_) {
+                connection_.reset(InternetConnectW(session_.get(), host.c_str(), target_.port, nullptr, nullptr,
+                                                   INTERNET_SERVICE_HTTP, 0, 0));
+            }
+        }
+        // What follows only warms what the request's own call will look for; its failures are the request's to
+        // meet and report. The request waits for it: the system's TLS provider, loaded by two threads at once,
+        // failed a handshake now and then under Wine.
+        WSADATA winsock;
+        if (WSAStartup(MAKEWORD(2, 2), &winsock) == 0) {
+            ADDRINFOW hints{};
+            hints.ai_socktype = SOCK_STREAM;
+            ADDRINFOW* found = nullptr;
+            if (GetAddrInfoW(host.c_str(), std::to_wstring(target_.port).c_str(), &hints, &found) == 0) {
+                FreeAddrInfoW(found);
+            }
+            WSACleanup();
+        }
+        if (target_.secure) {
+            WarmTls();
+        }
+        SetEvent(ready_.get());
+    }
+
+    // Loads the TLS provider and the trusted roots. Taken from the system folder at run time: neither library is
+    // one that Windows always loads from there, and the client imports none such.
+    static void WarmTls() {
+        const auto acquire = common::SystemFunction<decltype(&AcquireCredentialsHandleW)>(
+            L"secur32.dll", "AcquireCredentialsHandleW");
+        const auto release =
+            common::SystemFunction<decltype(&FreeCredentialsHandle)>(L"secur32.dll", "FreeCredentialsHandle");
+        SCHANNEL_CRED settings{};
+        settings.dwVersion = SCHANNEL_CRED_VERSION;
+        settings.dwFlags = SCH_CRED_NO_DEFAULT_CREDS | SCH_CRED_MANUAL_CRED_VALIDATION;
+        CredHandle credentials;
+        TimeStamp expiry;
+        if (acquire && release &&
+            acquire(nullptr, const_cast<wchar_t*>(UNISP_NAME_W), SECPKG_CRED_OUTBOUND, nullptr, &settings, nullptr,
+                    nullptr, &credentials, &expiry) == SEC_E_OK) {
+            release(&credentials);
+        }
+        const auto open = common::SystemFunction<decltype(&CertOpenSystemStoreW)>(L"crypt32.dll", "CertOpenSystemStoreW");
+        const auto close = common::SystemFunction<decltype(&CertCloseStore)>(L"crypt32.dll", "CertCloseStore");
+        if (HCERTSTORE roots = open && close ? open(0, L"ROOT") : nullptr) {
+            close(roots, 0);
+        }
+    }
+
+    const HttpUrl target_;
+    common::UniqueHandle ready_;  // set once all is done that can be
+    std::mutex mutex_;
+    common::UniqueInternet session_;
+    common::UniqueInternet connection_;
+};
+
+std::shared_ptr<EarlyConnection> ConnectEarly(const std::wstring& url) {
+    const auto target = ParseHttpUrl(WireUrl(common::ToU16(url)));
+    if (!target) {
+        return nullptr;
+    }
+    auto early = std::make_shared<EarlyConnection>(*target);
+    return early->Start() ? early : nullptr;
+}
+
 DWORD Deadline::LeftMs() const {
     const ULONGLONG now = GetTickCount64();
     return now >= at ? 0 : static_cast<DWORD>(at - now);
@@ -252,7 +352,8 @@ ApiAnswer PostJson(const std::wstring& url,
                    const std::wstring& headers,
                    const std::string& body,
                    ULONGLONG deadline,
-                   const AnswerReading& reading) {
+                   const AnswerReading& reading,
+                   const std::shared_ptr<EarlyConnection>& early) {
     ApiAnswer answer;
     auto fail = [&answer](std::wstring sentence, DWORD error = 0) {
         answer.failure = Fail(std::move(sentence), error);
@@ -263,16 +364,24 @@ ApiAnswer PostJson(const std::wstring& url,
     if (!target) {
         return fail(kBadServiceAddressText);
     }
-    common::UniqueInternet session = OpenSession();
-    if (!session) {
-        return fail(kNoInternetText, GetLastError());
+    common::UniqueInternet session, connection;
+    if (early) {
+        std::tie(session, connection) = early->Take(*target, deadline);
     }
-    SetTimeouts(session.get(), deadline);
-    common::UniqueInternet connection(InternetConnectW(session.get(), common::FromUtf8(target->host).c_str(),
-                                                       target->port, nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0));
     if (!connection) {
-        return fail(kCannotConnectText, GetLastError());
+        // Made here when the early ones are not there: the same calls, and their failures reported the same way.
+        session = OpenSession();
+        if (!session) {
+            return fail(kNoInternetText, GetLastError());
+        }
+        SetTimeouts(session.get(), deadline);
+        connection.reset(InternetConnectW(session.get(), common::FromUtf8(target->host).c_str(), target->port,
+                                          nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0));
+        if (!connection) {
+            return fail(kCannotConnectText, GetLastError());
+        }
     }
+    SetTimeouts(connection.get(), deadline);
     // No redirect is followed (the text and a key would go elsewhere) and no certificate problem is ignored.
     const DWORD flags = INTERNET_FLAG_NO_AUTO_REDIRECT | INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE |
                         INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_NO_UI | INTERNET_FLAG_PRAGMA_NOCACHE |

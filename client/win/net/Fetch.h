@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -55,14 +56,27 @@ struct AnswerReading {
     std::function<bool(std::string_view piece)> piece;  // each piece as it arrives; false: the answer is complete
 };
 
+// The part of an API request that can be done before its text is known, on a worker of its own while the selection
+// is read: WinINet's session and its handle for the server made, the server's name looked up (the system keeps the
+// answer for WinINet's own lookup), and for https the system's TLS provider and trusted roots loaded. Nothing
+// leaves the computer: WinINet opens the TCP connection and makes the TLS handshake only inside HttpSendRequest,
+// in the same call that sends the request, and never takes a socket it did not open, so those round trips stay
+// with the request.
+class EarlyConnection;
+// Starts it for the URL's server; nothing when the URL is not one or no worker could start (the request then does
+// everything itself, as it would have).
+[[nodiscard]] std::shared_ptr<EarlyConnection> ConnectEarly(const std::wstring& url);
+
 // POSTs `body` to an http or https URL on the calling thread until `deadline`, through the system's proxy settings
 // and certificate store. A redirect comes back as it is, never followed; a certificate problem is a failure with
-// the system's own text, never ignored. The answer is capped at 1 MiB.
+// the system's own text, never ignored. The answer is capped at 1 MiB. `early`, when it was made for the same
+// server (scheme, host and port), gives the session and the server's handle; otherwise it is not used.
 [[nodiscard]] ApiAnswer PostJson(const std::wstring& url,
                                  const std::wstring& headers,
                                  const std::string& body,
                                  ULONGLONG deadline,
-                                 const AnswerReading& reading = {});
+                                 const AnswerReading& reading = {},
+                                 const std::shared_ptr<EarlyConnection>& early = nullptr);
 
 // The sentence reported when the deadline passes first.
 [[nodiscard]] std::wstring TimeoutText(DWORD limitMs);

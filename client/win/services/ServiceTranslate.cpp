@@ -28,6 +28,7 @@ struct PreparedCall {
     std::string key;           // as the answer would repeat it, to be masked there
     std::wstring baseUrl;      // Chat: the server's address, for the report of one that is not running
     ServiceProgress progress;  // Chat
+    std::shared_ptr<EarlyConnection> early;
     PreparedCall() = default;
     PreparedCall(const PreparedCall&) = delete;
     PreparedCall& operator=(const PreparedCall&) = delete;
@@ -44,6 +45,29 @@ using Prepared = std::variant<std::wstring, std::shared_ptr<PreparedCall>>;
 std::u16string_view View(const std::wstring& text) {
     return {reinterpret_cast<const char16_t*>(text.data()), text.size()};
 }
+
+}  // namespace
+
+std::wstring ServiceEndpoint(const ServiceRequest& request) {
+    const std::u16string_view key = request.key ? View(request.key->Get()) : std::u16string_view();
+    switch (request.kind) {
+        case ServiceKind::DeepL:
+            return key.empty() ? std::wstring()
+                               : common::ToWide(DeepLEndpoint(
+                                     key, LoopbackHostOnly(common::EnvironmentValue(L"VELMORA_DEEPL_HOST"))));
+        case ServiceKind::Chat:
+            return IsValidServiceUrl(request.chatUrl) ? common::ToWide(ChatEndpoint(common::ToU16(request.chatUrl)))
+                                                      : std::wstring();
+        case ServiceKind::LibreTranslate:
+            return IsValidServiceUrl(request.libreTranslateUrl)
+                       ? common::ToWide(LibreEndpoint(common::ToU16(request.libreTranslateUrl)))
+                       : std::wstring();
+        default:
+            return {};
+    }
+}
+
+namespace {
 
 Prepared Prepare(const ServiceRequest& request) {
     const std::u16string source = common::ToU16(request.sourceLang);
@@ -70,8 +94,7 @@ Prepared Prepare(const ServiceRequest& request) {
             return common::ToWide(NoDeepLKeyText());
         }
         call->api = ApiKind::DeepL;
-        call->url =
-            common::ToWide(DeepLEndpoint(key, LoopbackHostOnly(common::EnvironmentValue(L"VELMORA_DEEPL_HOST"))));
+        call->url = ServiceEndpoint(request);
         // Built in one buffer of the final size, so that no partial copy of the key is left in freed memory.
         constexpr std::wstring_view head = L"Content-Type: application/json\r\nAuthorization: DeepL-Auth-Key ";
         call->headers.reserve(head.size() + key.size() + 2);
@@ -92,7 +115,7 @@ Prepared Prepare(const ServiceRequest& request) {
         call->api = ApiKind::Chat;
         call->baseUrl = request.chatUrl;
         call->progress = request.progress;
-        call->url = common::ToWide(ChatEndpoint(common::ToU16(request.chatUrl)));
+        call->url = ServiceEndpoint(request);
         // No key, no header: a local server (Ollama) needs none and some refuse an unknown one.
         constexpr std::wstring_view head = L"Content-Type: application/json\r\nAccept: text/event-stream\r\n";
         constexpr std::wstring_view bearer = L"Authorization: Bearer ";
@@ -112,7 +135,7 @@ Prepared Prepare(const ServiceRequest& request) {
             return std::wstring(*problem);
         }
         call->api = ApiKind::LibreTranslate;
-        call->url = common::ToWide(LibreEndpoint(common::ToU16(request.libreTranslateUrl)));
+        call->url = ServiceEndpoint(request);
         call->headers = L"Content-Type: application/json\r\n";
         call->body = LibreBody(common::ToU16(request.text), pair, key);
         limit = kLibreBodyLimit;
@@ -120,11 +143,12 @@ Prepared Prepare(const ServiceRequest& request) {
     if (call->body.size() > limit) {
         return common::ToWide(ServiceTooLongText());
     }
+    call->early = request.early;
     return call;
 }
 
 FetchResult Call(const PreparedCall& call, ULONGLONG deadline) {
-    ApiAnswer answer = PostJson(call.url, call.headers, call.body, deadline);
+    ApiAnswer answer = PostJson(call.url, call.headers, call.body, deadline, {}, call.early);
     if (!answer.answered) {
         return std::move(answer.failure);
     }
@@ -230,7 +254,7 @@ FetchResult CallChat(const PreparedCall& call, ULONGLONG deadline) {
         streamed = status >= 200 && status <= 299 && StartsWithNoCase(type, L"text/event-stream");
     };
     how.piece = [&](std::string_view piece) { return !streamed || reading.Take(piece); };
-    ApiAnswer answer = PostJson(call.url, call.headers, call.body, deadline, how);
+    ApiAnswer answer = PostJson(call.url, call.headers, call.body, deadline, how, call.early);
     if (!answer.answered) {
         if (answer.systemError == ERROR_INTERNET_CANNOT_CONNECT && IsLoopbackHost(UrlHost(call.baseUrl))) {
             return ChatFailure(LocalServerDownText(common::ToU16(call.baseUrl)));

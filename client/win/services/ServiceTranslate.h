@@ -2,6 +2,7 @@
 // answer read or turned into the report's text.
 #pragma once
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "core/services/ServiceConfig.h"
@@ -24,7 +25,12 @@ struct ServiceRequest {
     std::wstring chatUrl;
     std::wstring chatModel;
     ServiceProgress progress;  // Chat only; may be empty
+    std::shared_ptr<EarlyConnection> early;  // made by ConnectEarly for ServiceEndpoint(*this), or none
 };
+
+// The URL the request goes to, for ConnectEarly before the text is known; empty when the settings name none (no
+// URL, or DeepL without a key), which the request then reports.
+[[nodiscard]] std::wstring ServiceEndpoint(const ServiceRequest& request);
 
 struct ServiceOutcome {
     bool ok = false;

@@ -82,6 +82,9 @@ public:
         chatGapMs_ = gapMs;
     }
 
+    // When the latest chat stream sent its first piece of translation, in QueryPerformanceCounter ticks (0: none).
+    [[nodiscard]] int64_t FirstTextSentAt() const { return firstTextAt_; }
+
     [[nodiscard]] uint16_t Port() const { return port_; }
     [[nodiscard]] std::string Host() const { return "127.0.0.1:" + std::to_string(port_); }
     [[nodiscard]] std::wstring TlsHostW() const { return L"localhost:" + std::to_wstring(tlsPort_); }
@@ -104,6 +107,7 @@ private:
     std::atomic<int> delayMs_{0};
     std::atomic<int> chatEvents_{0};
     std::atomic<int> chatGapMs_{20};
+    std::atomic<int64_t> firstTextAt_{0};
     std::atomic<bool> stopping_{false};
     uintptr_t listener_ = ~uintptr_t{0};
     uint16_t port_ = 0;

@@ -102,4 +102,19 @@ bool WaitUntil(Condition condition, DWORD timeoutMs) {
     }
 }
 
+// Runs this thread's messages, as a program's loop would, until the condition holds or the time is up: for windows
+// of the program under test made in the test's own process.
+template <typename Done>
+void PumpUntil(Done done, DWORD milliseconds) {
+    const ULONGLONG end = GetTickCount64() + milliseconds;
+    MSG msg;
+    while (!done() && GetTickCount64() < end) {
+        if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            DispatchMessageW(&msg);
+        } else {
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+        }
+    }
+}
+
 }  // namespace automation

@@ -11,6 +11,7 @@
 #include "common/Text.h"
 #include "core/pages/Request.h"
 #include "standin/Standin.h"
+#include "win/Automation.h"
 #include "win/Form1.h"
 #include "win/bubble/Form2.h"
 #include "win/bubble/PendingBubble.h"
@@ -29,19 +30,7 @@ struct Outcome {
     ULONGLONG elapsedMs = 0;
 };
 
-// Runs the thread's messages, as the client's loop would, until the condition holds or the time is up.
-template <typename Done>
-void PumpUntil(Done done, DWORD milliseconds) {
-    const ULONGLONG end = GetTickCount64() + milliseconds;
-    MSG msg;
-    while (!done() && GetTickCount64() < end) {
-        if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            DispatchMessageW(&msg);
-        } else {
-            MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-        }
-    }
-}
+using automation::PumpUntil;
 
 void Pump(DWORD milliseconds) {
     PumpUntil([] { return false; }, milliseconds);
@@ -361,7 +350,8 @@ int wmain(int argc, wchar_t** argv) {
 
 // The APIs through the client's own request against the stand-in, DeepL always over HTTPS, LibreTranslate over
 // HTTP and HTTPS: the translation, the deadline, or a failure's sentence followed by what the service said (each
-// failure's sentence through the real client: client_e2e_tests).
+// failure's sentence through the real client: client_e2e_tests). Each request has its server made ready first,
+// which sends nothing before the request, or has one made ready for another server, which it must not take.
 TEST(ServiceRequests, EachAnswerEndsInTheTranslationOrItsReport) {
     using standin::Fault;
     using velmora::ServiceKind;
@@ -370,9 +360,11 @@ TEST(ServiceRequests, EachAnswerEndsInTheTranslationOrItsReport) {
         Fault fault;
         bool tls;
         const wchar_t* expected;
+        bool readyElsewhere = false;
     };
     const Case cases[] = {
         {ServiceKind::DeepL, Fault::None, true, L"こんにちは、世界"},
+        {ServiceKind::LibreTranslate, Fault::None, true, L"こんにちは、世界", true},
         {ServiceKind::DeepL, Fault::KeyRefused, true, L"DeepL API がキーを受け付けませんでした（HTTP 403）"},
         {ServiceKind::DeepL, Fault::Hang, true, L"秒以内に応答しませんでした"},
         {ServiceKind::LibreTranslate, Fault::None, false, L"こんにちは、世界"},
@@ -388,7 +380,10 @@ TEST(ServiceRequests, EachAnswerEndsInTheTranslationOrItsReport) {
         server.SetFault(c.fault);
         const size_t before = server.ApiRequests().size();
         const std::wstring url = c.tls ? L"https://" + server.TlsHostW() : L"http://" + server.HostW();
-        const velmora::ServiceRequest request{c.kind, url + L"/", &key, L"EN", L"JA", L"Hello world"};
+        velmora::ServiceRequest request{c.kind, url + L"/", &key, L"EN", L"JA", L"Hello world"};
+        request.early = velmora::ConnectEarly(c.readyElsewhere ? L"http://127.0.0.1:9/" : velmora::ServiceEndpoint(request));
+        Sleep(100);
+        EXPECT_EQ(server.ApiRequests().size(), before) << "sent before the text was known";
         const DWORD limitMs = c.fault == Fault::Hang ? 3000 : 20000;
         const auto outcome = velmora::TranslateWithService(request, velmora::Deadline::FromNow(limitMs));
         const int fault = static_cast<int>(c.fault);
@@ -405,7 +400,8 @@ TEST(ServiceRequests, EachAnswerEndsInTheTranslationOrItsReport) {
     SetEnvironmentVariableW(L"VELMORA_DEEPL_HOST", nullptr);
 }
 
-// Nothing is sent to a server whose certificate the system does not trust, and nothing without a key or a URL.
+// Nothing is sent to a server whose certificate the system does not trust, and nothing without a key or a URL; a
+// connection refused is reported as such. Made ready early or not, each ends the same way.
 TEST(ServiceRequests, AnUntrustedCertificateAndAMissingSettingEndBeforeAnyRequest) {
     standin::Server server;
     ASSERT_TRUE(server.StartTls(standin::Fault::None, false));
@@ -426,12 +422,16 @@ TEST(ServiceRequests, AnUntrustedCertificateAndAMissingSettingEndBeforeAnyReques
         {velmora::ServiceKind::DeepL, L"", &injecting, L"使えない文字（改行など）"},
         {velmora::ServiceKind::LibreTranslate, L"", &key, L"URL が設定されていません。"},
         {velmora::ServiceKind::LibreTranslate, L"ftp://localhost", &key, L"URL が正しくありません"},
+        {velmora::ServiceKind::LibreTranslate, L"http://127.0.0.1:9", nullptr, L"接続できませんでした"},
     };
     for (const auto& c : cases) {
-        const velmora::ServiceRequest request{c.kind, c.url, c.key, L"JA", L"EN", L"こんにちは"};
-        const auto outcome = velmora::TranslateWithService(request, velmora::Deadline::FromNow(20000));
-        EXPECT_FALSE(outcome.ok);
-        EXPECT_NE(outcome.text.find(c.expected), std::wstring::npos) << common::ToUtf8(outcome.text);
+        for (bool early : {false, true}) {
+            velmora::ServiceRequest request{c.kind, c.url, c.key, L"JA", L"EN", L"こんにちは"};
+            request.early = early ? velmora::ConnectEarly(velmora::ServiceEndpoint(request)) : nullptr;
+            const auto outcome = velmora::TranslateWithService(request, velmora::Deadline::FromNow(20000));
+            EXPECT_FALSE(outcome.ok);
+            EXPECT_NE(outcome.text.find(c.expected), std::wstring::npos) << common::ToUtf8(outcome.text) << early;
+        }
     }
     EXPECT_TRUE(server.ApiRequests().empty());
     SetEnvironmentVariableW(L"VELMORA_DEEPL_HOST", nullptr);
