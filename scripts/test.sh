@@ -24,7 +24,10 @@ source cmake/wine-env.sh
 prepare_prefix
 start_xvfb
 trap stop_xvfb EXIT
-run_ctest --preset windows
+# A Wine test program that fails is run once more, and fails the suite only if it fails again: now and then Wine
+# fails to start a process or to show a first window under load (seen about once in five full runs, never when the
+# program runs alone). Every attempt's output stays in the log.
+run_ctest --preset windows --repeat until-pass:2
 stop_xvfb
 
 # A bounded fuzz run of the HTML parser (VELMORA_FUZZ_SECONDS, 30 by default); a crash fails the run.
