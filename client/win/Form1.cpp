@@ -149,9 +149,7 @@ void Form1::ServiceConnect() {
         return;
     }
     if (options_.credentials) {
-        serviceKey_ = options_.credentials->Read(kind == ServiceKind::DeepL            ? kDeepLCredential
-                                                 : kind == ServiceKind::LibreTranslate ? kLibreTranslateCredential
-                                                                                       : kChatCredential);
+        serviceKey_ = options_.credentials->Read(CredentialOf(kind));
     }
     if (!options_.connectEarly) {
         return;
@@ -178,10 +176,7 @@ void Form1::ServiceRequest(const std::wstring& text) {
     const ServiceKind kind = options_.service.kind;
     velmora::ServiceRequest request;
     if (options_.credentials && serviceKey_) {
-        request.keyOrigin =
-            options_.credentials->Origin(kind == ServiceKind::DeepL            ? kDeepLCredential
-                                         : kind == ServiceKind::LibreTranslate ? kLibreTranslateCredential
-                                                                               : kChatCredential);
+        request.keyOrigin = options_.credentials->Origin(CredentialOf(kind));
     }
     request.kind = kind;
     request.libreTranslateUrl = options_.service.libreTranslateUrl;

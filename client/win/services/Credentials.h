@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/services/ServiceConfig.h"
 #include "win/services/Secret.h"
 
 namespace velmora {
@@ -13,6 +14,13 @@ namespace velmora {
 inline constexpr wchar_t kDeepLCredential[] = L"Velmora/DeepL";
 inline constexpr wchar_t kLibreTranslateCredential[] = L"Velmora/LibreTranslate";
 inline constexpr wchar_t kChatCredential[] = L"Velmora/OpenAI";
+// The entry of an API's key (the pages have none: nullptr).
+[[nodiscard]] constexpr const wchar_t* CredentialOf(ServiceKind kind) {
+    return kind == ServiceKind::DeepL            ? kDeepLCredential
+           : kind == ServiceKind::LibreTranslate ? kLibreTranslateCredential
+           : kind == ServiceKind::Chat           ? kChatCredential
+                                                 : nullptr;
+}
 
 // Small, so that the service window and the requests can be tested with a store of their own.
 class CredentialStore {

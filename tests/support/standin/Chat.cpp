@@ -1,9 +1,12 @@
 #include "standin/Chat.h"
 
 #include <rapidjson/document.h>
+#include <rapidjson/pointer.h>
 
+#include "standin/Pages.h"
 #include "standin/Standin.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace standin {
@@ -34,27 +37,21 @@ std::vector<std::string> Pieces(const std::string& text, int count) {
             starts.push_back(i);
         }
     }
-    const size_t n = count > 0 ? static_cast<size_t>(count) : (starts.size() + 1) / 2;
+    const size_t characters = starts.size();
+    starts.push_back(text.size());
+    const size_t n = count > 0 ? static_cast<size_t>(count) : (characters + 1) / 2;
     std::vector<std::string> pieces;
     for (size_t k = 0; k < n; ++k) {
-        const size_t from = k * starts.size() / n;
-        const size_t to = (k + 1) * starts.size() / n;
-        pieces.push_back(text.substr(from < starts.size() ? starts[from] : text.size(),
-                                     (to < starts.size() ? starts[to] : text.size()) -
-                                         (from < starts.size() ? starts[from] : text.size())));
+        const size_t from = starts[k * characters / n], to = starts[(k + 1) * characters / n];
+        pieces.push_back(text.substr(from, to - from));
     }
     return pieces;
 }
 
 // An event sent as two pieces: cut inside its first multi-byte character, else in its middle.
 void AddSplit(std::vector<std::string>& out, const std::string& event) {
-    size_t cut = event.size() / 2;
-    for (size_t i = 0; i < event.size(); ++i) {
-        if (static_cast<unsigned char>(event[i]) >= 0x80) {
-            cut = i + 1;
-            break;
-        }
-    }
+    const auto wide = std::find_if(event.begin(), event.end(), [](char c) { return (c & 0x80) != 0; });
+    const size_t cut = wide == event.end() ? event.size() / 2 : static_cast<size_t>(wide - event.begin()) + 1;
     out.push_back(event.substr(0, cut));
     out.push_back(event.substr(cut));
 }
@@ -64,15 +61,18 @@ std::vector<std::string> Chunked(std::vector<std::string> pieces, bool end) {
     for (std::string& piece : pieces) {
         piece = InChunk(piece);
     }
-    pieces.front().insert(0, "HTTP/1.1 200 OK\r\nContent-Type: text/event-stream; charset=utf-8\r\nCache-Control: no-cache\r\n"
-                             "Transfer-Encoding: chunked\r\nConnection: close\r\n\r\n");
+    pieces.front().insert(
+        0,
+        "HTTP/1.1 200 OK\r\nContent-Type: text/event-stream; charset=utf-8\r\nCache-Control: no-cache\r\n"
+        "Transfer-Encoding: chunked\r\nConnection: close\r\n\r\n");
     if (end) {
         pieces.back() += "0\r\n\r\n";
     }
     return pieces;
 }
 
-std::string Problem(const ApiRequest& r, const std::string& expectedKey) {
+// What is wrong with the request (empty when nothing); `source` gets the user's text.
+std::string Problem(const ApiRequest& r, const std::string& expectedKey, std::string& source) {
     if (r.method != "POST" || r.contentType != "application/json") {
         return "method or content type";
     }
@@ -80,27 +80,26 @@ std::string Problem(const ApiRequest& r, const std::string& expectedKey) {
         return "wrong Authorization: " + r.authorization;
     }
     rapidjson::Document json;
-    if (json.Parse(r.body.c_str(), r.body.size()).HasParseError() || !json.IsObject() || json.MemberCount() != 4 ||
-        !json.HasMember("model") || !json["model"].IsString() || json["model"].GetStringLength() == 0 ||
-        !json.HasMember("temperature") || !json["temperature"].IsNumber() || json["temperature"].GetDouble() != 0 ||
-        !json.HasMember("stream") || !json["stream"].IsTrue() || !json.HasMember("messages") ||
-        !json["messages"].IsArray() || json["messages"].Size() != 2) {
+    json.Parse(r.body.c_str(), r.body.size());
+    auto text = [&json](const char* pointer) {
+        const rapidjson::Value* v = json.HasParseError() ? nullptr : rapidjson::Pointer(pointer).Get(json);
+        return v && v->IsString() ? std::string(v->GetString(), v->GetStringLength()) : std::string("\x01");
+    };
+    const rapidjson::Value* temperature = json.HasParseError() ? nullptr : rapidjson::Pointer("/temperature").Get(json);
+    const rapidjson::Value* stream = json.HasParseError() ? nullptr : rapidjson::Pointer("/stream").Get(json);
+    const rapidjson::Value* messages = json.HasParseError() ? nullptr : rapidjson::Pointer("/messages").Get(json);
+    if (!json.IsObject() || json.MemberCount() != 4 || text("/model").empty() || text("/model") == "\x01" ||
+        !temperature || !temperature->IsNumber() || temperature->GetDouble() != 0 || !stream || !stream->IsTrue() ||
+        !messages || !messages->IsArray() || messages->Size() != 2) {
         return "not model, two messages, temperature 0 and stream true";
     }
-    const auto& system = json["messages"][0];
-    const auto& user = json["messages"][1];
-    for (const auto* message : {&system, &user}) {
-        if (!message->IsObject() || !message->HasMember("role") || !message->HasMember("content") ||
-            !(*message)["content"].IsString()) {
-            return "a message without role or content";
-        }
-    }
-    const std::string instruction = system["content"].GetString();
+    const std::string instruction = text("/messages/0/content");
+    source = text("/messages/1/content");
     int languages = 0;
     for (const char* name : {"English", "Japanese", "Korean"}) {
         languages += instruction.find(name) != std::string::npos;
     }
-    if (std::string(system["role"].GetString()) != "system" || std::string(user["role"].GetString()) != "user" ||
+    if (text("/messages/0/role") != "system" || text("/messages/1/role") != "user" || source == "\x01" ||
         languages != 2) {
         return "not a system message naming two languages, then the user's";
     }
@@ -109,23 +108,15 @@ std::string Problem(const ApiRequest& r, const std::string& expectedKey) {
 
 }  // namespace
 
-std::string ChatSource(const std::string& body) {
-    rapidjson::Document json;
-    if (json.Parse(body.c_str(), body.size()).HasParseError() || !json.IsObject() || !json.HasMember("messages") ||
-        !json["messages"].IsArray() || json["messages"].Size() < 2 || !json["messages"][1].IsObject() ||
-        !json["messages"][1].HasMember("content") || !json["messages"][1]["content"].IsString()) {
-        return {};
-    }
-    return json["messages"][1]["content"].GetString();
-}
-
 std::vector<std::string> ChatAnswer(ApiRequest& r,
                                     Fault fault,
                                     const std::string& expectedKey,
-                                    const std::string& translation,
+                                    const std::string& chosen,
                                     int events) {
     const std::string json = "application/json";
-    r.problem = Problem(r, expectedKey);
+    std::string source;
+    r.problem = Problem(r, expectedKey, source);
+    const std::string translation = chosen.empty() ? TranslationOf(source) : chosen;
     if (!r.problem.empty()) {
         return {Answer("400 Bad Request", json, Error("stand-in: " + r.problem))};
     }
@@ -154,8 +145,8 @@ std::vector<std::string> ChatAnswer(ApiRequest& r,
             AddSplit(out, "data: " + Chunk("delta", "content", piece) + "\n\n");
         }
     }
-    const std::vector<std::string> pieces = fault == Fault::MissingField ? std::vector<std::string>{}
-                                                                          : Pieces(translation, events);
+    const std::vector<std::string> pieces =
+        fault == Fault::MissingField ? std::vector<std::string>{} : Pieces(translation, events);
     for (size_t i = 0; i < pieces.size(); ++i) {
         if (fault == Fault::StreamError && i == pieces.size() / 2) {
             out.push_back("data: " + Error("stand-in ran out of memory\r\nat token " + std::to_string(i)) + "\n\n");

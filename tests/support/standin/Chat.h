@@ -11,15 +11,12 @@ namespace standin {
 enum class Fault;
 
 // The whole HTTP answer, in the pieces to be sent one after another with a pause between them. `expectedKey`
-// empty means that no Authorization header may be sent; `events` is how many pieces the translation comes in
-// (0: two characters each).
+// empty means that no Authorization header may be sent; `translation` empty means the phrase book's for the
+// user's text; `events` is how many pieces the translation comes in (0: two characters each).
 [[nodiscard]] std::vector<std::string> ChatAnswer(ApiRequest& request,
                                                   Fault fault,
                                                   const std::string& expectedKey,
                                                   const std::string& translation,
                                                   int events);
-
-// The user message of a chat request (the text to translate), empty when there is none.
-[[nodiscard]] std::string ChatSource(const std::string& body);
 
 }  // namespace standin

@@ -280,8 +280,7 @@ void Server::Serve(uintptr_t socket) {
     const bool redirectOnce = fault == Fault::Redirect && target.find("&moved=1") == std::string::npos;
     if (api.service == "openai") {
         std::lock_guard lock(mutex_);
-        pieces = ChatAnswer(api, fault, expectedKey_,
-                            translation_.empty() ? TranslationOf(ChatSource(api.body)) : translation_, chatEvents_);
+        pieces = ChatAnswer(api, fault, expectedKey_, translation_, chatEvents_);
         apiRequests_.push_back(api);
     } else if (!api.service.empty()) {
         std::lock_guard lock(mutex_);
