@@ -64,14 +64,12 @@ size_t DecodeReference(std::u16string_view raw, size_t i, std::u16string& out) {
     return j + 1 - i;
 }
 
-}  // namespace
-
-std::u16string DisplayText(std::u16string_view raw) {
+std::u16string Displayed(std::u16string_view raw, bool references) {
     std::u16string out;
     out.reserve(raw.size());
     for (size_t i = 0; i < raw.size();) {
         const char16_t c = raw[i];
-        if (c == u'&') {
+        if (references && c == u'&') {
             if (size_t used = DecodeReference(raw, i, out)) {
                 i += used;
                 continue;
@@ -86,6 +84,16 @@ std::u16string DisplayText(std::u16string_view raw) {
         ++i;
     }
     return out;
+}
+
+}  // namespace
+
+std::u16string DisplayText(std::u16string_view raw) {
+    return Displayed(raw, true);
+}
+
+std::u16string PlainDisplayText(std::u16string_view text) {
+    return Displayed(text, false);
 }
 
 }  // namespace velmora

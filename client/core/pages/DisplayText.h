@@ -7,5 +7,7 @@
 namespace velmora {
 
 [[nodiscard]] std::u16string DisplayText(std::u16string_view raw);
+// A plain text (an API's translation) as the popup shows it: only its line breaks as CR LF.
+[[nodiscard]] std::u16string PlainDisplayText(std::u16string_view text);
 
 }  // namespace velmora

@@ -58,21 +58,20 @@ bool IsUsableKey(std::wstring_view key) {
 }
 
 std::optional<FormProblem> CheckServiceForm(const ServiceFormInput& input) {
-    if (!input.url.empty() && !IsValidServiceUrl(input.url)) {
-        return FormProblem{FormField::Url, kBadLibreUrlText};
+    for (const ServiceRow& row : AllServices()) {
+        if (row.url && !(input.settings.*row.url).empty() && !IsValidServiceUrl(input.settings.*row.url)) {
+            return FormProblem{row.kind, Field::Url, row.badUrlText};
+        }
     }
-    // An empty chat address is the default one (Ollama's) once saved; the model needs one only when chosen.
-    if ((input.kind == ServiceKind::Chat || !input.chatUrl.empty()) && !IsValidServiceUrl(input.chatUrl)) {
-        return FormProblem{FormField::ChatUrl, kBadChatUrlText};
+    const ServiceRow& chosen = RowOf(input.settings.kind);
+    if (chosen.url && (input.settings.*chosen.url).empty()) {
+        return FormProblem{chosen.kind, Field::Url, chosen.missingUrlText};
     }
-    if (input.kind == ServiceKind::LibreTranslate && input.url.empty()) {
-        return FormProblem{FormField::Url, kLibreUrlMissingText};
+    if (chosen.missingKeyText && !(input.keyAfterSave && input.keyAfterSave(chosen.kind))) {
+        return FormProblem{chosen.kind, Field::Key, chosen.missingKeyText};
     }
-    if (input.kind == ServiceKind::DeepL && !input.deepLKey) {
-        return FormProblem{FormField::DeepLKey, kDeepLKeyMissingText};
-    }
-    if (input.kind == ServiceKind::Chat && input.chatModel.empty()) {
-        return FormProblem{FormField::ChatModel, kChatModelMissingText};
+    if (chosen.model && (input.settings.*chosen.model).empty()) {
+        return FormProblem{chosen.kind, Field::Model, chosen.missingModelText};
     }
     return std::nullopt;
 }

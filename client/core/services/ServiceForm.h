@@ -1,6 +1,7 @@
 // The service window's decisions, apart from its controls: what OK refuses, what happens to each key, and what the
 // window says about a key.
 #pragma once
+#include <functional>
 #include <optional>
 #include <string_view>
 
@@ -32,22 +33,21 @@ enum class KeyAction { Keep, Replace, Remove };
 // A key the APIs can take in a header: printable ASCII, no blanks. Anything else is a paste gone wrong.
 [[nodiscard]] bool IsUsableKey(std::wstring_view key);
 
-// Which field a refusal is about, so that the window can put the focus there.
-enum class FormField { None, DeepLKey, Url, LibreTranslateKey, ChatUrl, ChatModel, ChatKey };
+// Which service's field a refusal is about, so that the window can put the focus there.
 struct FormProblem {
-    FormField field;
+    ServiceKind service = ServiceKind::Page;
+    Field field = Field::None;
     std::wstring_view text;
 };
-// What the window holds, its texts already trimmed.
+// What the window holds: the chosen service and every service's values, texts already trimmed, and whether a
+// service will have a key once OK has saved.
 struct ServiceFormInput {
-    ServiceKind kind = ServiceKind::Page;
-    std::wstring_view url;  // LibreTranslate's
-    std::wstring_view chatUrl;
-    std::wstring_view chatModel;
-    bool deepLKey = false;  // a DeepL key will be there once OK has saved
+    const ServiceSettings& settings;
+    std::function<bool(ServiceKind)> keyAfterSave;
 };
 // Why OK (or "試す") cannot go on with this choice, or nothing when it can. A URL that is given must be valid
-// whatever is chosen, since it is saved; LibreTranslate needs one, DeepL a key, the language model a model name.
+// whatever is chosen, since it is saved; the chosen service needs what its row says it cannot do without (an
+// address, a key, a model name).
 [[nodiscard]] std::optional<FormProblem> CheckServiceForm(const ServiceFormInput& input);
 
 // Why a key may not go to `url`: it was saved for another server (`savedFor`, an origin as UrlOrigin gives it;

@@ -61,6 +61,8 @@ struct ServiceRow {
     const wchar_t* credential;  // its key's Credential Manager entry; nullptr: it takes no key
     std::wstring ServiceSettings::*url;    // the server's base URL; nullptr: its hosts are fixed
     std::wstring ServiceSettings::*model;  // nullptr: none
+    const wchar_t* urlValue;               // their registry values
+    const wchar_t* modelValue;
     const wchar_t* hostVariable;           // fixed hosts: the variable that points the tests' requests elsewhere
     std::u16string_view keyHeader;         // the header the key follows; empty: the body carries it
     std::size_t bodyLimit;

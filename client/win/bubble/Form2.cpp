@@ -71,7 +71,7 @@ TextHeight Form2::BodyTextHeight() {
 
 void Form2::Form_Load(std::optional<POINT> topLeft) {
     LoadColors();
-    SetWindowTextW(body_, common::ToWide(DisplayText(common::ToU16(form1_.Text3))).c_str());
+    SetWindowTextW(body_, form1_.PopupText().c_str());
     LayOutAndPlace(topLeft);
 }
 

@@ -12,21 +12,27 @@ constexpr wchar_t kUserName[] = L"Velmora";
 class SystemCredentialStore final : public CredentialStore {
   public:
     std::optional<SecretText> Read(const wchar_t* target) override {
+        return ReadKey(target).key;
+    }
+
+    // One read gives the key and the server it was saved for, so that the two cannot come from different saves.
+    StoredKey ReadKey(const wchar_t* target) override {
         PCREDENTIALW credential = nullptr;
         if (!CredReadW(target, CRED_TYPE_GENERIC, 0, &credential)) {
-            return std::nullopt;
+            return {};
         }
-        std::optional<SecretText> key;
+        StoredKey stored;
         if (credential->CredentialBlob && credential->CredentialBlobSize >= sizeof(wchar_t)) {
-            key.emplace(reinterpret_cast<const wchar_t*>(credential->CredentialBlob),
-                        credential->CredentialBlobSize / sizeof(wchar_t));
+            stored.key.emplace(reinterpret_cast<const wchar_t*>(credential->CredentialBlob),
+                               credential->CredentialBlobSize / sizeof(wchar_t));
         }
+        stored.origin = credential->Comment ? credential->Comment : L"";
         // The system's copy is ours to free; it is wiped first like any other buffer that held the key.
         if (credential->CredentialBlob) {
             SecureZeroMemory(credential->CredentialBlob, credential->CredentialBlobSize);
         }
         CredFree(credential);
-        return key;
+        return stored;
     }
 
     bool Write(const wchar_t* target, const SecretText& key, std::wstring_view origin) override {
@@ -45,16 +51,7 @@ class SystemCredentialStore final : public CredentialStore {
     }
 
     std::wstring Origin(const wchar_t* target) override {
-        PCREDENTIALW credential = nullptr;
-        if (!CredReadW(target, CRED_TYPE_GENERIC, 0, &credential)) {
-            return {};
-        }
-        std::wstring origin(credential->Comment ? credential->Comment : L"");
-        if (credential->CredentialBlob) {
-            SecureZeroMemory(credential->CredentialBlob, credential->CredentialBlobSize);
-        }
-        CredFree(credential);
-        return origin;
+        return ReadKey(target).origin;
     }
 
     bool Remove(const wchar_t* target) override {

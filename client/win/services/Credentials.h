@@ -6,21 +6,21 @@
 #include <string>
 #include <string_view>
 
-#include "core/services/ServiceConfig.h"
+#include "core/services/Services.h"
 #include "win/services/Secret.h"
 
 namespace velmora {
 
-inline constexpr wchar_t kDeepLCredential[] = L"Velmora/DeepL";
-inline constexpr wchar_t kLibreTranslateCredential[] = L"Velmora/LibreTranslate";
-inline constexpr wchar_t kChatCredential[] = L"Velmora/OpenAI";
-// The entry of an API's key (the pages have none: nullptr).
-[[nodiscard]] constexpr const wchar_t* CredentialOf(ServiceKind kind) {
-    return kind == ServiceKind::DeepL            ? kDeepLCredential
-           : kind == ServiceKind::LibreTranslate ? kLibreTranslateCredential
-           : kind == ServiceKind::Chat           ? kChatCredential
-                                                 : nullptr;
+// The entry of a service's key (the pages and the keyless services have none: nullptr), from its row.
+[[nodiscard]] inline const wchar_t* CredentialOf(ServiceKind kind) {
+    return RowOf(kind).credential;
 }
+
+// A stored key and the server it was saved for.
+struct StoredKey {
+    std::optional<SecretText> key;
+    std::wstring origin;
+};
 
 // Small, so that the service window and the requests can be tested with a store of their own.
 class CredentialStore {
@@ -33,6 +33,14 @@ class CredentialStore {
     // The server the stored key was saved for; empty when none was recorded (a key saved by an earlier version,
     // which was saved together with the URL stored now).
     [[nodiscard]] virtual std::wstring Origin(const wchar_t* target) = 0;
+    // Both at once; a store of its own (the tests') may answer with two reads.
+    [[nodiscard]] virtual StoredKey ReadKey(const wchar_t* target) {
+        StoredKey stored{Read(target), {}};
+        if (stored.key) {
+            stored.origin = Origin(target);
+        }
+        return stored;
+    }
     // True also when none was stored. On failure the system's error is left in GetLastError.
     [[nodiscard]] virtual bool Remove(const wchar_t* target) = 0;
 };

@@ -11,9 +11,6 @@ namespace {
 
 constexpr wchar_t kKey[] = L"Software\\Velmora";
 constexpr wchar_t kServiceValue[] = L"Service";
-constexpr wchar_t kUrlValue[] = L"LibreTranslateUrl";
-constexpr wchar_t kChatUrlValue[] = L"OpenAIUrl";
-constexpr wchar_t kChatModelValue[] = L"OpenAIModel";
 // Far beyond any server address; a larger value is not one the window wrote.
 constexpr DWORD kMaxValueBytes = 4096 * sizeof(wchar_t);
 
@@ -41,6 +38,19 @@ LSTATUS WriteText(HKEY key, const wchar_t* name, std::wstring_view text) {
                           static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
 }
 
+// Each value a service's row names, with the setting it holds, in the rows' order.
+template <typename Visit>
+void ForEachValue(Visit visit) {
+    for (const ServiceRow& row : AllServices()) {
+        if (row.url) {
+            visit(row.urlValue, row.url);
+        }
+        if (row.model) {
+            visit(row.modelValue, row.model);
+        }
+    }
+}
+
 }  // namespace
 
 ServiceChoice LoadServiceChoice() {
@@ -53,11 +63,12 @@ ServiceChoice LoadServiceChoice() {
     if (const auto service = ReadText(key.get(), kServiceValue)) {
         choice.kind = ServiceKindFromText(*service);
     }
-    choice.libreTranslateUrl = ReadText(key.get(), kUrlValue).value_or(std::wstring());
-    if (auto url = ReadText(key.get(), kChatUrlValue); url && !url->empty()) {
-        choice.chatUrl = std::move(*url);
-    }
-    choice.chatModel = ReadText(key.get(), kChatModelValue).value_or(std::wstring());
+    ForEachValue([&](const wchar_t* name, std::wstring ServiceSettings::*member) {
+        // An empty value keeps the default the settings start with (the language model's address).
+        if (auto text = ReadText(key.get(), name); text && !text->empty()) {
+            choice.*member = std::move(*text);
+        }
+    });
     return choice;
 }
 
@@ -67,13 +78,11 @@ bool SaveServiceChoice(const ServiceChoice& choice) {
                                      nullptr, &raw, nullptr);
     if (status == ERROR_SUCCESS) {
         const common::UniqueKey key(raw);
-        status = WriteText(key.get(), kUrlValue, choice.libreTranslateUrl);
-        if (status == ERROR_SUCCESS) {
-            status = WriteText(key.get(), kChatUrlValue, choice.chatUrl);
-        }
-        if (status == ERROR_SUCCESS) {
-            status = WriteText(key.get(), kChatModelValue, choice.chatModel);
-        }
+        ForEachValue([&](const wchar_t* name, std::wstring ServiceSettings::*member) {
+            if (status == ERROR_SUCCESS) {
+                status = WriteText(key.get(), name, choice.*member);
+            }
+        });
         // The choice last: a half-written save never points the client at a service without its address.
         if (status == ERROR_SUCCESS) {
             status = WriteText(key.get(), kServiceValue, ServiceKindText(choice.kind));

@@ -1,20 +1,14 @@
-// The user's choice of translation service, kept in HKEY_CURRENT_USER\Software\Velmora (never a key: those are in
-// Credential Manager).
+// The user's choice of translation service and each service's values, kept in HKEY_CURRENT_USER\Software\Velmora
+// (never a key: those are in Credential Manager). The values are the ones the services' rows name.
 #pragma once
-#include <string>
-
-#include "core/services/ServiceConfig.h"
+#include "core/services/Services.h"
 
 namespace velmora {
 
-struct ServiceChoice {
-    ServiceKind kind = ServiceKind::Page;
-    std::wstring libreTranslateUrl;
-    std::wstring chatUrl{kDefaultChatUrl};  // `OpenAIUrl`
-    std::wstring chatModel;                 // `OpenAIModel`
-};
+using ServiceChoice = ServiceSettings;
 
-// Missing or unreadable values give the pages, empty URL and model, and the chat server's default URL.
+// Missing or unreadable values give the pages and empty values, but an empty or missing language-model address is
+// the default one.
 [[nodiscard]] ServiceChoice LoadServiceChoice();
 // Every value as REG_SZ, the choice last. On failure the system's error is left in GetLastError.
 [[nodiscard]] bool SaveServiceChoice(const ServiceChoice& choice);

@@ -9,7 +9,6 @@
 #include "common/Process.h"
 #include "common/Text.h"
 #include "core/Messages.h"
-#include "core/services/EventStream.h"
 #include "core/services/ServiceApi.h"
 #include "core/services/ServiceForm.h"
 #include "core/services/ServiceMessages.h"
@@ -21,13 +20,14 @@ namespace {
 
 // Everything a call sends; the headers and the body may hold the key and are wiped when the call is done.
 struct PreparedCall {
-    ServiceKind api = ServiceKind::DeepL;
+    const ServiceRow* row = nullptr;
     std::wstring url;
     std::wstring headers;
     std::string body;
     std::string key;           // as the answer would repeat it, to be masked there
-    std::wstring baseUrl;      // Chat: the server's address, for the report of one that is not running
-    ServiceProgress progress;  // Chat
+    std::wstring baseUrl;      // the server's configured address, for the report of one that is not running
+    ServiceProgress progress;  // a streaming service's
+    std::function<void()> activity;
     std::shared_ptr<EarlyConnection> early;
     PreparedCall() = default;
     PreparedCall(const PreparedCall&) = delete;
@@ -42,109 +42,107 @@ struct PreparedCall {
 using Prepared = std::variant<std::wstring, std::shared_ptr<PreparedCall>>;
 
 // The key seen as the portable code's text without a copy.
-std::u16string_view View(const std::wstring& text) {
+std::u16string_view KeyView(const ServiceRequest& request) {
+    if (!request.key) {
+        return {};
+    }
+    const std::wstring& text = request.key->Get();
     return {reinterpret_cast<const char16_t*>(text.data()), text.size()};
 }
 
-}  // namespace
+// The test's host for a service whose hosts are fixed, taken only when it names this computer.
+std::optional<std::u16string> HostOverride(const ServiceRow& row) {
+    return row.hostVariable ? LoopbackHostOnly(common::EnvironmentValue(row.hostVariable)) : std::nullopt;
+}
 
-std::wstring ServiceEndpoint(const ServiceRequest& request) {
-    const std::u16string_view key = request.key ? View(request.key->Get()) : std::u16string_view();
-    switch (request.kind) {
-        case ServiceKind::DeepL:
-            return key.empty() ? std::wstring()
-                               : common::ToWide(DeepLEndpoint(
-                                     key, LoopbackHostOnly(common::EnvironmentValue(L"VELMORA_DEEPL_HOST"))));
-        case ServiceKind::Chat:
-            return IsValidServiceUrl(request.chatUrl) ? common::ToWide(ChatEndpoint(common::ToU16(request.chatUrl)))
-                                                      : std::wstring();
-        case ServiceKind::LibreTranslate:
-            return IsValidServiceUrl(request.libreTranslateUrl)
-                       ? common::ToWide(LibreEndpoint(common::ToU16(request.libreTranslateUrl)))
-                       : std::wstring();
-        default:
-            return {};
+// UTF-8, as the answer would carry the key; sized first so that no partial copy is left in freed memory.
+void KeyAsUtf8(const SecretText& key, std::string& out) {
+    const std::wstring& wide = key.Get();
+    const int n =
+        WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
+    out.resize(n > 0 ? static_cast<size_t>(n) : 0);
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), out.data(), n, nullptr, nullptr);
+}
+
+// The call's headers and, where the row says the key goes in one, the key's: built in one buffer of the final size,
+// so that no partial copy of the key is left in freed memory.
+void FillHeaders(PreparedCall& call, const ServiceRow& row, const ApiCall& apiCall, const ServiceRequest& request) {
+    const std::wstring head = common::ToWide(apiCall.headers);
+    const std::wstring keyHeader = common::ToWide(row.keyHeader);
+    const bool withKey = !keyHeader.empty() && !KeyView(request).empty();
+    call.headers.reserve(head.size() + (withKey ? keyHeader.size() + request.key->Get().size() + 2 : 0));
+    call.headers.append(head);
+    if (withKey) {
+        call.headers.append(keyHeader).append(request.key->Get()).append(L"\r\n");
     }
 }
 
-namespace {
-
 Prepared Prepare(const ServiceRequest& request) {
-    const std::u16string source = common::ToU16(request.sourceLang);
-    const std::u16string target = common::ToU16(request.targetLang);
-    const LanguagePair pair{source, target};
-    const std::u16string_view key = request.key ? View(request.key->Get()) : std::u16string_view();
+    const ServiceRow& row = RowOf(request.settings.kind);
+    if (!row.call) {
+        return std::wstring(kCannotStartText);  // the pages are no API; the start-up never sends them here
+    }
     // A key goes into a header or the JSON body as it is: one with a line break could add headers of its own.
     if (request.key && !IsUsableKey(request.key->Get())) {
         return common::ToWide(UnusableKeyText());
     }
+    // The pair only views its languages: they live here for as long as the input does.
+    const std::u16string text = common::ToU16(request.text);
+    const std::u16string source = common::ToU16(request.sourceLang), target = common::ToU16(request.targetLang);
+    const ApiInput input{request.settings, KeyView(request), HostOverride(row), text, LanguagePair{source, target}};
+    if (auto refusal = row.refusal(input)) {
+        return common::ToWide(*refusal);
+    }
+    if (row.url && !input.key.empty()) {
+        if (const auto problem = KeyDestinationProblem(request.settings.*row.url, request.keyOrigin)) {
+            return std::wstring(*problem);
+        }
+    }
+    ApiCall apiCall = row.call(input);
     auto call = std::make_shared<PreparedCall>();
-    if (request.key && !key.empty()) {
-        // UTF-8, as the answer would carry it; sized first so that no partial copy is left in freed memory.
-        const std::wstring& wide = request.key->Get();
-        const int n =
-            WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
-        call->key.resize(n > 0 ? static_cast<size_t>(n) : 0);
-        WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), call->key.data(), n, nullptr,
-                            nullptr);
-    }
-    size_t limit = 0;
-    if (request.kind == ServiceKind::DeepL) {
-        if (key.empty()) {
-            return common::ToWide(NoDeepLKeyText());
-        }
-        call->api = ServiceKind::DeepL;
-        call->url = ServiceEndpoint(request);
-        // Built in one buffer of the final size, so that no partial copy of the key is left in freed memory.
-        constexpr std::wstring_view head = L"Content-Type: application/json\r\nAuthorization: DeepL-Auth-Key ";
-        call->headers.reserve(head.size() + key.size() + 2);
-        call->headers.append(head).append(request.key->Get()).append(L"\r\n");
-        call->body = DeepLBody(common::ToU16(request.text), pair);
-        limit = kDeepLBodyLimit;
-    } else if (request.kind == ServiceKind::Chat) {
-        if (!IsValidServiceUrl(request.chatUrl)) {
-            return common::ToWide(NoChatUrlText());
-        }
-        if (request.chatModel.empty()) {
-            return common::ToWide(NoChatModelText());
-        }
-        if (const auto problem =
-                key.empty() ? std::nullopt : KeyDestinationProblem(request.chatUrl, request.keyOrigin)) {
-            return std::wstring(*problem);
-        }
-        call->api = ServiceKind::Chat;
-        call->baseUrl = request.chatUrl;
-        call->progress = request.progress;
-        call->url = ServiceEndpoint(request);
-        // No key, no header: a local server (Ollama) needs none and some refuse an unknown one.
-        constexpr std::wstring_view head = L"Content-Type: application/json\r\nAccept: text/event-stream\r\n";
-        constexpr std::wstring_view bearer = L"Authorization: Bearer ";
-        call->headers.reserve(head.size() + bearer.size() + key.size() + 2);
-        call->headers.append(head);
-        if (!key.empty()) {
-            call->headers.append(bearer).append(request.key->Get()).append(L"\r\n");
-        }
-        call->body = ChatBody(common::ToU16(request.text), pair, common::ToU16(request.chatModel));
-        limit = kChatBodyLimit;
-    } else {
-        if (request.libreTranslateUrl.empty() || !IsValidServiceUrl(request.libreTranslateUrl)) {
-            return common::ToWide(NoLibreUrlText(!request.libreTranslateUrl.empty()));
-        }
-        if (const auto problem =
-                key.empty() ? std::nullopt : KeyDestinationProblem(request.libreTranslateUrl, request.keyOrigin)) {
-            return std::wstring(*problem);
-        }
-        call->api = ServiceKind::LibreTranslate;
-        call->url = ServiceEndpoint(request);
-        call->headers = L"Content-Type: application/json\r\n";
-        call->body = LibreBody(common::ToU16(request.text), pair, key);
-        limit = kLibreBodyLimit;
-    }
-    if (call->body.size() > limit) {
+    call->body = std::move(apiCall.body);
+    if (call->body.size() > row.bodyLimit) {
         return common::ToWide(ServiceTooLongText());
     }
+    call->row = &row;
+    call->url = common::ToWide(apiCall.url);
+    FillHeaders(*call, row, apiCall, request);
+    if (request.key && !input.key.empty()) {
+        KeyAsUtf8(*request.key, call->key);
+    }
+    call->baseUrl = row.url ? request.settings.*row.url : std::wstring();
+    call->progress = request.progress;
+    call->activity = request.activity;
     call->early = request.early;
     return call;
+}
+
+FetchResult Failure(std::u16string text) {
+    FetchResult result;
+    result.error = common::ToWide(text);
+    return result;
+}
+
+FetchResult Translation(std::u16string text) {
+    if (text.empty()) {
+        return Failure(EmptyTranslationText());
+    }
+    FetchResult result;
+    result.ok = true;
+    result.text = common::ToWide(text);
+    return result;
+}
+
+// A failed connection or send; a refused one to this computer is most likely a local server that is not running.
+FetchResult NoAnswer(const PreparedCall& call, ApiAnswer& answer) {
+    if (answer.systemError == ERROR_INTERNET_CANNOT_CONNECT && !call.baseUrl.empty() &&
+        IsLoopbackHost(UrlHost(call.baseUrl))) {
+        return Failure(LocalServerDownText(common::ToU16(call.baseUrl)));
+    }
+    if (answer.failure.error.empty()) {
+        answer.failure.error = TimeoutText(kChatIdleMs);
+    }
+    return std::move(answer.failure);
 }
 
 FetchResult Call(const PreparedCall& call, ULONGLONG deadline) {
@@ -154,84 +152,17 @@ FetchResult Call(const PreparedCall& call, ULONGLONG deadline) {
     }
     // The key must never reach the report's box.
     MaskKey(answer.body, call.key);
-    FetchResult result;
+    const ServiceKind kind = call.row->kind;
     if (answer.status >= 200 && answer.status <= 299) {
-        if (auto translation = TranslationOfAnswer(call.api, answer.body)) {
+        if (auto translation = TranslationOfAnswer(kind, answer.body)) {
+            FetchResult result;
             result.ok = true;
             result.text = common::ToWide(*translation);
             return result;
         }
     }
-    result.error = common::ToWide(
-        ServiceAnswerText(call.api, static_cast<int>(answer.status), ServiceMessageOfAnswer(call.api, answer.body)));
-    return result;
+    return Failure(ServiceAnswerText(kind, static_cast<int>(answer.status), ServiceMessageOfAnswer(kind, answer.body)));
 }
-
-// A chat answer read as it arrives: the events' pieces joined, and what of them the user may see.
-class ChatReading {
-  public:
-    explicit ChatReading(ServiceProgress progress) : progress_(std::move(progress)) {}
-
-    // False once the answer is complete ([DONE], or an error in the stream): nothing more needs to be read.
-    bool Take(std::string_view piece) {
-        for (const std::string& data : stream_.Feed(piece)) {
-            Event(data);
-        }
-        Show();
-        return !done_;
-    }
-    // The translation once the stream has ended, or nothing when it is no answer; then Report() says why.
-    [[nodiscard]] std::optional<std::u16string> Result(const std::string& key, int status) {
-        for (const std::string& data : stream_.Finish()) {
-            Event(data);
-        }
-        if (!errorData_.empty()) {
-            MaskKey(errorData_, key);
-            report_ = ServiceAnswerText(ServiceKind::Chat, 0, ServiceMessageOfAnswer(ServiceKind::Chat, errorData_));
-            return std::nullopt;
-        }
-        if (!readable_) {
-            report_ = ServiceAnswerText(ServiceKind::Chat, status, u"");
-            return std::nullopt;
-        }
-        return std::u16string(VisibleAnswer(content_, true));
-    }
-    [[nodiscard]] std::u16string Report() const { return report_; }
-
-  private:
-    void Event(const std::string& data) {
-        if (done_) {
-            return;
-        }
-        if (data == "[DONE]") {
-            done_ = true;
-            return;
-        }
-        ChatEvent event = ChatEventOf(data);
-        readable_ = readable_ || event.readable;
-        content_ += event.content;
-        if (!event.error.empty()) {
-            errorData_ = data;
-            done_ = true;
-        }
-    }
-    void Show() {
-        const std::u16string_view visible = VisibleAnswer(content_, false);
-        if (progress_ && visible.size() != shown_) {
-            shown_ = visible.size();
-            progress_(common::ToWide(visible));
-        }
-    }
-
-    ServiceProgress progress_;
-    EventStream stream_;
-    std::u16string content_;
-    std::string errorData_;  // the event that carried the server's error
-    std::u16string report_;
-    size_t shown_ = 0;
-    bool readable_ = false;
-    bool done_ = false;
-};
 
 bool StartsWithNoCase(const std::wstring& text, std::wstring_view prefix) {
     return text.size() >= prefix.size() &&
@@ -239,13 +170,27 @@ bool StartsWithNoCase(const std::wstring& text, std::wstring_view prefix) {
                                 static_cast<int>(prefix.size()), TRUE) == CSTR_EQUAL;
 }
 
-FetchResult ChatFailure(std::u16string text) {
-    FetchResult result;
-    result.error = common::ToWide(text);
-    return result;
+// What came of a streamed request that was answered with a 2xx status.
+std::optional<std::u16string> StreamedText(const PreparedCall& call, ChatReading& reading, bool streamed,
+                                           ApiAnswer& answer, std::u16string& report) {
+    const int status = static_cast<int>(answer.status);
+    if (streamed) {
+        auto text = reading.Result(call.key, status);
+        report = reading.Report();
+        return text;
+    }
+    if (const auto whole = ChatAnswerOf(answer.body)) {
+        return std::u16string(VisibleAnswer(*whole, true));
+    }
+    // Some servers and proxies send the event stream under another type; read it whole.
+    ChatReading late(nullptr);
+    late.Take(answer.body);
+    auto text = late.Result(call.key, status);
+    report = late.Report();
+    return text;
 }
 
-FetchResult CallChat(const PreparedCall& call, ULONGLONG deadline) {
+FetchResult CallStreaming(const PreparedCall& call, ULONGLONG deadline) {
     ChatReading reading(call.progress);
     bool streamed = false;
     AnswerReading how;
@@ -253,57 +198,43 @@ FetchResult CallChat(const PreparedCall& call, ULONGLONG deadline) {
     how.status = [&streamed](DWORD status, const std::wstring& type) {
         streamed = status >= 200 && status <= 299 && StartsWithNoCase(type, L"text/event-stream");
     };
-    how.piece = [&](std::string_view piece) { return !streamed || reading.Take(piece); };
+    how.piece = [&](std::string_view piece) {
+        if (call.activity) {
+            call.activity();  // every byte counts against the silence, not only the text that shows
+        }
+        return !streamed || reading.Take(piece);
+    };
     ApiAnswer answer = PostJson(call.url, call.headers, call.body, deadline, how, call.early);
     if (!answer.answered) {
-        if (answer.systemError == ERROR_INTERNET_CANNOT_CONNECT && IsLoopbackHost(UrlHost(call.baseUrl))) {
-            return ChatFailure(LocalServerDownText(common::ToU16(call.baseUrl)));
-        }
-        if (answer.failure.error.empty()) {
-            answer.failure.error = TimeoutText(kChatIdleMs);
-        }
-        return std::move(answer.failure);
+        return NoAnswer(call, answer);
     }
     MaskKey(answer.body, call.key);
     const int status = static_cast<int>(answer.status);
+    const ServiceKind kind = call.row->kind;
     if (status < 200 || status > 299) {
-        return ChatFailure(
-            ServiceAnswerText(ServiceKind::Chat, status, ServiceMessageOfAnswer(ServiceKind::Chat, answer.body)));
+        return Failure(ServiceAnswerText(kind, status, ServiceMessageOfAnswer(kind, answer.body)));
     }
-    std::optional<std::u16string> text;
-    if (streamed) {
-        text = reading.Result(call.key, status);
-    } else if (const auto whole = ChatAnswerOf(answer.body)) {
-        text = std::u16string(VisibleAnswer(*whole, true));
-    } else {
-        // Some servers and proxies send the event stream under another type; read it whole.
-        ChatReading late(nullptr);
-        late.Take(answer.body);
-        text = late.Result(call.key, status);
-        if (!text) {
-            return ChatFailure(late.Report());
-        }
-    }
-    if (!text) {
-        return ChatFailure(reading.Report());
-    }
-    if (text->empty()) {
-        return ChatFailure(EmptyTranslationText());
-    }
-    FetchResult result;
-    result.ok = true;
-    result.text = common::ToWide(*text);
-    return result;
+    std::u16string report;
+    std::optional<std::u16string> text = StreamedText(call, reading, streamed, answer, report);
+    return text ? Translation(std::move(*text)) : Failure(std::move(report));
 }
 
 TransferFunction Transfer(std::shared_ptr<PreparedCall> call) {
-    if (call->api == ServiceKind::Chat) {
-        return [call = std::move(call)](ULONGLONG deadline) { return CallChat(*call, deadline); };
+    if (call->row->streams) {
+        return [call = std::move(call)](ULONGLONG deadline) { return CallStreaming(*call, deadline); };
     }
     return [call = std::move(call)](ULONGLONG deadline) { return Call(*call, deadline); };
 }
 
 }  // namespace
+
+std::wstring ServiceEndpoint(const ServiceRequest& request) {
+    const ServiceRow& row = RowOf(request.settings.kind);
+    if (!row.endpoint) {
+        return {};
+    }
+    return common::ToWide(row.endpoint({request.settings, KeyView(request), HostOverride(row), {}, {}}));
+}
 
 ServiceOutcome TranslateWithService(const ServiceRequest& request, Deadline deadline) {
     Prepared prepared = Prepare(request);
@@ -325,11 +256,11 @@ bool StartServiceTranslation(const ServiceRequest& request,
         return true;
     }
     auto call = std::get<1>(std::move(prepared));
-    if (call->api == ServiceKind::Chat) {
+    if (call->row->streams) {
         // Not through the page fetch's deadline: a model may write for longer than the request's limit, and its
         // reports must not turn into "did not answer in time" then. The caller watches the silence instead.
-        return static_cast<bool>(
-            StartWorker([call, deadline, deliver = std::move(deliver)] { deliver(CallChat(*call, deadline.at)); }));
+        return static_cast<bool>(StartWorker(
+            [call, deadline, deliver = std::move(deliver)] { deliver(CallStreaming(*call, deadline.at)); }));
     }
     return StartBeforeDeadline(Transfer(std::move(call)), deadline, std::move(deliver));
 }

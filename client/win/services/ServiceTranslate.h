@@ -1,30 +1,26 @@
-// A translation by one of the two APIs: the request built from the user's choice and key, sent over WinINet, the
-// answer read or turned into the report's text.
+// A translation by one of the APIs: the request built from the user's settings and key through the service's row,
+// sent over WinINet, the answer read or turned into the report's text.
 #pragma once
 #include <functional>
 #include <memory>
 #include <string>
 
-#include "core/services/ServiceConfig.h"
+#include "core/services/Services.h"
 #include "win/net/Fetch.h"
+#include "win/services/ChatReading.h"
 #include "win/services/Secret.h"
 
 namespace velmora {
 
-// Called on the worker thread whenever a piece of a streamed answer arrives, with the text to show so far.
-using ServiceProgress = std::function<void(const std::wstring& visible)>;
-
 struct ServiceRequest {
-    ServiceKind kind = ServiceKind::DeepL;  // DeepL, LibreTranslate or Chat
-    std::wstring libreTranslateUrl;
-    const SecretText* key = nullptr;  // may be null (LibreTranslate without key; DeepL without one is an error)
+    ServiceSettings settings;         // the chosen service (an API) and its values
+    const SecretText* key = nullptr;  // may be null: a service that needs a key then reports that it has none
     std::wstring sourceLang;          // "EN", "JA" or "KO", as LanguagesOfCode gives them
     std::wstring targetLang;
     std::wstring text;
     std::wstring keyOrigin;  // the server a stored key was saved for; empty for a key meant for the URL given here
-    std::wstring chatUrl;
-    std::wstring chatModel;
-    ServiceProgress progress;  // Chat only; may be empty
+    ServiceProgress progress;  // a streaming service only; may be empty
+    std::function<void()> activity;  // a streaming service: called for every piece of the answer, text or not
     std::shared_ptr<EarlyConnection> early;  // made by ConnectEarly for ServiceEndpoint(*this), or none
 };
 
@@ -40,8 +36,8 @@ struct ServiceOutcome {
 // A model may write for longer than any whole-request limit, but never goes silent this long.
 inline constexpr DWORD kChatIdleMs = 60000;
 
-// Blocking, with the page fetch's deadline and worker thread (Chat: the deadline moves with every piece). A missing key
-// or URL and a text longer than the service takes end before any request is made.
+// Blocking, with the page fetch's deadline and worker thread (a streaming service: the deadline moves with every
+// piece). A missing key or URL and a text longer than the service takes end before any request is made.
 [[nodiscard]] ServiceOutcome TranslateWithService(const ServiceRequest& request, Deadline deadline);
 
 // The same without blocking: `deliver` gets the translation (ok, text) or the report (error) on the worker thread.

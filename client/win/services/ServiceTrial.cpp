@@ -9,10 +9,7 @@ namespace velmora {
 
 TrialOutcome TryService(const ServiceTrial& trial) {
     ServiceRequest request;
-    request.kind = trial.kind;
-    request.libreTranslateUrl = trial.url;
-    request.chatUrl = trial.url;
-    request.chatModel = trial.model;
+    request.settings = trial.settings;
     request.key = trial.key ? &*trial.key : nullptr;
     request.keyOrigin = trial.keyOrigin;
     request.sourceLang = L"EN";

@@ -8,18 +8,16 @@
 #include <optional>
 #include <string>
 
-#include "core/services/ServiceConfig.h"
+#include "core/services/Services.h"
 #include "win/net/Worker.h"
 #include "win/services/Secret.h"
 
 namespace velmora {
 
 struct ServiceTrial {
-    ServiceKind kind = ServiceKind::DeepL;
-    std::wstring url;  // the chosen server's: LibreTranslate's or the language model's
+    ServiceSettings settings;  // the window's choice and values, not yet saved
     std::optional<SecretText> key;
     std::wstring keyOrigin;  // the server a stored key was saved for; empty for a typed key
-    std::wstring model;      // the language model's
 };
 struct TrialOutcome {
     bool ok = false;

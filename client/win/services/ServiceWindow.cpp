@@ -16,37 +16,18 @@ namespace {
 // Away from IDOK and IDCANCEL, which the dialog keys send for Enter and Escape: a click on a button always means
 // that button, whichever control has the focus.
 enum : int {
-    kPagesOptionId = 101,
-    kDeepLOptionId,
-    kLibreTranslateOptionId,
-    kChatOptionId,
-    kServiceFrameId,
-    kDeepLFrameId,
-    kDeepLKeyLabelId,
-    kDeepLKeyId,
-    kRemoveDeepLKeyId,
-    kDeepLKeyStatusId,
-    kLibreTranslateFrameId,
-    kLibreTranslateUrlLabelId,
-    kLibreTranslateUrlId,
-    kLibreTranslateKeyLabelId,
-    kLibreTranslateKeyId,
-    kRemoveLibreTranslateKeyId,
-    kLibreTranslateKeyStatusId,
-    kChatFrameId,
-    kChatUrlLabelId,
-    kChatUrlId,
-    kChatModelLabelId,
-    kChatModelId,
-    kChatKeyLabelId,
-    kChatKeyId,
-    kRemoveChatKeyId,
-    kChatKeyStatusId,
+    kServiceFrameId = 90,
     kTryButtonId,
     kTrialLineId,  // the trial's one line
     kOkButtonId,
     kCancelButtonId,
 };
+// Each row of the table of services has its controls' identifiers from kRowIdBase + row * kRowIds on.
+constexpr int kRowIdBase = 100, kRowIds = 16;
+enum Part : int { kOption, kFrame, kUrlLabel, kUrl, kModelLabel, kModel, kKeyLabel, kKey, kRemoveKey, kKeyStatus };
+constexpr int IdOf(size_t row, Part part) {
+    return kRowIdBase + static_cast<int>(row) * kRowIds + part;
+}
 
 constexpr UINT kTrialCompleteMessage = WM_APP + 4;
 
@@ -55,7 +36,6 @@ constexpr UINT kTrialCompleteMessage = WM_APP + 4;
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
 constexpr DWORD kExStyle = WS_EX_APPWINDOW | WS_EX_CONTROLPARENT;
 constexpr int kClientWidth = 376;  // 96-dpi pixels
-constexpr int kClientHeight = 519;
 
 struct ControlDesign {
     int id;
@@ -64,11 +44,12 @@ struct ControlDesign {
     DWORD style;
     DWORD exStyle;
     int left, top, width, height;  // 96-dpi pixels
+    int limit = 0;                 // an edit's longest text
 };
 
 constexpr DWORD kChild = WS_CHILD | WS_VISIBLE;
 constexpr DWORD kRadio = kChild | BS_AUTORADIOBUTTON;
-constexpr DWORD kFrame = kChild | BS_GROUPBOX;
+constexpr DWORD kFrameStyle = kChild | BS_GROUPBOX;
 constexpr DWORD kLabel = kChild | SS_LEFT | SS_NOPREFIX;
 constexpr DWORD kAccessLabel = kChild | SS_LEFT;  // its access key moves to the field after it
 constexpr DWORD kButton = kChild | WS_TABSTOP | BS_PUSHBUTTON;
@@ -76,76 +57,87 @@ constexpr DWORD kEdit = kChild | WS_TABSTOP | ES_AUTOHSCROLL;
 // The system keeps a password field's text from other programs; the key is only ever typed into one.
 constexpr DWORD kKeyEdit = kEdit | ES_PASSWORD;
 
-// In tab order. A radio group ends at the next control with WS_GROUP; only the chosen option is a tab stop.
-constexpr ControlDesign kControls[] = {
-    {kServiceFrameId, L"BUTTON", kServiceFrameText, kFrame, 0, 8, 6, 360, 109},
-    {kPagesOptionId, L"BUTTON", kPagesOptionText, kRadio | WS_GROUP, 0, 20, 26, 336, 18},
-    {kDeepLOptionId, L"BUTTON", kDeepLOptionText, kRadio, 0, 20, 47, 336, 18},
-    {kLibreTranslateOptionId, L"BUTTON", kLibreTranslateOptionText, kRadio, 0, 20, 68, 336, 18},
-    {kChatOptionId, L"BUTTON", kChatOptionText, kRadio, 0, 20, 89, 336, 18},
-    {kDeepLFrameId, L"BUTTON", kDeepLFrameText, kFrame | WS_GROUP, 0, 8, 121, 360, 74},
-    {kDeepLKeyLabelId, L"STATIC", kDeepLKeyLabelText, kAccessLabel, 0, 20, 144, 124, 16},
-    {kDeepLKeyId, L"EDIT", L"", kKeyEdit, WS_EX_CLIENTEDGE, 148, 141, 120, 22},
-    {kRemoveDeepLKeyId, L"BUTTON", kRemoveDeepLKeyText, kButton, 0, 276, 140, 84, 24},
-    {kDeepLKeyStatusId, L"STATIC", L"", kLabel, 0, 20, 171, 340, 16},
-    {kLibreTranslateFrameId, L"BUTTON", kLibreTranslateFrameText, kFrame, 0, 8, 201, 360, 102},
-    {kLibreTranslateUrlLabelId, L"STATIC", kLibreTranslateUrlLabelText, kAccessLabel, 0, 20, 224, 124, 16},
-    {kLibreTranslateUrlId, L"EDIT", L"", kEdit, WS_EX_CLIENTEDGE, 148, 221, 212, 22},
-    {kLibreTranslateKeyLabelId, L"STATIC", kLibreTranslateKeyLabelText, kAccessLabel, 0, 20, 252, 124, 16},
-    {kLibreTranslateKeyId, L"EDIT", L"", kKeyEdit, WS_EX_CLIENTEDGE, 148, 249, 120, 22},
-    {kRemoveLibreTranslateKeyId, L"BUTTON", kRemoveLibreTranslateKeyText, kButton, 0, 276, 248, 84, 24},
-    {kLibreTranslateKeyStatusId, L"STATIC", L"", kLabel, 0, 20, 279, 340, 16},
-    {kChatFrameId, L"BUTTON", kChatFrameText, kFrame, 0, 8, 309, 360, 130},
-    {kChatUrlLabelId, L"STATIC", kChatUrlLabelText, kAccessLabel, 0, 20, 332, 124, 16},
-    {kChatUrlId, L"EDIT", L"", kEdit, WS_EX_CLIENTEDGE, 148, 329, 212, 22},
-    {kChatModelLabelId, L"STATIC", kChatModelLabelText, kAccessLabel, 0, 20, 360, 124, 16},
-    {kChatModelId, L"EDIT", L"", kEdit, WS_EX_CLIENTEDGE, 148, 357, 212, 22},
-    {kChatKeyLabelId, L"STATIC", kChatKeyLabelText, kAccessLabel, 0, 20, 388, 124, 16},
-    {kChatKeyId, L"EDIT", L"", kKeyEdit, WS_EX_CLIENTEDGE, 148, 385, 120, 22},
-    {kRemoveChatKeyId, L"BUTTON", kRemoveChatKeyText, kButton, 0, 276, 384, 84, 24},
-    {kChatKeyStatusId, L"STATIC", L"", kLabel, 0, 20, 415, 340, 16},
-    {kTryButtonId, L"BUTTON", kTryText, kButton, 0, 8, 449, 72, 24},
+// A server address is short; a key is far shorter than Credential Manager's limit of 1,280 characters.
+constexpr int kUrlLimit = 2048, kModelLimit = 256, kKeyLimit = 1024;
+
+// The window's controls in tab order, laid out from the table: the options in a frame, then a frame for each service
+// with fields, its lines 28 pixels apart (a text field, or a key with its removal button and status line), then the
+// trial and the buttons. A radio group ends at the next control with WS_GROUP; only the chosen option is a tab stop.
+struct Design {
+    std::vector<ControlDesign> controls;
+    int clientHeight = 0;
+};
+
+void AddFrame(std::vector<ControlDesign>& out, size_t index, const ServiceRow& row, int& top, bool first) {
+    const int frameAt = top;
+    const size_t frame = out.size();
+    out.push_back({IdOf(index, kFrame), L"BUTTON", row.frame, kFrameStyle | (first ? WS_GROUP : 0), 0, 8, top, 360, 0});
+    int line = top + 23;
+    auto textLine = [&](Part label, Part edit, const wchar_t* text, int limit) {
+        out.push_back({IdOf(index, label), L"STATIC", text, kAccessLabel, 0, 20, line, 124, 16});
+        out.push_back({IdOf(index, edit), L"EDIT", L"", kEdit, WS_EX_CLIENTEDGE, 148, line - 3, 212, 22, limit});
+        line += 28;
+    };
+    if (row.url) {
+        textLine(kUrlLabel, kUrl, row.urlLabel, kUrlLimit);
+    }
+    if (row.model) {
+        textLine(kModelLabel, kModel, row.modelLabel, kModelLimit);
+    }
+    int bottom = line - 28 + 22;
+    if (row.credential) {
+        out.push_back({IdOf(index, kKeyLabel), L"STATIC", row.keyLabel, kAccessLabel, 0, 20, line, 124, 16});
+        out.push_back({IdOf(index, kKey), L"EDIT", L"", kKeyEdit, WS_EX_CLIENTEDGE, 148, line - 3, 120, 22, kKeyLimit});
+        out.push_back({IdOf(index, kRemoveKey), L"BUTTON", row.removeKeyText, kButton, 0, 276, line - 4, 84, 24});
+        out.push_back({IdOf(index, kKeyStatus), L"STATIC", L"", kLabel, 0, 20, line + 27, 340, 16});
+        bottom = line + 27 + 16;
+    }
+    out[frame].height = bottom + 8 - frameAt;
+    top = bottom + 8 + 6;
+}
+
+Design MakeDesign() {
+    Design design;
+    auto& out = design.controls;
+    const auto services = AllServices();
+    const int optionsHeight = 20 + 21 * static_cast<int>(services.size()) + 5;
+    out.push_back({kServiceFrameId, L"BUTTON", kServiceFrameText, kFrameStyle, 0, 8, 6, 360, optionsHeight});
+    for (size_t i = 0; i < services.size(); ++i) {
+        out.push_back({IdOf(i, kOption), L"BUTTON", services[i].option, kRadio | (i == 0 ? WS_GROUP : 0), 0, 20,
+                       26 + 21 * static_cast<int>(i), 336, 18});
+    }
+    int top = 6 + optionsHeight + 6;
+    bool first = true;
+    for (size_t i = 0; i < services.size(); ++i) {
+        if (services[i].frame) {
+            AddFrame(out, i, services[i], top, std::exchange(first, false));
+        }
+    }
+    const int trial = top + 4;
+    out.push_back({kTryButtonId, L"BUTTON", kTryText, kButton, 0, 8, trial, 72, 24});
     // Read-only: the whole of a long error can still be scrolled, selected and copied from the one line.
-    {kTrialLineId, L"EDIT", L"", kEdit | ES_READONLY, 0, 88, 453, 280, 18},
-    {kOkButtonId, L"BUTTON", kOkText, kButton | BS_DEFPUSHBUTTON, 0, 196, 485, 80, 26},
-    {kCancelButtonId, L"BUTTON", kCancelText, kButton, 0, 284, 485, 84, 26},
-};
+    out.push_back({kTrialLineId, L"EDIT", L"", kEdit | ES_READONLY, 0, 88, trial + 4, 280, 18});
+    out.push_back({kOkButtonId, L"BUTTON", kOkText, kButton | BS_DEFPUSHBUTTON, 0, 196, trial + 36, 80, 26});
+    out.push_back({kCancelButtonId, L"BUTTON", kCancelText, kButton, 0, 284, trial + 36, 84, 26});
+    design.clientHeight = trial + 36 + 26 + 8;
+    return design;
+}
 
-constexpr std::pair<int, ServiceKind> kOptions[] = {{kPagesOptionId, ServiceKind::Page},
-                                                    {kDeepLOptionId, ServiceKind::DeepL},
-                                                    {kLibreTranslateOptionId, ServiceKind::LibreTranslate},
-                                                    {kChatOptionId, ServiceKind::Chat}};
+const Design& WindowDesign() {
+    static const Design design = MakeDesign();
+    return design;
+}
 
-// The three keys: each its field, its Credential Manager entry, the frame's name for reports, and the field that
-// names the server it goes to (none for DeepL, whose hosts are fixed).
-struct KeyDesign {
-    int textId;
-    const wchar_t* target;
-    const wchar_t* service;
-    int urlId;
-    FormField field;
-};
-// In the order of ServiceWindow::keys_.
-constexpr KeyDesign kKeys[] = {
-    {kDeepLKeyId, kDeepLCredential, kDeepLName, 0, FormField::DeepLKey},
-    {kLibreTranslateKeyId, kLibreTranslateCredential, kLibreTranslateFrameText, kLibreTranslateUrlId,
-     FormField::LibreTranslateKey},
-    {kChatKeyId, kChatCredential, kChatFrameText, kChatUrlId, FormField::ChatKey},
-};
-constexpr size_t kDeepL = 0, kLibreTranslate = 1, kChat = 2;
-
-// The status line under each key field.
-constexpr int kKeyStatusIds[] = {kDeepLKeyStatusId, kLibreTranslateKeyStatusId, kChatKeyStatusId};
-constexpr int kRemoveKeyIds[] = {kRemoveDeepLKeyId, kRemoveLibreTranslateKeyId, kRemoveChatKeyId};
-
-constexpr std::pair<FormField, int> kFieldControls[] = {
-    {FormField::DeepLKey, kDeepLKeyId},
-    {FormField::Url, kLibreTranslateUrlId},
-    {FormField::LibreTranslateKey, kLibreTranslateKeyId},
-    {FormField::ChatUrl, kChatUrlId},
-    {FormField::ChatModel, kChatModelId},
-    {FormField::ChatKey, kChatKeyId},
-};
+// The control of a field that a refusal names.
+int ControlOf(const FormProblem& problem) {
+    const auto services = AllServices();
+    for (size_t i = 0; i < services.size(); ++i) {
+        if (services[i].kind == problem.service) {
+            return IdOf(i, problem.field == Field::Url ? kUrl : problem.field == Field::Model ? kModel : kKey);
+        }
+    }
+    return 0;
+}
 
 // A line of the window shows one line: the error texts may hold line breaks.
 std::wstring OneLine(std::wstring text) {
@@ -185,49 +177,58 @@ bool ServiceWindow::Window_Load(bool topmost) {
     const UINT dpi = common::DpiOf(hwnd());
     LayOut(dpi);
     const SIZE size = common::WindowSizeForClient(common::ScaleFrom96(kClientWidth, dpi),
-                                                  common::ScaleFrom96(kClientHeight, dpi), kStyle, kExStyle, dpi);
+                                                  common::ScaleFrom96(WindowDesign().clientHeight, dpi), kStyle,
+                                                  kExStyle, dpi);
     SetWindowPos(hwnd(), nullptr, work.left + std::max(0L, (work.right - work.left - size.cx) / 2),
                  work.top + std::max(0L, (work.bottom - work.top - size.cy) / 2), size.cx, size.cy,
                  SWP_NOZORDER | SWP_NOACTIVATE);
+    LoadValues();
+    return true;
+}
 
-    // Only whether a key is stored: the key itself never comes back into the window. A key saved before its server
-    // was recorded with it was saved together with the URL stored now.
+// Only whether a key is stored: the key itself never comes back into the window. A key saved before its server was
+// recorded with it was saved together with the URL stored now.
+void ServiceWindow::LoadValues() {
     const ServiceChoice choice = LoadServiceChoice();
-    const std::wstring storedUrls[] = {L"", choice.libreTranslateUrl, choice.chatUrl};
-    for (size_t i = 0; i < std::size(kKeys); ++i) {
-        keys_[i] = {store_.Read(kKeys[i].target).has_value(), false, false};
-        savedFor_[i] = store_.Origin(kKeys[i].target);
-        if (savedFor_[i].empty() && IsValidServiceUrl(storedUrls[i])) {
-            savedFor_[i] = UrlOrigin(storedUrls[i]);
+    const auto services = AllServices();
+    keys_.assign(services.size(), {});
+    savedFor_.assign(services.size(), {});
+    for (size_t i = 0; i < services.size(); ++i) {
+        const ServiceRow& row = services[i];
+        if (row.url) {
+            SetWindowTextW(GetDlgItem(hwnd(), IdOf(i, kUrl)), (choice.*row.url).c_str());
+        }
+        if (row.model) {
+            SetWindowTextW(GetDlgItem(hwnd(), IdOf(i, kModel)), (choice.*row.model).c_str());
+        }
+        if (!row.credential) {
+            continue;
+        }
+        keys_[i] = {store_.Read(row.credential).has_value(), false, false};
+        savedFor_[i] = store_.Origin(row.credential);
+        if (savedFor_[i].empty() && row.url && IsValidServiceUrl(choice.*row.url)) {
+            savedFor_[i] = UrlOrigin(choice.*row.url);
         }
     }
-    SetWindowTextW(GetDlgItem(hwnd(), kLibreTranslateUrlId), choice.libreTranslateUrl.c_str());
-    SetWindowTextW(GetDlgItem(hwnd(), kChatUrlId), choice.chatUrl.c_str());
-    SetWindowTextW(GetDlgItem(hwnd(), kChatModelId), choice.chatModel.c_str());
     SetChoice(choice.kind);
     ShowKeyState();
-    return true;
 }
 
 void ServiceWindow::CreateControls() {
     HINSTANCE instance = GetModuleHandleW(nullptr);
-    for (const ControlDesign& c : kControls) {
-        CreateWindowExW(c.exStyle, c.className, c.text, c.style, 0, 0, 0, 0, hwnd(),
-                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), instance, nullptr);
+    for (const ControlDesign& c : WindowDesign().controls) {
+        HWND control = CreateWindowExW(c.exStyle, c.className, c.text, c.style, 0, 0, 0, 0, hwnd(),
+                                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), instance, nullptr);
+        if (c.limit) {
+            SendMessageW(control, EM_LIMITTEXT, c.limit, 0);
+        }
     }
-    // A server address is short; a key is far shorter than Credential Manager's limit of 1,280 characters.
-    for (const KeyDesign& key : kKeys) {
-        SendMessageW(GetDlgItem(hwnd(), key.textId), EM_LIMITTEXT, 1024, 0);
-    }
-    SendMessageW(GetDlgItem(hwnd(), kLibreTranslateUrlId), EM_LIMITTEXT, 2048, 0);
-    SendMessageW(GetDlgItem(hwnd(), kChatUrlId), EM_LIMITTEXT, 2048, 0);
-    SendMessageW(GetDlgItem(hwnd(), kChatModelId), EM_LIMITTEXT, 256, 0);
 }
 
 void ServiceWindow::LayOut(UINT dpi) {
     // The new font goes to the controls before the old one is deleted.
     common::UniqueFont font = MakeUiFont(dpi);
-    for (const ControlDesign& c : kControls) {
+    for (const ControlDesign& c : WindowDesign().controls) {
         HWND control = GetDlgItem(hwnd(), c.id);
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
         MoveWindow(control, common::ScaleFrom96(c.left, dpi), common::ScaleFrom96(c.top, dpi),
@@ -237,56 +238,79 @@ void ServiceWindow::LayOut(UINT dpi) {
 }
 
 ServiceKind ServiceWindow::Choice() const {
-    for (const auto& [id, kind] : kOptions) {
-        if (IsDlgButtonChecked(hwnd(), id) == BST_CHECKED) {
-            return kind;
+    const auto services = AllServices();
+    for (size_t i = 0; i < services.size(); ++i) {
+        if (IsDlgButtonChecked(hwnd(), IdOf(i, kOption)) == BST_CHECKED) {
+            return services[i].kind;
         }
     }
     return ServiceKind::Page;
 }
 
 void ServiceWindow::SetChoice(ServiceKind kind) {
-    for (const auto& [id, optionKind] : kOptions) {
-        CheckDlgButton(hwnd(), id, optionKind == kind ? BST_CHECKED : BST_UNCHECKED);
+    const auto services = AllServices();
+    for (size_t i = 0; i < services.size(); ++i) {
+        CheckDlgButton(hwnd(), IdOf(i, kOption), services[i].kind == kind ? BST_CHECKED : BST_UNCHECKED);
+        if (services[i].kind == kind) {
+            focus_ = GetDlgItem(hwnd(), IdOf(i, kOption));
+        }
     }
     ServiceOption_Click();
-    focus_ = GetDlgItem(hwnd(), kOptions[static_cast<int>(kind)].first);
 }
 
 // Tab comes into the options on the chosen one, as in a dialog.
 void ServiceWindow::ServiceOption_Click() {
-    const ServiceKind chosen = Choice();
-    for (const auto& [id, kind] : kOptions) {
-        HWND option = GetDlgItem(hwnd(), id);
+    for (size_t i = 0; i < AllServices().size(); ++i) {
+        HWND option = GetDlgItem(hwnd(), IdOf(i, kOption));
         const LONG style = GetWindowLongW(option, GWL_STYLE);
-        SetWindowLongW(option, GWL_STYLE, kind == chosen ? style | WS_TABSTOP : style & ~WS_TABSTOP);
+        const bool chosen = IsDlgButtonChecked(hwnd(), IdOf(i, kOption)) == BST_CHECKED;
+        SetWindowLongW(option, GWL_STYLE, chosen ? style | WS_TABSTOP : style & ~WS_TABSTOP);
     }
 }
 
-KeyField ServiceWindow::FieldOf(size_t key) const {
-    KeyField field = keys_[key];
-    field.typed = !ReadPasswordField(GetDlgItem(hwnd(), kKeys[key].textId)).Empty();
+KeyField ServiceWindow::FieldOf(size_t row) const {
+    KeyField field = keys_[row];
+    field.typed = !ReadPasswordField(GetDlgItem(hwnd(), IdOf(row, kKey))).Empty();
     return field;
 }
 
-std::optional<SecretText> ServiceWindow::KeyFor(size_t key) {
-    const KeyField field = FieldOf(key);
+std::optional<SecretText> ServiceWindow::KeyFor(size_t row) {
+    const KeyField field = FieldOf(row);
     if (field.typed) {
-        return ReadPasswordField(GetDlgItem(hwnd(), kKeys[key].textId));
+        return ReadPasswordField(GetDlgItem(hwnd(), IdOf(row, kKey)));
     }
-    return field.stored && !field.removing ? store_.Read(kKeys[key].target) : std::nullopt;
+    return field.stored && !field.removing ? store_.Read(AllServices()[row].credential) : std::nullopt;
 }
 
 std::wstring ServiceWindow::TextOf(int id) const {
     return std::wstring(TrimBlanks(ControlText(GetDlgItem(hwnd(), id))));
 }
 
+ServiceSettings ServiceWindow::Settings() const {
+    ServiceSettings settings;
+    settings.kind = Choice();
+    const auto services = AllServices();
+    for (size_t i = 0; i < services.size(); ++i) {
+        if (services[i].url) {
+            settings.*services[i].url = TextOf(IdOf(i, kUrl));
+        }
+        if (services[i].model) {
+            settings.*services[i].model = TextOf(IdOf(i, kModel));
+        }
+    }
+    return settings;
+}
+
 void ServiceWindow::ShowKeyState() {
-    for (size_t i = 0; i < std::size(kKeys); ++i) {
+    const auto services = AllServices();
+    for (size_t i = 0; i < services.size(); ++i) {
+        if (!services[i].credential) {
+            continue;
+        }
         const KeyField field = FieldOf(i);
-        SetWindowTextW(GetDlgItem(hwnd(), kKeyStatusIds[i]), std::wstring(KeyStatusText(field)).c_str());
+        SetWindowTextW(GetDlgItem(hwnd(), IdOf(i, kKeyStatus)), std::wstring(KeyStatusText(field)).c_str());
         // The button does something only while there is a key to take back: typed, or stored and not yet removed.
-        EnableWindow(GetDlgItem(hwnd(), kRemoveKeyIds[i]), HasKeyAfterSave(field));
+        EnableWindow(GetDlgItem(hwnd(), IdOf(i, kRemoveKey)), HasKeyAfterSave(field));
     }
 }
 
@@ -296,35 +320,42 @@ void ServiceWindow::Key_Change() {
 
 // "キーを削除": the typed key goes, and the stored one is removed on OK. The button then has nothing left to do and
 // is disabled, so the focus goes to the field, ready for another key.
-void ServiceWindow::RemoveKey_Click(size_t key) {
-    keys_[key].removing = keys_[key].stored;
-    HWND edit = GetDlgItem(hwnd(), kKeys[key].textId);
+void ServiceWindow::RemoveKey_Click(size_t row) {
+    keys_[row].removing = keys_[row].stored;
+    HWND edit = GetDlgItem(hwnd(), IdOf(row, kKey));
     SetWindowTextW(edit, L"");
     MoveFocus(hwnd(), reinterpret_cast<WPARAM>(edit), TRUE);
     ShowKeyState();
 }
 
 std::optional<FormProblem> ServiceWindow::CheckForm(ServiceKind kind, bool allKeys) const {
-    const std::wstring url = TextOf(kLibreTranslateUrlId), chatUrl = TextOf(kChatUrlId), model = TextOf(kChatModelId);
-    if (auto problem = CheckServiceForm({kind, url, chatUrl, model, HasKeyAfterSave(FieldOf(kDeepL))})) {
+    ServiceSettings settings = Settings();
+    settings.kind = kind;
+    const auto services = AllServices();
+    auto keyAfterSave = [&](ServiceKind of) {
+        for (size_t i = 0; i < services.size(); ++i) {
+            if (services[i].kind == of) {
+                return services[i].credential && HasKeyAfterSave(FieldOf(i));
+            }
+        }
+        return false;
+    };
+    if (auto problem = CheckServiceForm({settings, keyAfterSave})) {
         return problem;
     }
     // Each key that will be kept (OK) or sent (試す): characters an API can take, and a server it may go to.
-    const std::wstring urls[] = {L"", url, chatUrl};
-    for (size_t i = 0; i < std::size(kKeys); ++i) {
-        const bool used = kind == (i == kDeepL            ? ServiceKind::DeepL
-                                   : i == kLibreTranslate ? ServiceKind::LibreTranslate
-                                                          : ServiceKind::Chat);
-        const KeyField field = FieldOf(i);
-        if ((!allKeys && !used) || !HasKeyAfterSave(field)) {
+    for (size_t i = 0; i < services.size(); ++i) {
+        const ServiceRow& row = services[i];
+        if (!row.credential || (!allKeys && row.kind != kind) || !HasKeyAfterSave(FieldOf(i))) {
             continue;
         }
-        if (field.typed && !IsUsableKey(ReadPasswordField(GetDlgItem(hwnd(), kKeys[i].textId)).Get())) {
-            return FormProblem{kKeys[i].field, kUnusableKeyText};
+        const KeyField field = FieldOf(i);
+        if (field.typed && !IsUsableKey(ReadPasswordField(GetDlgItem(hwnd(), IdOf(i, kKey))).Get())) {
+            return FormProblem{row.kind, Field::Key, kUnusableKeyText};
         }
-        if (kKeys[i].urlId && !urls[i].empty()) {
-            if (auto problem = KeyDestinationProblem(urls[i], field.typed ? L"" : savedFor_[i])) {
-                return FormProblem{kKeys[i].field, *problem};
+        if (row.url && !(settings.*row.url).empty()) {
+            if (auto problem = KeyDestinationProblem(settings.*row.url, field.typed ? L"" : savedFor_[i])) {
+                return FormProblem{row.kind, Field::Key, *problem};
             }
         }
     }
@@ -342,12 +373,10 @@ void ServiceWindow::TryButton_Click() {
         SetWindowTextW(line, std::wstring(problem->text).c_str());
         return;
     }
-    const size_t key = kind == ServiceKind::DeepL            ? kDeepL
-                       : kind == ServiceKind::LibreTranslate ? kLibreTranslate
-                                                             : kChat;
-    ServiceTrial trial{kind, TextOf(kind == ServiceKind::Chat ? kChatUrlId : kLibreTranslateUrlId), KeyFor(key)};
-    trial.keyOrigin = FieldOf(key).typed ? std::wstring() : savedFor_[key];
-    trial.model = TextOf(kChatModelId);
+    const size_t row = RowIndexOf(kind);
+    const bool keyed = AllServices()[row].credential != nullptr;
+    ServiceTrial trial{Settings(), keyed ? KeyFor(row) : std::nullopt};
+    trial.keyOrigin = keyed && !FieldOf(row).typed ? savedFor_[row] : std::wstring();
     auto mailbox = std::make_shared<Mailbox<TrialOutcome>>();
     if (!StartTrial(trial_, std::move(trial), mailbox, hwnd(), kTrialCompleteMessage)) {
         SetWindowTextW(line, kTrialNotStartedText);
@@ -376,11 +405,61 @@ void ServiceWindow::Trial_Complete() {
 
 void ServiceWindow::ShowProblem(const FormProblem& problem) {
     MessageBoxW(hwnd(), std::wstring(problem.text).c_str(), L"Velmora", MB_OK | MB_ICONEXCLAMATION);
-    for (const auto& [field, id] : kFieldControls) {
-        if (field == problem.field) {
-            MoveFocus(hwnd(), reinterpret_cast<WPARAM>(GetDlgItem(hwnd(), id)), TRUE);
+    if (const int id = ControlOf(problem)) {
+        MoveFocus(hwnd(), reinterpret_cast<WPARAM>(GetDlgItem(hwnd(), id)), TRUE);
+    }
+}
+
+// The new keys, each bound to the server it has just been checked for. Returns the reports of those not saved.
+std::wstring ServiceWindow::SaveKeys(const ServiceSettings& settings, DWORD& error) {
+    std::wstring failed;
+    const auto services = AllServices();
+    for (size_t i = 0; i < services.size(); ++i) {
+        const ServiceRow& row = services[i];
+        if (!row.credential) {
+            continue;
+        }
+        const std::wstring origin = row.url && IsValidServiceUrl(settings.*row.url) ? UrlOrigin(settings.*row.url) : L"";
+        const KeyField field = FieldOf(i);
+        if (ChooseKeyAction(field) == KeyAction::Keep && field.stored && !origin.empty() &&
+            store_.Origin(row.credential).empty()) {
+            // A key kept from before servers were recorded (or added in the Control Panel) is bound now to the
+            // server it has just been checked for. Should that fail it stays as it was, usable as before.
+            if (std::optional<SecretText> kept = store_.Read(row.credential)) {
+                (void)store_.Write(row.credential, *kept, origin);
+            }
+        }
+        if (ChooseKeyAction(field) != KeyAction::Replace) {
+            continue;
+        }
+        if (store_.Write(row.credential, ReadPasswordField(GetDlgItem(hwnd(), IdOf(i, kKey))), origin)) {
+            keys_[i] = {true, false, false};
+            savedFor_[i] = origin;
+            SetWindowTextW(GetDlgItem(hwnd(), IdOf(i, kKey)), L"");
+        } else {
+            error = GetLastError();
+            failed += (failed.empty() ? L"" : L"\n") + KeyNotSavedText(row.name);
         }
     }
+    return failed;
+}
+
+// The keys whose removal was asked for. Returns the reports of those not removed.
+std::wstring ServiceWindow::RemoveKeys(DWORD& error) {
+    std::wstring failed;
+    const auto services = AllServices();
+    for (size_t i = 0; i < services.size(); ++i) {
+        if (!services[i].credential || ChooseKeyAction(FieldOf(i)) != KeyAction::Remove) {
+            continue;
+        }
+        if (store_.Remove(services[i].credential)) {
+            keys_[i] = {};
+        } else {
+            error = GetLastError();
+            failed += (failed.empty() ? L"" : L"\n") + KeyNotRemovedText(services[i].name);
+        }
+    }
+    return failed;
 }
 
 // Checks first, then the new keys, then the choice, then the removals: a service is never chosen before its key
@@ -392,53 +471,19 @@ void ServiceWindow::OkButton_Click() {
         ShowProblem(*problem);
         return;
     }
-    const std::wstring url = TextOf(kLibreTranslateUrlId), chatUrl = TextOf(kChatUrlId);
-    auto originOf = [](const std::wstring& address) { return IsValidServiceUrl(address) ? UrlOrigin(address) : L""; };
-    const std::wstring origins[] = {L"", originOf(url), originOf(chatUrl)};
-    std::wstring failed;
+    const ServiceSettings settings = Settings();
     DWORD error = ERROR_SUCCESS;
-    for (size_t i = 0; i < std::size(kKeys); ++i) {
-        const KeyField field = FieldOf(i);
-        if (ChooseKeyAction(field) == KeyAction::Keep && field.stored && !origins[i].empty() &&
-            store_.Origin(kKeys[i].target).empty()) {
-            // A key kept from before servers were recorded (or added in the Control Panel) is bound now to the
-            // server it has just been checked for. Should that fail it stays as it was, usable as before.
-            if (std::optional<SecretText> kept = store_.Read(kKeys[i].target)) {
-                (void)store_.Write(kKeys[i].target, *kept, origins[i]);
-            }
-        }
-        if (ChooseKeyAction(field) != KeyAction::Replace) {
-            continue;
-        }
-        if (store_.Write(kKeys[i].target, ReadPasswordField(GetDlgItem(hwnd(), kKeys[i].textId)), origins[i])) {
-            keys_[i] = {true, false, false};
-            savedFor_[i] = origins[i];
-            SetWindowTextW(GetDlgItem(hwnd(), kKeys[i].textId), L"");
-        } else {
-            error = GetLastError();
-            failed += (failed.empty() ? L"" : L"\n") + KeyNotSavedText(kKeys[i].service);
-        }
-    }
+    std::wstring failed = SaveKeys(settings, error);
     if (!failed.empty()) {
         ShowKeyState();
         ShowFailure(hwnd(), failed.c_str(), error);
         return;
     }
-    if (!SaveServiceChoice({kind, url, chatUrl, TextOf(kChatModelId)})) {
+    if (!SaveServiceChoice(settings)) {
         ShowFailure(hwnd(), kChoiceNotSavedText, GetLastError());
         return;
     }
-    for (size_t i = 0; i < std::size(kKeys); ++i) {
-        if (ChooseKeyAction(FieldOf(i)) != KeyAction::Remove) {
-            continue;
-        }
-        if (store_.Remove(kKeys[i].target)) {
-            keys_[i] = {};
-        } else {
-            error = GetLastError();
-            failed += (failed.empty() ? L"" : L"\n") + KeyNotRemovedText(kKeys[i].service);
-        }
-    }
+    failed = RemoveKeys(error);
     if (!failed.empty()) {
         ShowKeyState();
         ShowFailure(hwnd(), failed.c_str(), error);
@@ -452,8 +497,10 @@ void ServiceWindow::CancelButton_Click() {
 }
 
 void ServiceWindow::Window_Unload() {
-    for (const KeyDesign& key : kKeys) {
-        WipePasswordField(GetDlgItem(hwnd(), key.textId));
+    for (size_t i = 0; i < AllServices().size(); ++i) {
+        if (AllServices()[i].credential) {
+            WipePasswordField(GetDlgItem(hwnd(), IdOf(i, kKey)));
+        }
     }
     trialOutcome_.reset();
     if (closed_) {
@@ -461,32 +508,30 @@ void ServiceWindow::Window_Unload() {
     }
 }
 
+size_t ServiceWindow::RowIndexOf(ServiceKind kind) {
+    const auto services = AllServices();
+    for (size_t i = 0; i < services.size(); ++i) {
+        if (services[i].kind == kind) {
+            return i;
+        }
+    }
+    return 0;
+}
+
 void ServiceWindow::OnCommand(int id, int code) {
+    if (id >= kRowIdBase) {
+        const size_t row = static_cast<size_t>((id - kRowIdBase) / kRowIds);
+        const int part = (id - kRowIdBase) % kRowIds;
+        if (part == kOption && code == BN_CLICKED) {
+            ServiceOption_Click();
+        } else if (part == kKey && code == EN_CHANGE) {
+            Key_Change();
+        } else if (part == kRemoveKey) {
+            RemoveKey_Click(row);
+        }
+        return;
+    }
     switch (id) {
-        case kPagesOptionId:
-        case kDeepLOptionId:
-        case kLibreTranslateOptionId:
-        case kChatOptionId:
-            if (code == BN_CLICKED) {
-                ServiceOption_Click();
-            }
-            break;
-        case kDeepLKeyId:
-        case kLibreTranslateKeyId:
-        case kChatKeyId:
-            if (code == EN_CHANGE) {
-                Key_Change();
-            }
-            break;
-        case kRemoveDeepLKeyId:
-            RemoveKey_Click(kDeepL);
-            break;
-        case kRemoveLibreTranslateKeyId:
-            RemoveKey_Click(kLibreTranslate);
-            break;
-        case kRemoveChatKeyId:
-            RemoveKey_Click(kChat);
-            break;
         case kTryButtonId:
             TryButton_Click();
             break;

@@ -1,6 +1,6 @@
-// ServiceWindow: the translation service window. The user chooses the pages, DeepL's API, a LibreTranslate server
-// or a language model behind an OpenAI-compatible server, enters the keys (kept in Credential Manager, never shown
-// again), the servers' addresses and the model, and can try the choice before saving it.
+// ServiceWindow: the translation service window. The user chooses one of the services of the table
+// (core/services/Services.h), enters the keys (kept in Credential Manager, never shown again), the servers'
+// addresses and the model, and can try the choice before saving it. Its options and frames are built from the table.
 #pragma once
 #include <windows.h>
 
@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "common/Handles.h"
 #include "common/Window.h"
@@ -35,12 +36,13 @@ class ServiceWindow : public common::Window {
     [[nodiscard]] bool Window_Load(bool topmost);
     void ServiceOption_Click();
     void Key_Change();
-    void RemoveKey_Click(size_t key);
+    void RemoveKey_Click(size_t row);
     void TryButton_Click();
     void Trial_Complete();
     void OkButton_Click();
     void CancelButton_Click();
     void Window_Unload();
+    void LoadValues();
     void CreateControls();
     void LayOut(UINT dpi);
     void OnCommand(int id, int code);
@@ -48,21 +50,26 @@ class ServiceWindow : public common::Window {
     [[nodiscard]] ServiceKind Choice() const;
     void SetChoice(ServiceKind kind);
     [[nodiscard]] std::wstring TextOf(int id) const;  // a field's text, trimmed
-    // A key field's state (0 DeepL, 1 LibreTranslate, 2 the language model); the key typed into it never goes
-    // anywhere but into `store_` or a trial.
-    [[nodiscard]] KeyField FieldOf(size_t key) const;
+    // The choice and every service's values as the window holds them, trimmed.
+    [[nodiscard]] ServiceSettings Settings() const;
+    // The key field of the service in that row of the table: its state; the key typed into it never goes anywhere
+    // but into `store_` or a trial.
+    [[nodiscard]] KeyField FieldOf(size_t row) const;
     // The key the window stands for: the typed one, else the stored one unless its removal is asked for.
-    [[nodiscard]] std::optional<SecretText> KeyFor(size_t key);
+    [[nodiscard]] std::optional<SecretText> KeyFor(size_t row);
     // What OK (allKeys) or 試す (the chosen service's key only) refuses, the keys' characters and servers included.
     [[nodiscard]] std::optional<FormProblem> CheckForm(ServiceKind kind, bool allKeys) const;
     void ShowKeyState();
     void ShowProblem(const FormProblem& problem);
+    [[nodiscard]] std::wstring SaveKeys(const ServiceSettings& settings, DWORD& error);
+    [[nodiscard]] std::wstring RemoveKeys(DWORD& error);
+    [[nodiscard]] static size_t RowIndexOf(ServiceKind kind);
 
     CredentialStore& store_;
     TrialFunction trial_;
     std::function<void()> closed_;
-    KeyField keys_[3];
-    std::wstring savedFor_[3];  // the server each stored key was saved for (UrlOrigin); empty for DeepL
+    std::vector<KeyField> keys_;        // by row of the table of services; rows without a key keep an empty one
+    std::vector<std::wstring> savedFor_;  // the server each stored key was saved for (UrlOrigin); empty for fixed hosts
     std::shared_ptr<Mailbox<TrialOutcome>> trialOutcome_;
     HWND focus_ = nullptr;
     common::UniqueFont font_;

@@ -73,28 +73,31 @@ TEST(ServiceForm, EachKeyIsKeptReplacedOrRemovedAsTheFieldSays) {
 TEST(ServiceForm, RefusesABadUrlWhateverIsChosenAndWhatTheChoiceLacks) {
     constexpr std::wstring_view ollama = L"http://localhost:11434/v1";
     const struct {
-        ServiceFormInput input;  // kind, LibreTranslate URL, chat URL, model, DeepL key
-        FormField problem;
+        ServiceSettings input;  // kind, LibreTranslate URL, chat URL, model
+        bool deepLKey;
+        Field problem;
+        ServiceKind of = ServiceKind::Page;
     } cases[] = {
-        {{ServiceKind::Page, L"", ollama, L"", false}, FormField::None},
-        {{ServiceKind::Page, L"ftp://host", ollama, L"", true}, FormField::Url},
-        {{ServiceKind::DeepL, L"", ollama, L"", true}, FormField::None},
-        {{ServiceKind::DeepL, L"", ollama, L"", false}, FormField::DeepLKey},
-        {{ServiceKind::DeepL, L"http://localhost:5000", ollama, L"", false}, FormField::DeepLKey},
-        {{ServiceKind::DeepL, L"localhost:5000", ollama, L"", true}, FormField::Url},
-        {{ServiceKind::LibreTranslate, L"http://localhost:5000", ollama, L"", false}, FormField::None},
-        {{ServiceKind::LibreTranslate, L"", ollama, L"", true}, FormField::Url},
-        {{ServiceKind::LibreTranslate, L"http://", ollama, L"", true}, FormField::Url},
-        {{ServiceKind::Chat, L"", ollama, L"qwen3:8b", false}, FormField::None},
-        {{ServiceKind::Chat, L"", ollama, L"", false}, FormField::ChatModel},
-        {{ServiceKind::Chat, L"", L"http://[::1]:11434/v1", L"qwen3:8b", false}, FormField::ChatUrl},
-        {{ServiceKind::Page, L"", L"", L"", false}, FormField::None},
-        {{ServiceKind::Chat, L"", L"", L"qwen3:8b", false}, FormField::ChatUrl},
+        {{ServiceKind::Page, L"", std::wstring(ollama), L""}, false, Field::None},
+        {{ServiceKind::Page, L"ftp://host", std::wstring(ollama), L""}, true, Field::Url, ServiceKind::LibreTranslate},
+        {{ServiceKind::DeepL, L"", std::wstring(ollama), L""}, true, Field::None},
+        {{ServiceKind::DeepL, L"", std::wstring(ollama), L""}, false, Field::Key, ServiceKind::DeepL},
+        {{ServiceKind::DeepL, L"http://localhost:5000", std::wstring(ollama), L""}, false, Field::Key, ServiceKind::DeepL},
+        {{ServiceKind::DeepL, L"localhost:5000", std::wstring(ollama), L""}, true, Field::Url, ServiceKind::LibreTranslate},
+        {{ServiceKind::LibreTranslate, L"http://localhost:5000", std::wstring(ollama), L""}, false, Field::None},
+        {{ServiceKind::LibreTranslate, L"", std::wstring(ollama), L""}, true, Field::Url, ServiceKind::LibreTranslate},
+        {{ServiceKind::LibreTranslate, L"http://", std::wstring(ollama), L""}, true, Field::Url, ServiceKind::LibreTranslate},
+        {{ServiceKind::Chat, L"", std::wstring(ollama), L"qwen3:8b"}, false, Field::None},
+        {{ServiceKind::Chat, L"", std::wstring(ollama), L""}, false, Field::Model, ServiceKind::Chat},
+        {{ServiceKind::Chat, L"", std::wstring(L"http://[::1]:11434/v1"), L"qwen3:8b"}, false, Field::Url, ServiceKind::Chat},
+        {{ServiceKind::Page, L"", std::wstring(L""), L""}, false, Field::None},
+        {{ServiceKind::Chat, L"", std::wstring(L""), L"qwen3:8b"}, false, Field::Url, ServiceKind::Chat},
     };
     for (const auto& c : cases) {
-        const auto problem = CheckServiceForm(c.input);
-        EXPECT_EQ(problem ? problem->field : FormField::None, c.problem)
-            << static_cast<int>(c.input.kind) << Narrow(c.input.url) << Narrow(c.input.chatUrl);
+        const auto problem = CheckServiceForm({c.input, [&](ServiceKind kind) { return c.deepLKey && kind == ServiceKind::DeepL; }});
+        EXPECT_EQ(problem ? problem->field : Field::None, c.problem)
+            << static_cast<int>(c.input.kind) << Narrow(c.input.libreTranslateUrl) << Narrow(c.input.chatUrl);
+        EXPECT_EQ(problem ? problem->service : ServiceKind::Page, c.of);
     }
 }
 

@@ -59,7 +59,7 @@ Outcome Request(standin::Server& server, const std::wstring& argument = L"EJhnAH
     const ULONGLONG start = GetTickCount64();
     form1->Form_Load(argument);
     // The infoseek codes go through the browser's request, the Excite ones do not.
-    EXPECT_EQ(form1->BrowserRequest != 0, argument.substr(2, 2) == L"IF") << argument;
+    EXPECT_EQ(form1->BrowserRequestNumber() != 0, argument.substr(2, 2) == L"IF") << argument;
     if (started) {
         started(*form1);
     }
@@ -380,7 +380,7 @@ TEST(ServiceRequests, EachAnswerEndsInTheTranslationOrItsReport) {
         server.SetFault(c.fault);
         const size_t before = server.ApiRequests().size();
         const std::wstring url = c.tls ? L"https://" + server.TlsHostW() : L"http://" + server.HostW();
-        velmora::ServiceRequest request{c.kind, url + L"/", &key, L"EN", L"JA", L"Hello world"};
+        velmora::ServiceRequest request{{c.kind, url + L"/"}, &key, L"EN", L"JA", L"Hello world"};
         request.early = velmora::ConnectEarly(c.readyElsewhere ? L"http://127.0.0.1:9/" : velmora::ServiceEndpoint(request));
         Sleep(100);
         EXPECT_EQ(server.ApiRequests().size(), before) << "sent before the text was known";
@@ -426,7 +426,7 @@ TEST(ServiceRequests, AnUntrustedCertificateAndAMissingSettingEndBeforeAnyReques
     };
     for (const auto& c : cases) {
         for (bool early : {false, true}) {
-            velmora::ServiceRequest request{c.kind, c.url, c.key, L"JA", L"EN", L"こんにちは"};
+            velmora::ServiceRequest request{{c.kind, c.url}, c.key, L"JA", L"EN", L"こんにちは"};
             request.early = early ? velmora::ConnectEarly(velmora::ServiceEndpoint(request)) : nullptr;
             const auto outcome = velmora::TranslateWithService(request, velmora::Deadline::FromNow(20000));
             EXPECT_FALSE(outcome.ok);

@@ -68,7 +68,7 @@ TEST_F(ServiceStorage, OnlyExactTextValuesChoose) {
 class RefusingCredentials : public velmora::CredentialStore {
   public:
     std::optional<velmora::SecretText> Read(const wchar_t* target) override {
-        return std::wstring_view(target) == velmora::kDeepLCredential ? std::optional(velmora::SecretText(L"k:fx", 4))
+        return std::wstring_view(target) == velmora::CredentialOf(velmora::ServiceKind::DeepL) ? std::optional(velmora::SecretText(L"k:fx", 4))
                                                                        : std::nullopt;
     }
     bool Write(const wchar_t*, const velmora::SecretText&, std::wstring_view) override {
@@ -281,7 +281,7 @@ TEST_F(ServiceWindow, OkRefusesWhatCannotWorkAndSavesNothing) {
 }
 
 TEST_F(ServiceWindow, TryShowsTheAnswerOrTheErrorForWhatTheWindowHolds) {
-    ASSERT_TRUE(velmora::SystemCredentials().Write(velmora::kDeepLCredential, velmora::SecretText(L"stored:fx", 9)));
+    ASSERT_TRUE(velmora::SystemCredentials().Write(velmora::CredentialOf(velmora::ServiceKind::DeepL), velmora::SecretText(L"stored:fx", 9)));
     server_->SetExpectedKey("stored:fx");
     server_->SetAnswerDelay(1500);
     const size_t before = server_->ApiRequests().size();
