@@ -107,8 +107,10 @@ bool VsCodeLineCopy(std::span<const std::uint8_t> bytes) {
             return false;
         }
         if (*type == u"vscode-editor-data") {
+            // Any web page's copy handler can put this format on the clipboard: parsed iteratively, since the
+            // recursive parser takes stack for every level and a page's 64 KiB of "[" would overflow the worker's.
             rapidjson::GenericDocument<rapidjson::UTF16<char16_t>> json;
-            json.Parse(value->c_str());
+            json.Parse<rapidjson::kParseIterativeFlag>(value->c_str());
             if (json.HasParseError() || !json.IsObject()) {
                 return false;
             }

@@ -1,6 +1,7 @@
 #include "core/selection/Selection.h"
 
 #include <gtest/gtest.h>
+#include <pthread.h>
 
 #include <cstring>
 #include <vector>
@@ -55,22 +56,26 @@ TEST(ChooseSelection, AutomationFirstThenTheCopy) {
     }
 }
 
+// A web page's own clipboard types as Chromium writes them: the header, then each type and value.
+std::vector<std::uint8_t> Pickle(std::initializer_list<std::u16string> texts, std::uint32_t pairs) {
+    std::vector<std::uint8_t> bytes(8, 0);
+    std::memcpy(bytes.data() + 4, &pairs, 4);
+    for (const std::u16string& text : texts) {
+        const auto units = static_cast<std::uint32_t>(text.size());
+        bytes.insert(bytes.end(), reinterpret_cast<const std::uint8_t*>(&units),
+                     reinterpret_cast<const std::uint8_t*>(&units) + 4);
+        bytes.insert(bytes.end(), reinterpret_cast<const std::uint8_t*>(text.data()),
+                     reinterpret_cast<const std::uint8_t*>(text.data() + text.size()));
+        bytes.resize((bytes.size() + 3) / 4 * 4);
+    }
+    return bytes;
+}
+
+const std::u16string chromium = u"Chromium Web Custom MIME Data Format";
+
 // The whole line that an editor copies for nothing selected, by each editor's mark; look-alikes mark nothing.
 TEST(LineCopy, EachEditorsMarkAndNoLookAlike) {
-    const auto pickle = [](std::initializer_list<std::u16string> texts, std::uint32_t pairs) {
-        std::vector<std::uint8_t> bytes(8, 0);
-        std::memcpy(bytes.data() + 4, &pairs, 4);
-        for (const std::u16string& text : texts) {
-            const auto units = static_cast<std::uint32_t>(text.size());
-            bytes.insert(bytes.end(), reinterpret_cast<const std::uint8_t*>(&units),
-                         reinterpret_cast<const std::uint8_t*>(&units) + 4);
-            bytes.insert(bytes.end(), reinterpret_cast<const std::uint8_t*>(text.data()),
-                         reinterpret_cast<const std::uint8_t*>(text.data() + text.size()));
-            bytes.resize((bytes.size() + 3) / 4 * 4);
-        }
-        return bytes;
-    };
-    const std::u16string chromium = u"Chromium Web Custom MIME Data Format";
+    const auto pickle = Pickle;
     const std::u16string java = u"JAVA_DATAFLAVOR:application/x-java-serialized-object; "
                                 u"class=com.intellij.openapi.editor.impl.EditorCopyPasteHelperImpl$"
                                 u"CopyPasteOptionsTransferableData";
@@ -104,6 +109,28 @@ TEST(LineCopy, EachEditorsMarkAndNoLookAlike) {
     for (const Case& c : cases) {
         EXPECT_EQ(CopyMarksLine(c.format, c.bytes), c.marks) << c.what;
     }
+}
+
+// The clipboard is read on a worker thread, and any web page can put this format there: 32,000 levels of "[" on
+// 256 KiB of stack, unclosed and closed (the mark beside them still counts).
+void* ReadDeepNesting(void* result) {
+    const std::u16string open(32000, u'['), close(32000, u']');
+    *static_cast<bool*>(result) =
+        !CopyMarksLine(chromium, Pickle({u"vscode-editor-data", open}, 1)) &&
+        CopyMarksLine(chromium, Pickle({u"vscode-editor-data", u"{\"x\":" + open + close + u",\"isFromEmptySelection\":true}"}, 1));
+    return nullptr;
+}
+
+TEST(LineCopy, AWebPagesDeepNestingIsReadOnASmallStack) {
+    pthread_attr_t attributes;
+    pthread_attr_init(&attributes);
+    pthread_attr_setstacksize(&attributes, 256 * 1024);
+    pthread_t thread;
+    bool read = false;
+    ASSERT_EQ(pthread_create(&thread, &attributes, ReadDeepNesting, &read), 0);
+    pthread_join(thread, nullptr);
+    pthread_attr_destroy(&attributes);
+    EXPECT_TRUE(read);
 }
 
 TEST(ChooseSelection, AHugeSelectionIsCutWhereACommandLineEndsAndNeverInsideAPair) {
