@@ -2,6 +2,7 @@
 
 #include <windowsx.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "common/Dpi.h"
@@ -144,6 +145,16 @@ POINT BubbleWindow::DesignedTopLeft() const {
     RECT r{};
     GetWindowRect(hwnd(), &r);
     return POINT{r.left, r.bottom - BubbleLayoutAt(static_cast<int>(dpi_)).client.height};
+}
+
+int BubbleWindow::BodyShownHeight() const {
+    RECT client{};
+    GetClientRect(hwnd(), &client);
+    RECT body{};
+    GetWindowRect(body_, &body);
+    MapWindowPoints(nullptr, hwnd(), reinterpret_cast<POINT*>(&body), 2);
+    const BubbleRegion shape = BubbleRegionAt(Size{client.right, client.bottom}, static_cast<int>(dpi_));
+    return std::max(0, std::min<int>(body.bottom, shape.body.bottom) - static_cast<int>(body.top));
 }
 
 void BubbleWindow::GrowToText() {

@@ -38,6 +38,8 @@ protected:
     // Laid out again for the body's text where it stands: the tail's tip stays, the bubble grows by the same rules
     // as the popup's (wider first, then taller) and never shrinks.
     void GrowToText();
+    // How much of the body's height shows: the bubble's bottom edge cuts into it.
+    [[nodiscard]] int BodyShownHeight() const;
     // The top-left corner a bubble of the designed size would have with the same tail tip as this one.
     [[nodiscard]] POINT DesignedTopLeft() const;
 

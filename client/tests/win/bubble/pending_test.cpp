@@ -231,6 +231,44 @@ TEST_F(Pending, AStreamedAnswerGrowsInThePendingBubbleThenBecomesThePopup) {
     client_ = automation::Process();
 }
 
+// A long answer: the pending bubble is given only its latest text, a few KiB and never from the second half of a
+// surrogate pair, and Esc late in the stream still ends the client at once.
+TEST_F(Pending, ALongStreamShowsItsLatestTextAndEscStaysPrompt) {
+    const SavedServiceSettings saved;
+    ChooseService(L"openai", L"http://" + server_->HostW() + L"/v1");
+    server_->SetExpectedKey("");
+    std::string answer;
+    for (int i = 0; i < 1500; ++i) {
+        answer += "長い答えの" + std::to_string(i) + "文目です\U0001F600 ";
+    }
+    const std::wstring whole = common::FromUtf8(answer);
+    server_->SetTranslation(answer);
+    server_->SetChatStream(600, 10);
+    ASSERT_TRUE(Start(L"EJhnAHello world"));
+    ASSERT_TRUE(WaitForPending());
+    size_t longest = 0;
+    std::wstring last;
+    automation::WaitUntil([&] {
+        const Sample s = Look(client_.Pid());
+        const std::wstring text = s.pendingText.starts_with(L"…") ? s.pendingText.substr(1) : s.pendingText;
+        if (!text.empty() && text != L"翻訳中…") {
+            longest = std::max(longest, s.pendingText.size());
+            EXPECT_FALSE(text.front() >= 0xDC00 && text.front() <= 0xDFFF);
+            EXPECT_NE(whole.find(text), std::wstring::npos) << common::ToUtf8(text.substr(0, 40));
+            last = text;
+        }
+        return last.size() > 100 && whole.find(last) > whole.size() * 2 / 3;
+    }, 15000);
+    ASSERT_TRUE(client_.Running()) << "still being written";
+    EXPECT_GT(whole.find(last), whole.size() * 2 / 3) << "the latest text shows";
+    EXPECT_LE(longest, 4097u);
+    const ULONGLONG pressed = GetTickCount64();
+    Key(VK_ESCAPE);
+    EXPECT_TRUE(client_.WaitExit(3000));
+    EXPECT_LT(GetTickCount64() - pressed, 500u);
+    client_ = automation::Process();
+}
+
 TEST_F(Pending, AnInstantAnswerNeverShowsIt) {
     for (const wchar_t* argument : kBothPaths) {
         ASSERT_TRUE(Start(argument));
