@@ -250,6 +250,25 @@ bool IgnoresOurInput(std::optional<std::uint32_t> ours, std::optional<std::uint3
     return tokenRefused && *ours < kHigh;
 }
 
+bool IsTargetsCopy(const ClipboardChange& change) {
+    const ProcessOrigin& owner = change.owner;
+    if (owner.id == 0) {
+        return change.sameWindowInFront && change.soonAfterKeys;
+    }
+    for (const ProcessOrigin& target : change.targets) {
+        if (target.id == 0) {
+            continue;
+        }
+        if (owner.id == target.id) {
+            return true;
+        }
+        if (owner.parent == target.id && target.started != 0 && owner.started >= target.started) {
+            return true;
+        }
+    }
+    return false;
+}
+
 std::optional<std::u16string> ChooseSelection(const SelectionSource& automation, const SelectionSource& copy) {
     if (auto text = automation ? automation() : std::nullopt; text && HasVisibleText(*text)) {
         return Capped(std::move(*text));

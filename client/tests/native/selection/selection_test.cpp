@@ -199,5 +199,34 @@ TEST(CopyRefusal, AnotherWindowATerminalAnElevatedWindowOrHeldKeysSendNothing) {
     }
 }
 
+// Whose change of the clipboard is the target's copy. The target is process 10 (started at 100), its focused
+// window's process 20 (started at 200).
+TEST(CopyOrigin, TheTargetItsChildrenOrNoOwnerRightAfterTheKeysButNoOtherProgram) {
+    struct Case {
+        const char* what;
+        ProcessOrigin owner;
+        bool sameWindowInFront, soonAfterKeys, copy;
+    };
+    const Case cases[] = {
+        {"the target", {10, 1, 100}, false, false, true},
+        {"its focused window's process", {20, 1, 200}, true, true, true},
+        {"a process the target started", {30, 10, 150}, true, true, true},
+        {"one the focused window's process started, later", {30, 20, 900}, false, false, true},
+        {"the parent's id, reused by the target after the child started", {30, 10, 50}, true, true, false},
+        {"a child whose start is not known", {30, 10, 0}, true, true, false},
+        {"a grandchild", {40, 30, 300}, true, true, false},
+        {"another program", {50, 1, 500}, true, true, false},
+        {"no owner, right after the keys", {}, true, true, true},
+        {"no owner, another window in front", {}, false, true, false},
+        {"no owner, late", {}, true, false, false},
+    };
+    for (const Case& c : cases) {
+        const ClipboardChange change{c.owner, {{{10, 1, 100}, {20, 1, 200}}}, c.sameWindowInFront, c.soonAfterKeys};
+        EXPECT_EQ(IsTargetsCopy(change), c.copy) << c.what;
+    }
+    // An empty target slot is nobody's parent.
+    EXPECT_FALSE(IsTargetsCopy({{30, 0, 150}, {{{10, 1, 100}, {}}}, true, true}));
+}
+
 }  // namespace
 }  // namespace velmora
