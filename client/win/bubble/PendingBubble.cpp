@@ -15,10 +15,8 @@ bool PendingBubble::Show() {
     }
     LoadColors();
     LayOutAndPlace(std::nullopt);
-    ShowWindow(hwnd(), SW_SHOW);
-    SetForegroundWindow(hwnd());
     // The bubble itself holds the focus (its text takes none), so that Esc reaches it.
-    SetFocus(hwnd());
+    (void)ShowInFront(hwnd());
     return true;
 }
 
@@ -87,6 +85,7 @@ TextHeight PendingBubble::BodyTextHeight() {
 // ShowWindow(SW_HIDE) would activate some other window, maybe another program's, at once; hidden through
 // SetWindowPos the window stays active until the next one is.
 void PendingBubble::HideKeepingActivation() {
+    ReleaseEscape();  // the window taking its place may need Esc
     SetWindowPos(hwnd(), nullptr, 0, 0, 0, 0, SWP_HIDEWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 

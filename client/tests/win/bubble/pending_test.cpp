@@ -393,6 +393,60 @@ TEST_F(Pending, LooksLikeThePopupDragsWithoutAMenuAndCloseOrEscEndTheClientAtOnc
     EXPECT_TRUE(EqualRgn(pendingShape.get(), popupShape.get()));
 }
 
+// Where Windows keeps the user's program in front (here the test switch refuses the foreground: Wine refuses none),
+// either bubble still shows topmost: Esc closes it without the focus, or a click activates it with the keyboard
+// where it belongs. Once the user has moved to another window, Esc is that window's again.
+TEST_F(Pending, WithoutTheForegroundABubbleStaysOnTopAndEscOrAClickStillReachIt) {
+    SetEnvironmentVariableW(L"VELMORA_TEST_NO_FOREGROUND", L"1");
+    const auto pump = [](DWORD ms) {
+        for (const ULONGLONG end = GetTickCount64() + ms; GetTickCount64() < end; Sleep(5)) {
+            MSG msg;
+            while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+                DispatchMessageW(&msg);
+            }
+        }
+    };
+    HWND user = CreateWindowExW(0, L"Static", L"user", WS_POPUP | WS_VISIBLE, 0, 800, 100, 100, 0, 0, 0, nullptr);
+    HWND elsewhere = CreateWindowExW(0, L"Static", L"other", WS_POPUP | WS_VISIBLE, 200, 800, 100, 100, 0, 0, 0, nullptr);
+    enum Way { kEscape, kClick, kMovedOn };
+    for (const bool popup : {false, true}) {
+        for (const Way way : {kEscape, kClick, kMovedOn}) {
+            SCOPED_TRACE(testing::Message() << (popup ? "popup" : "pending bubble") << ", way " << way);
+            SetForegroundWindow(user);
+            server_->SetAnswerDelay(popup ? 0 : 20000);
+            HWND bubble = popup ? OpenPopup() : (Start(L"EJhnAHello world") ? WaitForPending() : nullptr);
+            ASSERT_TRUE(bubble);
+            pump(300);
+            EXPECT_TRUE(IsWindowVisible(bubble));
+            EXPECT_TRUE(GetWindowLongW(bubble, GWL_EXSTYLE) & WS_EX_TOPMOST);
+            EXPECT_EQ(GetForegroundWindow(), user);
+            if (way == kClick) {
+                automation::ClickAt(Center(ChildWithText(bubble, L"翻訳結果")));
+                pump(300);
+                EXPECT_EQ(GetForegroundWindow(), bubble);
+                EXPECT_EQ(FocusOf(bubble), popup ? Child(bubble, L"Edit") : bubble);
+            } else if (way == kMovedOn) {
+                SetForegroundWindow(elsewhere);
+                pump(600);
+                Key(VK_ESCAPE);
+                pump(500);
+                EXPECT_TRUE(client_.Running()) << "the other window's Esc";
+            }
+            Key(VK_ESCAPE);
+            if (way == kMovedOn) {
+                EXPECT_FALSE(client_.WaitExit(500));
+                client_ = automation::Process();
+                continue;
+            }
+            EXPECT_TRUE(client_.WaitExit(3000));
+            client_ = automation::Process();
+        }
+    }
+    SetEnvironmentVariableW(L"VELMORA_TEST_NO_FOREGROUND", nullptr);
+    DestroyWindow(user);
+    DestroyWindow(elsewhere);
+}
+
 // A long translation: the wheel scrolls it, Shift+F10 and the context-menu key open the popup's menu, the settings
 // window takes Enter and Esc, and Esc ends the client.
 TEST_F(Pending, ThePopupAndItsSettingsWindowAnswerTheKeyboardAndTheWheel) {
