@@ -81,17 +81,17 @@ struct CopyTarget {
 
 // A process as the system's process list and its times show it.
 struct ProcessOrigin {
-    std::uint32_t id = 0;      // 0: none
-    std::uint32_t parent = 0;  // the process that started it, by the id it had then
+    std::uint32_t id = 0;       // 0: none
+    std::uint32_t parent = 0;   // the process that started it, by the id it had then
     std::uint64_t started = 0;  // its creation time (0: not known); only the order counts
 };
 
 // A change of the clipboard after our Ctrl+C, and what is known of the program the keys went to.
 struct ClipboardChange {
-    ProcessOrigin owner;                  // the process of the clipboard's owner window; id 0 when it has none
+    ProcessOrigin owner;                   // the process of the clipboard's owner window; id 0 when it has none
     std::array<ProcessOrigin, 2> targets;  // the target window's process and that of its focused window
-    bool sameWindowInFront = false;       // the window the keys went to is still the one in front
-    bool soonAfterKeys = false;           // the change came while we waited for the copy
+    bool sameWindowInFront = false;        // the window the keys went to is still the one in front
+    bool soonAfterKeys = false;            // the change came while we waited for the copy
 };
 
 // Whether the change is the target's copy of its selection: its owner is a target process, or a process one of them

@@ -94,9 +94,9 @@ private:
     POINT anchor_{0, 0};      // the pointer it was placed for
     bool moved_ = false;      // placed elsewhere by the user (or where the pending bubble stood)
     WNDPROC staticProc_ = nullptr;
-    HWND focus_ = nullptr;             // where the keyboard goes when the bubble is activated
-    bool escapeHeld_ = false;          // Esc is the bubble's hot key while another program is in front
-    HWND frontWhenShown_ = nullptr;    // that program's window
+    HWND focus_ = nullptr;           // where the keyboard goes when the bubble is activated
+    bool escapeHeld_ = false;        // Esc is the bubble's hot key while another program is in front
+    HWND frontWhenShown_ = nullptr;  // that program's window
 };
 
 }  // namespace velmora
