@@ -107,8 +107,10 @@ bool VsCodeLineCopy(std::span<const std::uint8_t> bytes) {
             return false;
         }
         if (*type == u"vscode-editor-data") {
+            // Any web page's copy handler can put this format on the clipboard: parsed iteratively, since the
+            // recursive parser takes stack for every level and a page's 64 KiB of "[" would overflow the worker's.
             rapidjson::GenericDocument<rapidjson::UTF16<char16_t>> json;
-            json.Parse(value->c_str());
+            json.Parse<rapidjson::kParseIterativeFlag>(value->c_str());
             if (json.HasParseError() || !json.IsObject()) {
                 return false;
             }
@@ -246,6 +248,25 @@ bool IgnoresOurInput(std::optional<std::uint32_t> ours, std::optional<std::uint3
         return *theirs > *ours;
     }
     return tokenRefused && *ours < kHigh;
+}
+
+bool IsTargetsCopy(const ClipboardChange& change) {
+    const ProcessOrigin& owner = change.owner;
+    if (owner.id == 0) {
+        return change.sameWindowInFront && change.soonAfterKeys;
+    }
+    for (const ProcessOrigin& target : change.targets) {
+        if (target.id == 0) {
+            continue;
+        }
+        if (owner.id == target.id) {
+            return true;
+        }
+        if (owner.parent == target.id && target.started != 0 && owner.started >= target.started) {
+            return true;
+        }
+    }
+    return false;
 }
 
 std::optional<std::u16string> ChooseSelection(const SelectionSource& automation, const SelectionSource& copy) {

@@ -1,6 +1,7 @@
 // A selection start: "/selection CODE" asks the client to read the text selected in the foreground program and
 // go on as if it had been started with CODE followed directly by that text.
 #pragma once
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -77,6 +78,28 @@ struct CopyTarget {
 [[nodiscard]] bool IgnoresOurInput(std::optional<std::uint32_t> ours,
                                    std::optional<std::uint32_t> theirs,
                                    bool tokenRefused);
+
+// A process as the system's process list and its times show it.
+struct ProcessOrigin {
+    std::uint32_t id = 0;       // 0: none
+    std::uint32_t parent = 0;   // the process that started it, by the id it had then
+    std::uint64_t started = 0;  // its creation time (0: not known); only the order counts
+};
+
+// A change of the clipboard after our Ctrl+C, and what is known of the program the keys went to.
+struct ClipboardChange {
+    ProcessOrigin owner;                   // the process of the clipboard's owner window; id 0 when it has none
+    std::array<ProcessOrigin, 2> targets;  // the target window's process and that of its focused window
+    bool sameWindowInFront = false;        // the window the keys went to is still the one in front
+    bool soonAfterKeys = false;            // the change came while we waited for the copy
+};
+
+// Whether the change is the target's copy of its selection: its owner is a target process, or a process one of them
+// started (a browser engine's own process, WebView2's, copies for the program that hosts it), or it has no owner (a
+// program that copies with OpenClipboard(NULL)) and came right after our keys with the same window in front. A
+// parent's id may have been given to another process since: the child must have started after the target did.
+// Any other program's change is not the selection.
+[[nodiscard]] bool IsTargetsCopy(const ClipboardChange& change);
 
 // Window classes of terminals, where Ctrl+C without a selection interrupts the running program instead of copying:
 // the copy is never sent to them (their UI Automation text pattern, where they have one, still serves).

@@ -2,12 +2,14 @@
 
 #include <windowsx.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "common/Dpi.h"
 #include "common/SystemFunction.h"
 #include "core/Messages.h"
 #include "core/bubble/Bubble.h"
+#include "win/Failure.h"
 #include "win/settings/ColorSettings.h"
 #include "win/settings/VisualStyles.h"
 
@@ -17,6 +19,9 @@ namespace {
 constexpr int kLabel3Id = 3;
 constexpr int kBodyId = 1;
 constexpr int kLabel1Id = 2;
+constexpr int kEscapeHotKey = 1;
+constexpr UINT_PTR kFrontTimer = 1;
+constexpr UINT kFrontCheckMs = 250;
 
 common::UniqueFont MakeFont(const wchar_t* face, int points, bool bold, UINT dpi) {
     return common::UniqueFont(CreateFontW(-MulDiv(points, static_cast<int>(dpi), 72), 0, 0, 0,
@@ -84,6 +89,7 @@ std::vector<Monitor> Monitors(HWND window) {
 
 // The window goes first, while the fonts its controls use still exist.
 BubbleWindow::~BubbleWindow() {
+    ReleaseEscape();
     if (hwnd()) {
         DestroyWindow(hwnd());
     }
@@ -112,6 +118,46 @@ bool BubbleWindow::CreateBubble(const wchar_t* className, const wchar_t* caption
             SetWindowLongPtrW(label, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(LabelProc)));
     }
     return true;
+}
+
+bool BubbleWindow::ShowInFront(HWND focus) {
+    focus_ = focus;
+    // Shown without the activation, which comes with the foreground: shown active while another program keeps the
+    // foreground, the bubble would hold a focus that no key reaches.
+    ShowWindow(hwnd(), SW_SHOWNA);
+    if (TakeForeground(hwnd())) {
+        SetFocus(focus_);
+        return true;
+    }
+    HoldEscape();
+    return false;
+}
+
+// Without the foreground no key reaches the bubble, yet the user just asked for it and expects Esc to close it: Esc
+// is its hot key until it is activated (it then has the keys itself) or the user moves to another window (their
+// Esc is theirs again).
+void BubbleWindow::HoldEscape() {
+    frontWhenShown_ = GetForegroundWindow();
+    escapeHeld_ = RegisterHotKey(hwnd(), kEscapeHotKey, MOD_NOREPEAT, VK_ESCAPE) != FALSE;
+    if (escapeHeld_) {
+        SetTimer(hwnd(), kFrontTimer, kFrontCheckMs, nullptr);
+    }
+}
+
+void BubbleWindow::ReleaseEscape() {
+    if (escapeHeld_) {
+        escapeHeld_ = false;
+        KillTimer(hwnd(), kFrontTimer);
+        UnregisterHotKey(hwnd(), kEscapeHotKey);
+    }
+}
+
+// Activated by a click, or by the system: the keyboard goes where the bubble wants it.
+void BubbleWindow::Form_Activate() {
+    ReleaseEscape();
+    if (IsWindow(focus_)) {
+        SetFocus(focus_);
+    }
 }
 
 void BubbleWindow::LoadColors() {
@@ -144,6 +190,16 @@ POINT BubbleWindow::DesignedTopLeft() const {
     RECT r{};
     GetWindowRect(hwnd(), &r);
     return POINT{r.left, r.bottom - BubbleLayoutAt(static_cast<int>(dpi_)).client.height};
+}
+
+int BubbleWindow::BodyShownHeight() const {
+    RECT client{};
+    GetClientRect(hwnd(), &client);
+    RECT body{};
+    GetWindowRect(body_, &body);
+    MapWindowPoints(nullptr, hwnd(), reinterpret_cast<POINT*>(&body), 2);
+    const BubbleRegion shape = BubbleRegionAt(Size{client.right, client.bottom}, static_cast<int>(dpi_));
+    return std::max(0, std::min<int>(body.bottom, shape.body.bottom) - static_cast<int>(body.top));
 }
 
 void BubbleWindow::GrowToText() {
@@ -340,6 +396,27 @@ LRESULT BubbleWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
             // Esc on either bubble does what a click on "Close" does.
             if (wp == VK_ESCAPE) {
                 Label1_Click();
+                return 0;
+            }
+            break;
+        case WM_HOTKEY:
+            if (wp == kEscapeHotKey) {
+                ReleaseEscape();
+                Label1_Click();
+            }
+            return 0;
+        case WM_TIMER:
+            if (wp == kFrontTimer) {
+                const HWND front = GetForegroundWindow();
+                if (front != frontWhenShown_ && front != hwnd()) {
+                    ReleaseEscape();
+                }
+                return 0;
+            }
+            break;
+        case WM_ACTIVATE:
+            if (LOWORD(wp) != WA_INACTIVE && !HIWORD(wp) && focus_) {
+                Form_Activate();
                 return 0;
             }
             break;

@@ -35,9 +35,17 @@ protected:
     // the pointer.
     void LayOutAndPlace(std::optional<POINT> topLeft);
     void Drag();
+    // Shows the bubble in front with the keyboard focus in `focus`. Where Windows keeps the user's program in front,
+    // the bubble stays topmost without the focus: a click activates it (the focus then goes to `focus`), and Esc
+    // still closes it (see HoldEscape). False then.
+    bool ShowInFront(HWND focus);
+    // Gives Esc back to whichever program is in front (the bubble leaves the screen).
+    void ReleaseEscape();
     // Laid out again for the body's text where it stands: the tail's tip stays, the bubble grows by the same rules
     // as the popup's (wider first, then taller) and never shrinks.
     void GrowToText();
+    // How much of the body's height shows: the bubble's bottom edge cuts into it.
+    [[nodiscard]] int BodyShownHeight() const;
     // The top-left corner a bubble of the designed size would have with the same tail tip as this one.
     [[nodiscard]] POINT DesignedTopLeft() const;
 
@@ -62,6 +70,8 @@ private:
     // Lays it out and places it for the pointer at anchor_, on the monitor there and at that monitor's DPI.
     void PlaceAtAnchor();
     void Form_DpiChanged(UINT dpi, const RECT& suggested);
+    void HoldEscape();
+    void Form_Activate();
     void Label3_MouseDown(int button);
     void Label1_MouseDown();
     void Label1_MouseUp();
@@ -84,6 +94,9 @@ private:
     POINT anchor_{0, 0};      // the pointer it was placed for
     bool moved_ = false;      // placed elsewhere by the user (or where the pending bubble stood)
     WNDPROC staticProc_ = nullptr;
+    HWND focus_ = nullptr;           // where the keyboard goes when the bubble is activated
+    bool escapeHeld_ = false;        // Esc is the bubble's hot key while another program is in front
+    HWND frontWhenShown_ = nullptr;  // that program's window
 };
 
 }  // namespace velmora

@@ -28,9 +28,7 @@ bool Form2::Show() {
     if (!hwnd()) {
         return false;
     }
-    ShowWindow(hwnd(), SW_SHOW);
-    SetForegroundWindow(hwnd());
-    SetFocus(body_);
+    (void)ShowInFront(body_);
     return true;
 }
 

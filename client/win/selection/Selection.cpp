@@ -1,7 +1,10 @@
 // The clipboard way of reading the selection, and the choice between the two ways.
 #include "win/selection/Selection.h"
 
+#include <tlhelp32.h>
+
 #include <algorithm>
+#include <array>
 #include <span>
 #include <vector>
 
@@ -153,19 +156,58 @@ DWORD ClipboardOwnerProcess() {
     return pid;
 }
 
+// A process's parent from the system's process list, and its creation time; what cannot be learnt stays 0.
+ProcessOrigin OriginOf(DWORD pid, bool withParent) {
+    ProcessOrigin origin;
+    origin.id = pid;
+    if (!pid) {
+        return origin;
+    }
+    if (common::UniqueHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid)); process) {
+        FILETIME created{}, exited{}, kernel{}, user{};
+        if (GetProcessTimes(process.get(), &created, &exited, &kernel, &user)) {
+            origin.started = (static_cast<std::uint64_t>(created.dwHighDateTime) << 32) | created.dwLowDateTime;
+        }
+    }
+    HANDLE raw = withParent ? CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0) : INVALID_HANDLE_VALUE;
+    if (raw != INVALID_HANDLE_VALUE) {
+        common::UniqueHandle snapshot(raw);
+        PROCESSENTRY32W entry{};
+        entry.dwSize = sizeof entry;
+        for (BOOL more = Process32FirstW(raw, &entry); more; more = Process32NextW(raw, &entry)) {
+            if (entry.th32ProcessID == pid) {
+                origin.parent = entry.th32ParentProcessID;
+                break;
+            }
+        }
+    }
+    return origin;
+}
+
 // The program the keys went to: its window's process and that of the window with the keyboard focus in its thread
-// (a frame whose content another process draws). Only a change of the clipboard by one of them is our copy.
+// (a frame whose content another process draws). Only a change of the clipboard by one of them, by a process one
+// of them started, or by nobody right after the keys is our copy (IsTargetsCopy).
 struct TargetProcesses {
-    DWORD ids[2] = {};
-    explicit TargetProcesses(HWND window = nullptr) {
+    HWND window = nullptr;
+    std::array<ProcessOrigin, 2> processes{};
+    explicit TargetProcesses(HWND target = nullptr) : window(target) {
+        DWORD ids[2] = {};
         const DWORD thread = window ? GetWindowThreadProcessId(window, &ids[0]) : 0;
         GUITHREADINFO info = {};
         info.cbSize = sizeof info;
         if (thread && GetGUIThreadInfo(thread, &info) && info.hwndFocus) {
             GetWindowThreadProcessId(info.hwndFocus, &ids[1]);
         }
+        for (int i = 0; i < 2; ++i) {
+            processes[i] = OriginOf(ids[i], false);
+        }
     }
-    [[nodiscard]] bool Own(DWORD process) const { return process && (process == ids[0] || process == ids[1]); }
+    // Whether the clipboard's latest change is the target's copy; `soonAfterKeys`: it came while we waited for it.
+    [[nodiscard]] bool Copied(bool soonAfterKeys) const {
+        const DWORD owner = ClipboardOwnerProcess();
+        const bool target = owner && (owner == processes[0].id || owner == processes[1].id);
+        return IsTargetsCopy({OriginOf(owner, !target), processes, GetForegroundWindow() == window, soonAfterKeys});
+    }
 };
 
 struct CopiedText {
@@ -238,7 +280,7 @@ bool RunsAboveUs(HWND window) {
 struct LateCopy {
     bool armed = false;
     bool landed = false;  // the target's copy is on the clipboard; putting the user's contents back is retried
-    DWORD sequence = 0;
+    DWORD sequence = 0;   // before the copy; once it has landed, the copy's own
     ULONGLONG until = 0;  // for the copy to land, or once it has, for the retries
     HWND owner = nullptr;
     TargetProcesses target;
@@ -246,6 +288,12 @@ struct LateCopy {
     CopyLock lock;
 };
 LateCopy g_late;
+
+// Call with the clipboard open: the target's copy is still there, unchanged since `copySequence`, or its owner is
+// the target's (a late format rendered may count as a change).
+bool StillTheCopy(const TargetProcesses& target, DWORD copySequence) {
+    return GetClipboardSequenceNumber() == copySequence || target.Copied(false);
+}
 
 // True once nothing is left to put right: the late copy was undone, someone else changed the clipboard (theirs to
 // keep: the user's own Ctrl+C, a clipboard tool, a remote desktop), or the time is over.
@@ -262,16 +310,17 @@ bool SettleLateCopy() {
             return true;
         }
         WaitUntilSettled();
-        if (!g_late.target.Own(ClipboardOwnerProcess())) {
+        if (!g_late.target.Copied(false)) {
             g_late = LateCopy();
             return true;
         }
         g_late.landed = true;
+        g_late.sequence = GetClipboardSequenceNumber();
         g_late.until = GetTickCount64() + kRestoreRetryMs;
     }
     if (OpenClipboardWithRetry(g_late.owner, kRestoreAttemptMs)) {
         // While it is open nobody else can change it: whoever owns it now is who wrote last.
-        if (g_late.target.Own(ClipboardOwnerProcess())) {
+        if (StillTheCopy(g_late.target, g_late.sequence)) {
             g_late.snapshot.Restore();
         }
         CloseClipboard();
@@ -288,7 +337,8 @@ void CALLBACK LateCopyTick(HWND, UINT, UINT_PTR timer, DWORD) {
     }
 }
 
-// `landed`: the target's copy is on the clipboard already and only putting the user's contents back is left.
+// `landed`: the target's copy (at `sequence`) is on the clipboard already and only putting the user's contents back
+// is left; otherwise `sequence` is the clipboard's before the keys.
 void WatchForLateCopy(ClipboardSnapshot snapshot, DWORD sequence, bool landed, HWND owner,
                       const TargetProcesses& target, CopyLock lock) {
     g_late.snapshot = std::move(snapshot);
@@ -335,7 +385,8 @@ CopyRead SelectionByCopy(HWND clipboardOwner, HWND startForeground) {
         return {};
     }
     WaitUntilSettled();
-    if (!target.Own(ClipboardOwnerProcess())) {
+    const DWORD copySequence = GetClipboardSequenceNumber();
+    if (!target.Copied(true)) {
         // Another program's text (a password manager, a sync tool) is not what the user selected: the user's
         // contents go back, and a copy of the target's that lands later is still undone.
         if (OpenClipboardWithRetry(clipboardOwner, kRestoreOpenWaitMs)) {
@@ -352,14 +403,14 @@ CopyRead SelectionByCopy(HWND clipboardOwner, HWND startForeground) {
         read.text = copied->text;
     }
     if (copied && OpenClipboardWithRetry(clipboardOwner, kRestoreOpenWaitMs)) {
-        if (target.Own(ClipboardOwnerProcess())) {
+        if (StillTheCopy(target, copySequence)) {
             snapshot.Restore();
         }
         CloseClipboard();
     } else {
         // The reader left waiting still holds the clipboard, or another program does: retried from the timer and
         // before the client ends.
-        WatchForLateCopy(std::move(snapshot), before, true, clipboardOwner, target, std::move(lock));
+        WatchForLateCopy(std::move(snapshot), copySequence, true, clipboardOwner, target, std::move(lock));
     }
     return read;
 }

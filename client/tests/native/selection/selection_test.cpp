@@ -1,6 +1,7 @@
 #include "core/selection/Selection.h"
 
 #include <gtest/gtest.h>
+#include <pthread.h>
 
 #include <cstring>
 #include <vector>
@@ -75,6 +76,7 @@ TEST(LineCopy, EachEditorsMarkAndNoLookAlike) {
                                 u"class=com.intellij.openapi.editor.impl.EditorCopyPasteHelperImpl$"
                                 u"CopyPasteOptionsTransferableData";
     const auto line = u"{\"version\":1,\"isFromEmptySelection\":true,\"multicursorText\":null,\"mode\":\"c\"}";
+    const std::u16string deep(32000, u'[');
     const std::string javaTrue("\x00\x1aisCopiedFromEmptySelection\x78\x70\x01", 31);
     const std::string javaFalse("\x00\x1aisCopiedFromEmptySelection\x78\x70\x00", 31);
     struct Case {
@@ -100,10 +102,26 @@ TEST(LineCopy, EachEditorsMarkAndNoLookAlike) {
          {javaTrue.begin(), javaTrue.end()}, false},
         {"an ordinary format", u"HTML Format", {1}, false},
         {"a tag's look-alike", u"MSDEVLineSelectX", {1}, false},
+        {"a web page's 32,000 levels of [", chromium, pickle({u"vscode-editor-data", deep}, 1), false},
+        {"the mark after them, closed", chromium,
+         pickle({u"vscode-editor-data", u"{\"x\":" + deep + std::u16string(32000, u']') + u",\"isFromEmptySelection\":true}"}, 1),
+         true},
     };
-    for (const Case& c : cases) {
-        EXPECT_EQ(CopyMarksLine(c.format, c.bytes), c.marks) << c.what;
-    }
+    // On 256 KiB of stack, less than any thread of ours has: the clipboard is read on a worker thread.
+    const auto check = [](void* all) -> void* {
+        for (const Case& c : *static_cast<const std::span<const Case>*>(all)) {
+            EXPECT_EQ(CopyMarksLine(c.format, c.bytes), c.marks) << c.what;
+        }
+        return nullptr;
+    };
+    std::span<const Case> all(cases);
+    pthread_attr_t attributes;
+    pthread_attr_init(&attributes);
+    pthread_attr_setstacksize(&attributes, 256 * 1024);
+    pthread_t thread;
+    ASSERT_EQ(pthread_create(&thread, &attributes, check, &all), 0);
+    pthread_join(thread, nullptr);
+    pthread_attr_destroy(&attributes);
 }
 
 TEST(ChooseSelection, AHugeSelectionIsCutWhereACommandLineEndsAndNeverInsideAPair) {
@@ -170,6 +188,34 @@ TEST(CopyRefusal, AnotherWindowATerminalAnElevatedWindowOrHeldKeysSendNothing) {
         EXPECT_EQ(IgnoresOurInput(l.ours, l.theirs, l.refused), l.ignores)
             << l.ours.value_or(0) << " " << l.theirs.value_or(0) << " " << l.refused;
     }
+}
+
+// Whose change of the clipboard is the target's copy: the target is process 10 (started at 100), its focused
+// window's process 20 (started at 200).
+TEST(CopyOrigin, TheTargetItsChildrenOrNoOwnerRightAfterTheKeysButNoOtherProgram) {
+    struct Case {
+        const char* what;
+        ProcessOrigin owner;
+        bool sameWindowInFront, soonAfterKeys, copy;
+    };
+    const Case cases[] = {
+        {"the target", {10, 1, 100}, false, false, true},
+        {"its focused window's process", {20, 1, 200}, true, true, true},
+        {"a process the target started", {30, 10, 150}, false, false, true},
+        {"the parent's id, reused by the target after the child started", {30, 20, 150}, true, true, false},
+        {"a child whose start is not known", {30, 10, 0}, true, true, false},
+        {"a grandchild", {40, 30, 300}, true, true, false},
+        {"another program", {50, 1, 500}, true, true, false},
+        {"no owner, right after the keys", {}, true, true, true},
+        {"no owner, another window in front", {}, false, true, false},
+        {"no owner, late", {}, true, false, false},
+    };
+    for (const Case& c : cases) {
+        const ClipboardChange change{c.owner, {{{10, 1, 100}, {20, 1, 200}}}, c.sameWindowInFront, c.soonAfterKeys};
+        EXPECT_EQ(IsTargetsCopy(change), c.copy) << c.what;
+    }
+    // An empty target slot is nobody's parent.
+    EXPECT_FALSE(IsTargetsCopy({{30, 0, 150}, {{{10, 1, 100}, {}}}, true, true}));
 }
 
 }  // namespace

@@ -176,7 +176,7 @@ TEST_F(Pending, ASlowOutcomeShowsThePendingBubbleThenThePopupInItsPlaceOrTheRepo
 
 // A model's answer shows as it is written: the pending bubble carries the text so far (only ever more of it), grows
 // without ever shrinking, its tail's tip fixed, and becomes the popup in its place once the answer is complete.
-// Esc while it is written ends the client.
+// Esc while it is written ends the client, at once even late in a long answer.
 TEST_F(Pending, AStreamedAnswerGrowsInThePendingBubbleThenBecomesThePopup) {
     const SavedServiceSettings saved;
     ChooseService(L"openai", L"http://" + server_->HostW() + L"/v1");
@@ -223,11 +223,29 @@ TEST_F(Pending, AStreamedAnswerGrowsInThePendingBubbleThenBecomesThePopup) {
     EXPECT_EQ(FocusOf(last.popups.front()), Child(last.popups.front(), L"Edit"));
     client_ = automation::Process();
 
+    // A long answer: the bubble is given only its latest text, a few KiB and never from the second half of a pair,
+    // and Esc late in the stream still ends the client at once.
+    std::string answer;
+    for (int i = 0; i < 1500; ++i) {
+        answer += "長い答えの" + std::to_string(i) + "文目です\U0001F600 ";
+    }
+    server_->SetTranslation(answer);
+    server_->SetChatStream(600, 10);
     ASSERT_TRUE(Start(L"EJhnAHello world"));
-    HWND pending = WaitForPending();
-    ASSERT_TRUE(pending);
+    ASSERT_TRUE(WaitForPending());
+    const std::wstring long_ = common::FromUtf8(answer);
+    std::wstring shown;
+    EXPECT_TRUE(automation::WaitUntil([&] {
+        shown = Look(client_.Pid()).pendingText;
+        const size_t at = shown.starts_with(L"…") ? long_.find(shown.substr(1)) : std::wstring::npos;
+        return at != std::wstring::npos && at > long_.size() * 2 / 3;
+    }, 15000)) << "the latest text shows";
+    EXPECT_LE(shown.size(), 4097u);
+    EXPECT_FALSE(shown.size() > 1 && shown[1] >= 0xDC00 && shown[1] <= 0xDFFF);
+    const ULONGLONG pressed = GetTickCount64();
     Key(VK_ESCAPE);
     EXPECT_TRUE(client_.WaitExit(3000));
+    EXPECT_LT(GetTickCount64() - pressed, 500u);
     client_ = automation::Process();
 }
 
@@ -353,6 +371,42 @@ TEST_F(Pending, LooksLikeThePopupDragsWithoutAMenuAndCloseOrEscEndTheClientAtOnc
     common::UniqueRgn popupShape(CreateRectRgn(0, 0, 0, 0));
     ASSERT_NE(GetWindowRgn(popup_, popupShape.get()), ERROR);
     EXPECT_TRUE(EqualRgn(pendingShape.get(), popupShape.get()));
+}
+
+// Where Windows keeps the user's program in front (here the test switch refuses the foreground: Wine refuses none),
+// either bubble still shows topmost: Esc closes it without the focus, or a click activates it with the keyboard
+// where it belongs. Once the user has moved to another window, Esc is that window's again.
+TEST_F(Pending, WithoutTheForegroundABubbleStaysOnTopAndEscOrAClickStillReachIt) {
+    SetEnvironmentVariableW(L"VELMORA_TEST_NO_FOREGROUND", L"1");
+    HWND user = CreateWindowExW(0, L"Static", L"user", WS_POPUP | WS_VISIBLE, 0, 800, 100, 100, 0, 0, 0, nullptr);
+    HWND other = CreateWindowExW(0, L"Static", L"other", WS_POPUP | WS_VISIBLE, 200, 800, 100, 100, 0, 0, 0, nullptr);
+    for (const bool popup : {false, true}) {
+        for (const int way : {0, 1, 2}) {  // Esc alone, a click first, the user moved on first
+            SCOPED_TRACE(testing::Message() << (popup ? "popup" : "pending bubble") << ", way " << way);
+            SetForegroundWindow(user);
+            server_->SetAnswerDelay(popup ? 0 : 20000);
+            HWND bubble = popup ? OpenPopup() : (Start(L"EJhnAHello world") ? WaitForPending() : nullptr);
+            ASSERT_TRUE(bubble);
+            SampleUntilSettled(client_, 300, 100);  // the test's windows answer meanwhile
+            EXPECT_TRUE(IsWindowVisible(bubble) && (GetWindowLongW(bubble, GWL_EXSTYLE) & WS_EX_TOPMOST));
+            EXPECT_EQ(GetForegroundWindow(), user);
+            if (way == 1) {
+                automation::ClickAt(Center(ChildWithText(bubble, L"翻訳結果")));
+                SampleUntilSettled(client_, 300, 100);
+                EXPECT_EQ(GetForegroundWindow(), bubble);
+                EXPECT_EQ(FocusOf(bubble), popup ? Child(bubble, L"Edit") : bubble);
+            } else if (way == 2) {
+                SetForegroundWindow(other);
+                SampleUntilSettled(client_, 600, 100);
+            }
+            Key(VK_ESCAPE);
+            EXPECT_EQ(client_.WaitExit(way == 2 ? 500 : 3000), way != 2);
+            client_ = automation::Process();
+        }
+    }
+    SetEnvironmentVariableW(L"VELMORA_TEST_NO_FOREGROUND", nullptr);
+    DestroyWindow(user);
+    DestroyWindow(other);
 }
 
 // A long translation: the wheel scrolls it, Shift+F10 and the context-menu key open the popup's menu, the settings

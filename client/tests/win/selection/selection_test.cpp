@@ -38,25 +38,34 @@ constexpr DWORD kNeverRendered = MAXDWORD;
 constexpr UINT_PTR kLateCopyTimer = 77;
 
 // How the target answers Ctrl+C: as an Edit; as an editor copying its whole line for nothing selected (marked as
-// Visual Studio marks it); with its text rendered only when asked for; or not at all, while another program
-// (OtherProgram) writes the clipboard at that moment.
-enum class CopyAs { Edit, WholeLine, RenderedLater, OtherProgram };
+// Visual Studio marks it); with its text rendered only when asked for; not at all, while another program
+// (OtherProgram) writes the clipboard at that moment; with no owner (OpenClipboard(NULL)); or through a process of
+// its own (ChildCopy), as WebView2 content copies for the program that hosts it.
+enum class CopyAs { Edit, WholeLine, RenderedLater, OtherProgram, NoOwner, ChildProcess };
 CopyAs g_copyAs = CopyAs::Edit;
 const std::wstring kOtherText = L"another program's text";
 const wchar_t* const kOtherWrites = L"Local\\VelmoraTestOtherProgramWrites";
+const std::wstring kCopiedText = L"Hello world";
+const wchar_t* const kChildWrites = L"Local\\VelmoraTestChildCopyWrites";
 
-// The other program: this test program started again, writing kOtherText from a window of its own each time the
-// event is set.
-int RunOtherProgram() {
-    HANDLE writes = CreateEventW(nullptr, FALSE, FALSE, kOtherWrites);
+// Another program (this test program started again, through a launcher so that it is no process of the target's)
+// or the target's own child: writes its text from a window of its own each time the event is set, until the test
+// program `waitFor` (when given) ends.
+int RunOtherProgram(const wchar_t* event, const std::wstring& text, DWORD waitFor) {
+    HANDLE handles[2] = {CreateEventW(nullptr, FALSE, FALSE, event),
+                         waitFor ? OpenProcess(SYNCHRONIZE, FALSE, waitFor) : nullptr};
     HWND window = CreateWindowExW(0, L"Static", L"other", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
     for (;;) {
-        if (MsgWaitForMultipleObjects(1, &writes, FALSE, INFINITE, QS_ALLINPUT) == WAIT_OBJECT_0) {
+        const DWORD woken = MsgWaitForMultipleObjects(handles[1] ? 2 : 1, handles, FALSE, INFINITE, QS_ALLINPUT);
+        if (woken == WAIT_OBJECT_0 + 1) {
+            return 0;
+        }
+        if (woken == WAIT_OBJECT_0) {
             if (automation::WaitUntil([&] { return OpenClipboard(window) != FALSE; }, 2000)) {
                 EmptyClipboard();
-                const size_t bytes = (kOtherText.size() + 1) * sizeof(wchar_t);
+                const size_t bytes = (text.size() + 1) * sizeof(wchar_t);
                 HGLOBAL g = GlobalAlloc(GHND, bytes);
-                memcpy(GlobalLock(g), kOtherText.c_str(), bytes);
+                memcpy(GlobalLock(g), text.c_str(), bytes);
                 GlobalUnlock(g);
                 SetClipboardData(CF_UNICODETEXT, g);
                 CloseClipboard();
@@ -156,17 +165,21 @@ private:
         return CallWindowProcW(g_editProc, hwnd, msg, wp, lp);
     }
     static void CopyOtherwise(HWND edit) {
-        if (g_copyAs == CopyAs::OtherProgram) {
-            HANDLE writes = OpenEventW(EVENT_MODIFY_STATE, FALSE, kOtherWrites);
+        if (g_copyAs == CopyAs::OtherProgram || g_copyAs == CopyAs::ChildProcess) {
+            HANDLE writes =
+                OpenEventW(EVENT_MODIFY_STATE, FALSE, g_copyAs == CopyAs::OtherProgram ? kOtherWrites : kChildWrites);
             SetEvent(writes);
             CloseHandle(writes);
             return;
         }
-        if (!automation::WaitUntil([&] { return OpenClipboard(edit) != FALSE; }, 2000)) {
+        if (!automation::WaitUntil(
+                [&] { return OpenClipboard(g_copyAs == CopyAs::NoOwner ? nullptr : edit) != FALSE; }, 2000)) {
             return;
         }
         EmptyClipboard();
-        if (g_copyAs == CopyAs::RenderedLater) {
+        if (g_copyAs == CopyAs::NoOwner) {
+            put(CF_UNICODETEXT, kCopiedText.c_str(), (kCopiedText.size() + 1) * sizeof(wchar_t));
+        } else if (g_copyAs == CopyAs::RenderedLater) {
             SetClipboardData(CF_UNICODETEXT, nullptr);
         } else {
             const std::wstring line = L"the whole line\r\n";
@@ -254,10 +267,14 @@ protected:
         otherWrites_ = CreateEventW(nullptr, FALSE, FALSE, kOtherWrites);
         wchar_t self[MAX_PATH] = {};
         GetModuleFileNameW(nullptr, self, MAX_PATH);
-        other_ = new Process(automation::Launch(L"\"" + std::wstring(self) + L"\" --other-program").value());
+        const std::wstring program = L"\"" + std::wstring(self) + L"\"";
+        const Process launcher =
+            automation::Launch(program + L" --start-other " + std::to_wstring(GetCurrentProcessId())).value();
+        EXPECT_TRUE(launcher.WaitExit(10000));
+        child_ = new Process(automation::Launch(program + L" --child-copy").value());
     }
     static void TearDownTestSuite() {
-        delete other_;
+        delete child_;
         CloseHandle(otherWrites_);
         delete target_;
         delete server_;
@@ -287,7 +304,7 @@ protected:
     inline static standin::Server* server_ = nullptr;
     inline static TargetProgram* target_ = nullptr;
     inline static DWORD sequence_ = 0;
-    inline static Process* other_ = nullptr;
+    inline static Process* child_ = nullptr;
     inline static HANDLE otherWrites_ = nullptr;
 };
 
@@ -315,6 +332,7 @@ TEST_F(SelectionStart, TranslatesExactlyTheSelectedTextAndGivesTheClipboardBack)
         const wchar_t* shown;
         bool copied;
         const wchar_t* service = nullptr;  // the pages when none
+        CopyAs copyAs = CopyAs::Edit;
     };
     const std::string excite = "GET /world/text/?wb_lp=ENJA&before=";
     const std::string q = "&lang=JA&toolbar=yes&c_id=velmora&translate= HTTP/1.1";
@@ -347,6 +365,11 @@ TEST_F(SelectionStart, TranslatesExactlyTheSelectedTextAndGivesTheClipboardBack)
         {L"EJIFA", {L"Good morning", 0, 12}, L"none", "POST /v2/translate HTTP/1.1", L"おはようございます", true,
          L"deepl"},
         {L"JEhnA", {L"「こんにちは」", 1, 6}, L"none", "POST /translate HTTP/1.1", L"Hello", true, L"libretranslate"},
+        // A copy with no owner right after the keys, and one by a process the target started, are the selection.
+        {L"EJhnA", {L"Hello world", 0, 11}, L"none", excite + "Hello%20world HTTP/1.1", L"こんにちは、世界", true,
+         nullptr, CopyAs::NoOwner},
+        {L"EJhnA", {L"Hello world", 0, 11}, L"none", excite + "Hello%20world HTTP/1.1", L"こんにちは、世界", true,
+         nullptr, CopyAs::ChildProcess},
     };
     server_->SetExpectedKey("selection-key");
     RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\VelmoraTest");
@@ -357,8 +380,10 @@ TEST_F(SelectionStart, TranslatesExactlyTheSelectedTextAndGivesTheClipboardBack)
             uidriver::ChooseService(c.service, L"http://" + server_->HostW(), L"selection-key");
         }
         const int copies = g_copies;
+        g_copyAs = c.copyAs;
         Process client = Start(L"/selection " + std::wstring(c.code), c.selection, c.fake);
-        EXPECT_EQ(uidriver::PopupText(client.Pid()), c.shown) << c.fake;
+        EXPECT_EQ(uidriver::PopupText(client.Pid()), c.shown) << c.fake << static_cast<int>(c.copyAs);
+        g_copyAs = CopyAs::Edit;
         EXPECT_EQ(server_->RequestLines().empty() ? "" : server_->RequestLines().back(), c.requestLine);
         EXPECT_EQ(g_copies, copies + (c.copied ? 1 : 0)) << c.fake;
         if (!c.copied) {
@@ -601,8 +626,27 @@ TEST_F(SelectionStart, CopiesOnlyAfterTheShortcutsModifiersAreReleased) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    if (argc > 1 && std::wstring(argv[1]) == L"--other-program") {
-        return RunOtherProgram();
+    const std::wstring mode = argc > 1 ? argv[1] : L"";
+    if (mode == L"--start-other" && argc > 2) {
+        wchar_t self[MAX_PATH] = {};
+        GetModuleFileNameW(nullptr, self, MAX_PATH);
+        // Left running on its own (a Process here would end it with this one).
+        std::wstring command = L"\"" + std::wstring(self) + L"\" --other-program " + argv[2];
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION started{};
+        if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started)) {
+            return 1;
+        }
+        CloseHandle(started.hThread);
+        CloseHandle(started.hProcess);
+        return 0;
+    }
+    if (mode == L"--other-program" && argc > 2) {
+        return RunOtherProgram(kOtherWrites, kOtherText, static_cast<DWORD>(_wtoi(argv[2])));
+    }
+    if (mode == L"--child-copy") {
+        return RunOtherProgram(kChildWrites, kCopiedText, 0);
     }
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
