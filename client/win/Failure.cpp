@@ -49,8 +49,4 @@ void ReportFailureAndExit(const std::wstring& text) {
     ExitProcess(1);
 }
 
-void ShowBox(const std::wstring& text, const wchar_t* title, UINT icon) {
-    MessageBoxW(nullptr, text.c_str(), title, MB_OK | icon | MB_SETFOREGROUND);
-}
-
 }  // namespace velmora

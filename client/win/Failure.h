@@ -20,7 +20,4 @@ int ShowBox(const std::wstring& text, const wchar_t* title, UINT icon, HWND owne
 // one process per request makes it safe not to wait for it.
 [[noreturn]] void ReportFailureAndExit(const std::wstring& text);
 
-// A box of the client's (a refusal or a caution) that the user sees in front of the program they are working in.
-void ShowBox(const std::wstring& text, const wchar_t* title, UINT icon);
-
 }  // namespace velmora

@@ -6,6 +6,7 @@
 
 #include "common/Dpi.h"
 #include "core/Messages.h"
+#include "win/Failure.h"
 #include "win/services/PasswordField.h"
 #include "win/services/ServiceStore.h"
 #include "win/settings/Controls.h"
@@ -404,7 +405,7 @@ void ServiceWindow::Trial_Complete() {
 }
 
 void ServiceWindow::ShowProblem(const FormProblem& problem) {
-    MessageBoxW(hwnd(), std::wstring(problem.text).c_str(), L"Velmora", MB_OK | MB_ICONEXCLAMATION);
+    ShowBox(std::wstring(problem.text), L"Velmora", MB_ICONEXCLAMATION, hwnd());
     if (const int id = ControlOf(problem)) {
         MoveFocus(hwnd(), reinterpret_cast<WPARAM>(GetDlgItem(hwnd(), id)), TRUE);
     }

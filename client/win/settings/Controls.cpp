@@ -1,5 +1,7 @@
 #include "win/settings/Controls.h"
 
+#include "win/Failure.h"
+
 #include "common/Text.h"
 
 namespace velmora {
@@ -40,7 +42,7 @@ void MoveFocus(HWND window, WPARAM wp, LPARAM lp) {
 
 void ShowFailure(HWND owner, const wchar_t* sentence, DWORD error) {
     const std::wstring text = std::wstring(sentence) + L"\r\n" + common::SystemErrorText(error);
-    MessageBoxW(owner, text.c_str(), L"Velmora", MB_OK | MB_ICONSTOP);
+    ShowBox(text, L"Velmora", MB_ICONSTOP, owner);
 }
 
 }  // namespace velmora
