@@ -15,7 +15,9 @@
 #include "win/bubble/Form2.h"
 #include "win/bubble/PendingBubble.h"
 #include "win/net/Fetch.h"
+#include "win/selection/Replacement.h"
 #include "win/services/ServiceTranslate.h"
+#include "win/settings/Controls.h"
 #include "win/settings/Form3.h"
 
 namespace velmora {
@@ -62,6 +64,7 @@ void Form1::Form_Load(const std::wstring& argumentText) {
             EndProgram();
             return;
         }
+        origin_ = read.origin;
         const std::u16string& selection = *read.text;
         const std::u16string_view chosen = *code == kAutoDirection ? DirectionCode(selection) : *code;
         Text5 = common::ToWide(chosen) + common::ToWide(selection);
@@ -432,6 +435,18 @@ void Form1::Form_Close() {
 void Form1::EndProgram(UINT exitCode) {
     if (options_.endProgram) {
         options_.endProgram(exitCode);
+    }
+}
+
+void Form1::ReplaceSelection() {
+    if (!origin_ || !form2_ || !form2_->hwnd()) {
+        return;
+    }
+    // Whatever the text box shows now, the user's own edits included, as the copy takes it.
+    if (PutInPlaceOfSelection(*origin_, form2_->hwnd(), ControlText(form2_->Text1()))) {
+        EndProgram();
+    } else {
+        (void)form2_->Show();
     }
 }
 

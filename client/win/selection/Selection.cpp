@@ -10,6 +10,7 @@
 #include "common/Text.h"
 #include "win/net/Worker.h"
 #include "win/selection/Clipboard.h"
+#include "win/selection/Replacement.h"
 #include "win/selection/TargetWindow.h"
 
 namespace velmora {
@@ -270,6 +271,7 @@ void SettleClipboardBeforeExit() {
 SelectionRead ReadSelection(HWND clipboardOwner) {
     // The window the user pressed the key in; by the time of the copy another may have come to the front.
     HWND startForeground = GetForegroundWindow();
+    std::shared_ptr<SelectionOrigin> origin = OriginOf(startForeground);
     const auto fromWide = [](std::optional<std::wstring> text) -> std::optional<std::u16string> {
         return text ? std::optional(common::ToU16(*text)) : std::nullopt;
     };
@@ -292,6 +294,7 @@ SelectionRead ReadSelection(HWND clipboardOwner) {
     SelectionRead read;
     read.text = ChooseSelection(automation, copy);
     read.refusal = read.text ? SelectionRefusal::NothingSelected : refusal;
+    read.origin = read.text ? std::move(origin) : nullptr;
     return read;
 }
 
