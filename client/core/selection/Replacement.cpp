@@ -8,6 +8,9 @@ namespace velmora {
 
 std::optional<ReplaceRefusal> RefuseReplacement(const ReplaceTarget& target) {
     using R = ReplaceRefusal;
+    if (target.taken == true) {
+        return std::nullopt;  // done: where the user goes next is theirs
+    }
     // What the program is decides before where it stands: a terminal stays refused whether in front or not.
     if (target.gone) {
         return R::TargetGone;
@@ -26,6 +29,9 @@ std::optional<ReplaceRefusal> RefuseReplacement(const ReplaceTarget& target) {
     }
     if (target.password == true) {
         return R::PasswordBox;
+    }
+    if (target.taken == false) {
+        return R::NotTaken;
     }
     return std::nullopt;
 }

@@ -20,7 +20,7 @@ enum class ReplaceRefusal {
 };
 
 // What is known of the program the text came from. Before it is asked back to the front only the first four;
-// `inFront` and `password` once it was.
+// `inFront` and `password` once it was; `taken` once Ctrl+V went (with `inFront` as it is then).
 struct ReplaceTarget {
     bool gone = false;
     bool terminal = false;
@@ -28,6 +28,7 @@ struct ReplaceTarget {
     bool keysHeld = false;
     std::optional<bool> inFront;   // the same window in front, with the control that had the focus
     std::optional<bool> password;  // that control hides its text
+    std::optional<bool> taken;     // the program asked for the text while it was in front
 };
 
 // Nothing when the keys may go; otherwise the first reason against them.

@@ -30,10 +30,34 @@ constexpr DWORD kSnapshotMs = 1000;
 constexpr std::size_t kSnapshotBytes = 128u << 20;
 constexpr DWORD kLockWaitMs = 10000;
 
-// Our contents while the paste goes: the translation, handed over only when a program asks for it.
+HWND FocusIn(HWND window) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    const DWORD thread = GetWindowThreadProcessId(window, nullptr);
+    return thread && GetGUIThreadInfo(thread, &info) ? info.hwndFocus : nullptr;
+}
+
+// The program that asks for the text holds the clipboard open (with a window of its own, as a rule). Only the
+// target, still in front, gets it: keys that reached another window at the last moment paste nothing there.
+bool AskedByTarget(const SelectionOrigin& origin) {
+    if (GetForegroundWindow() != origin.window) {
+        return false;
+    }
+    HWND opener = GetOpenClipboardWindow();
+    DWORD asking = 0, focus = 0;
+    if (!opener || !GetWindowThreadProcessId(opener, &asking)) {
+        return true;  // opened without a window: nothing more to tell by
+    }
+    if (origin.focus) {
+        GetWindowThreadProcessId(origin.focus, &focus);  // a frame's content may be another process's
+    }
+    return asking == origin.processId || asking == focus;
+}
+
+// Our contents while the paste goes: the translation, handed over only when the target asks for it.
 class PasteOwner : public common::Window {
   public:
-    explicit PasteOwner(const std::wstring& text) : text_(text) {}
+    PasteOwner(const SelectionOrigin& origin, const std::wstring& text) : origin_(origin), text_(text) {}
     [[nodiscard]] bool Create() {
         return common::Window::Create(L"VelmoraPasteOwner", L"", 0, WS_EX_TOOLWINDOW, 0, 0, 0, 0, HWND_MESSAGE);
     }
@@ -44,7 +68,7 @@ class PasteOwner : public common::Window {
         switch (msg) {
             case WM_RENDERFORMAT:
                 // Called with the asking program holding the clipboard open; it gets the text as this returns.
-                if (wp == CF_UNICODETEXT &&
+                if (wp == CF_UNICODETEXT && AskedByTarget(origin_) &&
                     PutOnClipboard(CF_UNICODETEXT, text_.c_str(), (text_.size() + 1) * sizeof(wchar_t))) {
                     taken_ = true;
                 }
@@ -56,16 +80,10 @@ class PasteOwner : public common::Window {
     }
 
   private:
+    const SelectionOrigin& origin_;
     const std::wstring& text_;
     bool taken_ = false;
 };
-
-HWND FocusIn(HWND window) {
-    GUITHREADINFO info{};
-    info.cbSize = sizeof info;
-    const DWORD thread = GetWindowThreadProcessId(window, nullptr);
-    return thread && GetGUIThreadInfo(thread, &info) ? info.hwndFocus : nullptr;
-}
 
 bool KeysHeld() {
     return ModifierHeld() || (GetAsyncKeyState(VK_RETURN) & 0x8000) != 0;
@@ -158,7 +176,7 @@ std::optional<ReplaceRefusal> Paste(const SelectionOrigin& origin, HWND popup, c
     if (const auto refusal = RefuseReplacement(target)) {
         return refusal;
     }
-    PasteOwner owner(text);
+    PasteOwner owner(origin, text);
     if (!owner.Create() || !OpenClipboardWithRetry(owner.hwnd(), kOpenWaitMs)) {
         return ReplaceRefusal::ClipboardNotSaved;
     }
@@ -173,8 +191,10 @@ std::optional<ReplaceRefusal> Paste(const SelectionOrigin& origin, HWND popup, c
     target.inFront = InFrontWithFocus(origin);
     target.keysHeld = KeysHeld();
     std::optional<ReplaceRefusal> refusal = RefuseReplacement(target);
-    if (!refusal && (!SendCtrlKey('V') || !WaitUntilTaken(owner))) {
-        refusal = ReplaceRefusal::NotTaken;
+    if (!refusal) {
+        target.taken = SendCtrlKey('V') && WaitUntilTaken(owner);
+        target.inFront = InFrontWithFocus(origin);  // another window that came first is why nothing was taken
+        refusal = RefuseReplacement(target);
     }
     PutBack(owner, users);
     return refusal;

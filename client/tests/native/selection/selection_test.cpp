@@ -193,11 +193,15 @@ TEST(ReplaceRefusal, WhatTheProgramIsThenWhereItStandsThenItsControl) {
         {{false, false, false, true, true, true}, R::KeysHeld},
         {{false, false, false, false, true, true}, R::PasswordBox},
         {{false, false, false, false, std::nullopt, true}, R::PasswordBox},
+        // After Ctrl+V: a text not asked for, with another window in front by then, went nowhere for that reason.
+        {{false, false, false, false, true, false, false}, R::NotTaken},
+        {{false, false, false, false, false, false, false}, R::NotInFront},
+        {{false, false, false, true, false, false, true}, std::nullopt},
     };
     for (const Case& c : cases) {
         const ReplaceTarget& t = c.target;
         EXPECT_EQ(RefuseReplacement(t), c.refusal) << t.gone << t.terminal << t.higherIntegrity << t.keysHeld << " "
-                                                  << t.inFront.value_or(2) << t.password.value_or(2);
+                                                  << t.inFront.value_or(2) << t.password.value_or(2) << t.taken.value_or(2);
     }
     // ES_PASSWORD is a password box in an Edit or a rich edit only; for a button the bit puts its text on the left.
     EXPECT_TRUE(HidesItsText(u"Edit", 0x50010020) && HidesItsText(u"EDIT", 0x20) && HidesItsText(u"RichEdit20W", 0x20) &&

@@ -28,9 +28,10 @@ struct Selection {
 const UINT kDelayedFormat = RegisterClipboardFormatW(L"VelmoraTestDelayed");
 
 std::atomic<int> g_copies{0};
-// The next time the target's Edit gets the focus, it hands the front to its terminal window, as a program that
-// puts up a window of its own when it is activated.
-std::atomic<bool> g_giveAwayFront{false};
+// The next time the target's Edit gets the focus (or Ctrl goes down in it), it hands the front to the Edit in its
+// terminal window, as a program that puts up a window of its own when it is activated (or at the last moment).
+enum class GiveAway { Never, OnFocus, OnCtrl };
+std::atomic<GiveAway> g_giveAwayFront{GiveAway::Never};
 std::atomic<ULONGLONG> g_lastCopy{0};
 WNDPROC g_editProc = nullptr;
 // A busy program: the copy lands this long after Ctrl+C. A slow owner: a delayed format is rendered this late
@@ -156,9 +157,14 @@ private:
                 return 0;
             }
         }
-        if (msg == WM_SETFOCUS && g_giveAwayFront.exchange(false)) {
+        GiveAway when = msg == WM_SETFOCUS                         ? GiveAway::OnFocus
+                              : msg == WM_KEYDOWN && wp == VK_CONTROL ? GiveAway::OnCtrl
+                                                                      : GiveAway::Never;
+        if (when != GiveAway::Never && g_giveAwayFront.compare_exchange_strong(when, GiveAway::Never)) {
             const LRESULT result = CallWindowProcW(g_editProc, hwnd, msg, wp, lp);
-            SetForegroundWindow(FindWindowW(L"ConsoleWindowClass", L"terminal"));
+            HWND other = FindWindowW(L"ConsoleWindowClass", L"terminal");
+            SetForegroundWindow(other);
+            SetFocus(GetWindow(other, GW_CHILD));  // an Edit there would paste what reached it
             return result;
         }
         if (msg == WM_RENDERFORMAT) {
@@ -651,24 +657,24 @@ TEST_F(SelectionStart, TheTranslationTakesThePlaceOfTheSelection) {
     }
 }
 
-// The window the text came from closed meanwhile, or another window in front when it is brought back: no program
-// gets the text, the box says why, and the popup comes back.
+// The window the text came from closed meanwhile, or another window in front when it is brought back or when the
+// keys go: no program gets the text, the box says why, and the popup comes back.
 TEST_F(SelectionStart, NothingIsPastedWhenTheWindowIsGoneOrAnotherIsInFront) {
     const Selection hello{L"Say Hello world twice", 4, 15};
-    for (const bool gone : {true, false}) {
+    for (const GiveAway giveAway : {GiveAway::Never, GiveAway::OnFocus, GiveAway::OnCtrl}) {
+        const bool gone = giveAway == GiveAway::Never;
         Process client = Start(L"/selection EJhnA", hello);
         ASSERT_EQ(uidriver::PopupText(client.Pid()), L"こんにちは、世界");
         Sleep(300);
         if (gone) {
             target_->CloseEdit();
-        } else {
-            g_giveAwayFront = true;
         }
+        g_giveAwayFront = giveAway;
         const DWORD sequence = GetClipboardSequenceNumber();
         const std::wstring inTerminal = target_->Text(true);
         uidriver::Key(VK_RETURN, VK_CONTROL);
         const auto box = automation::WaitForMessageBox(client.Pid(), 10000);
-        g_giveAwayFront = false;
+        g_giveAwayFront = GiveAway::Never;
         ASSERT_TRUE(box.has_value()) << gone;
         EXPECT_EQ(box->title, L"注意");
         EXPECT_EQ(box->text, gone ? L"選択範囲のあったウィンドウが閉じられたため、置き換えられませんでした"
