@@ -63,9 +63,8 @@ bool HidesItsText(std::u16string_view windowClass, std::uint32_t style) {
     constexpr std::uint32_t kEsPassword = 0x20;
     const auto lower = [](char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c; };
     const auto startsWith = [&](std::u16string_view prefix) {
-        return windowClass.size() >= prefix.size() &&
-               std::equal(prefix.begin(), prefix.end(), windowClass.begin(),
-                          [&](char16_t a, char16_t b) { return a == lower(b); });
+        return windowClass.size() >= prefix.size() && std::equal(prefix.begin(), prefix.end(), windowClass.begin(),
+                                                                 [&](char16_t a, char16_t b) { return a == lower(b); });
     };
     const bool edit = (startsWith(u"edit") && windowClass.size() == 4) || startsWith(u"richedit");
     return edit && (style & kEsPassword) != 0;
