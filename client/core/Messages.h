@@ -26,6 +26,22 @@ inline constexpr char16_t kClipboardNotSavedText[] = u"クリップボードの�
 inline constexpr char16_t kOtherStartBusyText[] =
     u"ほかの翻訳が選択範囲を読み取っています。少し待ってから、もう一度試してください";
 
+// Putting the translation in place of the selection: the popup's menu item, and why it was not done (a terminal
+// and a password box share their sentence; another start at the clipboard has the one above).
+inline constexpr wchar_t kReplaceMenuText[] = L"選択範囲と置き換える(&R)";
+inline constexpr char16_t kReplaceTargetGoneText[] =
+    u"選択範囲のあったウィンドウが閉じられたため、置き換えられませんでした";
+inline constexpr char16_t kReplaceNotInFrontText[] =
+    u"選択範囲のあったウィンドウを前面に出せなかったため、置き換えませんでした";
+inline constexpr char16_t kReplaceRefusedHereText[] =
+    u"端末ソフトとパスワードの欄では置き換えません。訳文はメニューの「クリップボードにコピー」でコピーしてください";
+inline constexpr char16_t kReplaceHigherIntegrityText[] = u"管理者として実行中のソフトの選択範囲は置き換えられません";
+inline constexpr char16_t kReplaceKeysHeldText[] = u"キーから手を離してから、もう一度置き換えてください";
+inline constexpr char16_t kReplaceClipboardNotSavedText[] =
+    u"クリップボードの内容を失わずに置き換えられませんでした";
+inline constexpr char16_t kReplaceNotTakenText[] =
+    u"選択範囲のあったソフトが 2 秒のうちに訳文を受け取りませんでした。クリップボードは元に戻しました";
+
 // Failure reports of a request.
 inline constexpr wchar_t kCannotStartText[] = L"翻訳の処理を開始できませんでした。";
 inline constexpr wchar_t kPageNotLoadedText[] = L"翻訳ページを読み込めませんでした。";

@@ -10,6 +10,8 @@
 #include "win/bubble/Form2.h"
 #include "win/bubble/PendingBubble.h"
 #include "win/net/Fetch.h"
+#include "win/selection/Replacement.h"
+#include "win/settings/Controls.h"
 #include "win/settings/Form3.h"
 
 namespace velmora {
@@ -50,6 +52,7 @@ void Form1::Form_Load(const std::wstring& argumentText) {
     StartInput input{common::ToU16(Text5), std::nullopt, options_.service.kind, options_.hosts};
     if (ReadsSelection(input.argumentText)) {
         input.selection = options_.readSelection ? options_.readSelection(hwnd()) : SelectionRead{};
+        origin_ = input.selection->text ? input.selection->origin : nullptr;
     }
     const StartPlan plan = PlanStart(input);
     // The limit is the request's: the time spent reading a selection is not taken from it.
@@ -293,6 +296,18 @@ void Form1::Form_Close() {
 void Form1::EndProgram(UINT exitCode) {
     if (options_.endProgram) {
         options_.endProgram(exitCode);
+    }
+}
+
+void Form1::ReplaceSelection() {
+    if (!origin_ || !form2_ || !form2_->hwnd()) {
+        return;
+    }
+    // Whatever the text box shows now, the user's own edits included, as the copy takes it.
+    if (PutInPlaceOfSelection(*origin_, form2_->hwnd(), ControlText(form2_->Text1()))) {
+        EndProgram();
+    } else {
+        (void)form2_->Show();
     }
 }
 

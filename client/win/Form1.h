@@ -63,6 +63,10 @@ public:
 
     // Ends the whole client at once (the popup's Close label and the menu's close item come here).
     void EndProgram(UINT exitCode = 0);
+    // After a selection start: the popup's text in place of the selection, in the program it came from, and the
+    // client ends; when that was refused, the popup comes back. Nothing after a start from the browser.
+    void ReplaceSelection();
+    [[nodiscard]] bool CanReplaceSelection() const { return origin_ != nullptr; }
     // The popup's menu, which belongs to the settings window: at the pointer, or at `at` when the keyboard asked.
     void ShowPopupMenu(HWND popup, std::optional<POINT> at = std::nullopt);
     [[nodiscard]] Form2* Popup() const { return form2_.get(); }
@@ -122,6 +126,7 @@ private:
     PendingSlot pending_;
     std::unique_ptr<Form2> form2_;
     std::unique_ptr<Form3> form3_;
+    std::shared_ptr<SelectionOrigin> origin_;  // where a selection start read its text
 };
 
 }  // namespace velmora

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -52,9 +53,14 @@ enum class SelectionRefusal {
     OtherStartBusy,     // another selection start of this user kept the clipboard for too long
 };
 
+// Where the text was read, for putting its translation in its place; made and used by the Windows side only
+// (win/selection/Replacement), an opaque token here.
+struct SelectionOrigin;
+
 struct SelectionRead {
     std::optional<std::u16string> text;
     SelectionRefusal refusal = SelectionRefusal::NothingSelected;  // why there is no text
+    std::shared_ptr<SelectionOrigin> origin;                      // with a text only
 };
 
 // The box's sentence (title "注意").

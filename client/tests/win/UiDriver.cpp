@@ -322,10 +322,10 @@ std::vector<HWND> OpenMenus(DWORD pid) {
     return menus;
 }
 
-void ClickMenuItem(HWND menu, int item) {
+void ClickMenuItem(HWND menu, int item, int items) {
     RECT r{};
     GetClientRect(menu, &r);
-    POINT at{r.right / 2, r.bottom * (2 * item + 1) / (2 * kMenuItems)};
+    POINT at{r.right / 2, r.bottom * (2 * item + 1) / (2 * items)};
     ClientToScreen(menu, &at);
     automation::ClickAt(at);
 }

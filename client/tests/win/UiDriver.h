@@ -99,10 +99,11 @@ void Type(const std::wstring& text);
 [[nodiscard]] std::wstring ClipboardText();
 void SetClipboardText(const std::wstring& text);
 
-// The visible pop-up menus of a process, and a click on the item-th of the popup menu's items.
+// The visible pop-up menus of a process, and a click on the item-th of the popup menu's `items` (a selection
+// start's menu has one more, after the copy).
 [[nodiscard]] std::vector<HWND> OpenMenus(DWORD pid);
 enum MenuItem { kCopy, kConf, kService, kClose, kMenuItems };
-void ClickMenuItem(HWND menu, int item);
+void ClickMenuItem(HWND menu, int item, int items = kMenuItems);
 // Opens the drop-down list of a combo box with a click on its arrow and clicks the item.
 void ChooseFromList(DWORD pid, HWND combo, int item);
 

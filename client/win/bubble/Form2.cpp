@@ -119,9 +119,14 @@ LRESULT CALLBACK Form2::Text1Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
                 form->Label1_Click();
                 return 0;
             }
+            if (wp == VK_RETURN && (GetKeyState(VK_CONTROL) & 0x8000)) {
+                form->form1_.ReplaceSelection();
+                return 0;
+            }
             break;
         case WM_CHAR:
-            if (wp == VK_ESCAPE) {
+            // The line feed is Ctrl+Enter's character: that key replaces, it types nothing.
+            if (wp == VK_ESCAPE || wp == L'\n') {
                 return 0;
             }
             break;

@@ -2,7 +2,8 @@
 // Its names are the first design's:
 //   Label3   the title "翻訳結果", by which the bubble is dragged (BubbleWindow)
 //   Label1   the close mark; Label1_Click ends the client
-//   Text1    the translation's read-only text box (Text1_MouseWheel scrolls it)
+//   Text1    the translation's read-only text box (Text1_MouseWheel scrolls it; Ctrl+Enter in it replaces the
+//            selection after a selection start)
 #pragma once
 #include <windows.h>
 

@@ -3,8 +3,11 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <optional>
+#include <string>
 
 #include "common/Poll.h"
+#include "common/Process.h"
 #include "win/net/Worker.h"
 
 namespace velmora {
@@ -27,7 +30,33 @@ bool IsMemoryFormat(UINT format) {
     }
 }
 
+std::optional<std::wstring> UserSid() {
+    HANDLE raw = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &raw)) {
+        return std::nullopt;
+    }
+    common::UniqueHandle token(raw);
+    return common::TokenUserSid(token.get());
+}
+
 }  // namespace
+
+// The name lives in the session's namespace and carries the user, so that another user on the same machine (Fast
+// User Switching, a terminal server) neither waits for us nor can hold us up.
+CopyLock TakeCopyLock(DWORD waitMs) {
+    const std::wstring name = L"Local\\Velmora.SelectionCopy." + UserSid().value_or(L"user");
+    HANDLE mutex = CreateMutexW(nullptr, FALSE, name.c_str());
+    if (!mutex) {
+        return CopyLock();
+    }
+    // An abandoned lock (a start that was ended meanwhile) is ours all the same.
+    const DWORD wait = WaitForSingleObject(mutex, waitMs);
+    if (wait != WAIT_OBJECT_0 && wait != WAIT_ABANDONED) {
+        CloseHandle(mutex);
+        return CopyLock();
+    }
+    return CopyLock(mutex);
+}
 
 bool OpenClipboardWithRetry(HWND owner, DWORD waitMs) {
     return common::PollUntil([owner] { return OpenClipboard(owner) != FALSE; }, waitMs);
@@ -144,6 +173,10 @@ void ClipboardSnapshot::Restore() {
         (void)metafile_.release();  // the clipboard owns it now
     }
     // Clipboard history and the cloud clipboard already hold the user's contents once.
+    KeepOutOfHistory();
+}
+
+void KeepOutOfHistory() {
     const DWORD no = 0;
     for (const wchar_t* name : {L"CanIncludeInClipboardHistory", L"CanUploadToCloudClipboard"}) {
         (void)PutOnClipboard(RegisterClipboardFormatW(name), &no, sizeof no);

@@ -18,6 +18,22 @@ namespace velmora {
 // on failure nothing is left allocated.
 [[nodiscard]] bool PutOnClipboard(UINT format, const void* bytes, std::size_t size);
 
+// Call with the clipboard open: marks what is on it to be kept out of the clipboard history, the cloud clipboard
+// and the programs that watch the clipboard.
+void KeepOutOfHistory();
+
+// The clipboard is one per session, so two starts of this user (a key pressed twice) would save each other's
+// contents as the user's. A start holds this while it puts contents of its own there; nothing when another start
+// held it for `waitMs`.
+struct MutexReleaser {
+    void operator()(HANDLE h) const {
+        ReleaseMutex(h);
+        CloseHandle(h);
+    }
+};
+using CopyLock = common::Unique<HANDLE, MutexReleaser>;
+[[nodiscard]] CopyLock TakeCopyLock(DWORD waitMs);
+
 // What the user had on the clipboard. Kept: every format whose data is plain memory (text in each encoding, HTML,
 // RTF, copied files, device-independent bitmaps, programs' own registered formats) and the enhanced metafile. Not
 // kept, since their data is a handle only their owner understands: bitmaps and palettes (Windows makes CF_BITMAP

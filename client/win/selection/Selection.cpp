@@ -10,10 +10,11 @@
 
 #include "common/Handles.h"
 #include "common/Poll.h"
-#include "common/Process.h"
 #include "common/Text.h"
 #include "win/net/Worker.h"
 #include "win/selection/Clipboard.h"
+#include "win/selection/Replacement.h"
+#include "win/selection/TargetWindow.h"
 
 namespace velmora {
 namespace {
@@ -38,62 +39,6 @@ constexpr std::size_t kSnapshotBytes = 128u << 20;
 // Another start holds the copy way for its snapshot, copy wait, reading, grace and restore: as a rule well under
 // this; a start that waited longer gives up with its box.
 constexpr DWORD kCopyLockWaitMs = 10000;
-
-struct MutexReleaser {
-    void operator()(HANDLE h) const {
-        ReleaseMutex(h);
-        CloseHandle(h);
-    }
-};
-using CopyLock = common::Unique<HANDLE, MutexReleaser>;
-
-std::optional<std::wstring> UserSid() {
-    HANDLE raw = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &raw)) {
-        return std::nullopt;
-    }
-    common::UniqueHandle token(raw);
-    return common::TokenUserSid(token.get());
-}
-
-// The clipboard is one per session, so two starts of this user (a key pressed twice) would save each other's copy
-// as the user's contents. The name lives in the session's namespace and carries the user, so that another user
-// on the same machine (Fast User Switching, a terminal server) neither waits for us nor can hold us up.
-CopyLock TakeCopyLock() {
-    const std::wstring name = L"Local\\Velmora.SelectionCopy." + UserSid().value_or(L"user");
-    HANDLE mutex = CreateMutexW(nullptr, FALSE, name.c_str());
-    if (!mutex) {
-        return CopyLock();
-    }
-    // An abandoned lock (a start that was ended meanwhile) is ours all the same.
-    const DWORD wait = WaitForSingleObject(mutex, kCopyLockWaitMs);
-    if (wait != WAIT_OBJECT_0 && wait != WAIT_ABANDONED) {
-        CloseHandle(mutex);
-        return CopyLock();
-    }
-    return CopyLock(mutex);
-}
-
-bool ModifierHeld() {
-    for (int key : {VK_SHIFT, VK_CONTROL, VK_MENU, VK_LWIN, VK_RWIN}) {
-        if (GetAsyncKeyState(key) & 0x8000) {
-            return true;
-        }
-    }
-    return false;
-}
-
-bool SendCopyKeys() {
-    INPUT keys[4] = {};
-    const WORD sequence[4] = {VK_CONTROL, 'C', 'C', VK_CONTROL};
-    for (int i = 0; i < 4; ++i) {
-        keys[i].type = INPUT_KEYBOARD;
-        keys[i].ki.wVk = sequence[i];
-        keys[i].ki.wScan = static_cast<WORD>(MapVirtualKeyW(sequence[i], MAPVK_VK_TO_VSC));
-        keys[i].ki.dwFlags = i < 2 ? 0 : KEYEVENTF_KEYUP;
-    }
-    return SendInput(4, keys, sizeof(INPUT)) == 4;
-}
 
 // Once the clipboard has changed, waits until it rests.
 void WaitUntilSettled() {
@@ -230,51 +175,6 @@ std::optional<CopiedText> ReadCopiedText() {
     return run.result;
 }
 
-bool IsTerminal(HWND window) {
-    wchar_t name[256] = {};
-    if (!window || (GetClassNameW(window, name, 256) > 0 && InterruptsOnCtrlC(common::ToU16(name)))) {
-        return window != nullptr;
-    }
-    DWORD pid = 0;
-    GetWindowThreadProcessId(window, &pid);
-    common::UniqueHandle process(pid ? OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid) : nullptr);
-    wchar_t path[MAX_PATH] = {};
-    DWORD size = MAX_PATH;
-    return process && QueryFullProcessImageNameW(process.get(), 0, path, &size) &&
-           IsTerminalProgram(common::ToU16(std::wstring_view(path, size)));
-}
-
-std::optional<std::uint32_t> TokenIntegrity(HANDLE token) {
-    const std::vector<BYTE> buffer = common::TokenInformation(token, TokenIntegrityLevel);
-    if (buffer.empty()) {
-        return std::nullopt;
-    }
-    PSID sid = reinterpret_cast<const TOKEN_MANDATORY_LABEL*>(buffer.data())->Label.Sid;
-    const UCHAR count = *GetSidSubAuthorityCount(sid);
-    return count ? std::optional<std::uint32_t>(*GetSidSubAuthority(sid, count - 1)) : std::nullopt;
-}
-
-bool RunsAboveUs(HWND window) {
-    HANDLE raw = nullptr;
-    std::optional<std::uint32_t> ours;
-    if (OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &raw)) {
-        common::UniqueHandle token(raw);
-        ours = TokenIntegrity(token.get());
-    }
-    DWORD pid = 0;
-    GetWindowThreadProcessId(window, &pid);
-    common::UniqueHandle process(pid ? OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid) : nullptr);
-    std::optional<std::uint32_t> theirs;
-    bool tokenRefused = false;
-    if (process && OpenProcessToken(process.get(), TOKEN_QUERY, &raw)) {
-        common::UniqueHandle token(raw);
-        theirs = TokenIntegrity(token.get());
-    } else if (process) {
-        tokenRefused = GetLastError() == ERROR_ACCESS_DENIED;
-    }
-    return IgnoresOurInput(ours, theirs, tokenRefused);
-}
-
 // A copy that had not landed when the client stopped waiting for it, or that landed but could not be undone yet,
 // with what to put back.
 struct LateCopy {
@@ -361,7 +261,7 @@ CopyRead SelectionByCopy(HWND clipboardOwner, HWND startForeground) {
     }
     // The shortcut key that started us is usually still down; Ctrl+Alt+C would not copy.
     (void)common::PollUntil([] { return !ModifierHeld(); }, kModifierWaitMs);
-    CopyLock lock = TakeCopyLock();
+    CopyLock lock = TakeCopyLock(kCopyLockWaitMs);
     if (!lock) {
         return {std::nullopt, SelectionRefusal::OtherStartBusy};
     }
@@ -377,7 +277,7 @@ CopyRead SelectionByCopy(HWND clipboardOwner, HWND startForeground) {
     }
     const TargetProcesses target(foreground);
     const DWORD before = GetClipboardSequenceNumber();
-    if (!SendCopyKeys()) {
+    if (!SendCtrlKey('C')) {
         return {};  // no key went out, so the clipboard is as it was
     }
     if (!common::PollUntil([before] { return GetClipboardSequenceNumber() != before; }, kCopyWaitMs)) {
@@ -422,6 +322,7 @@ void SettleClipboardBeforeExit() {
 SelectionRead ReadSelection(HWND clipboardOwner) {
     // The window the user pressed the key in; by the time of the copy another may have come to the front.
     HWND startForeground = GetForegroundWindow();
+    std::shared_ptr<SelectionOrigin> origin = OriginOf(startForeground);
     const auto fromWide = [](std::optional<std::wstring> text) -> std::optional<std::u16string> {
         return text ? std::optional(common::ToU16(*text)) : std::nullopt;
     };
@@ -444,6 +345,7 @@ SelectionRead ReadSelection(HWND clipboardOwner) {
     SelectionRead read;
     read.text = ChooseSelection(automation, copy);
     read.refusal = read.text ? SelectionRefusal::NothingSelected : refusal;
+    read.origin = read.text ? std::move(origin) : nullptr;
     return read;
 }
 

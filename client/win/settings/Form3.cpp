@@ -29,6 +29,7 @@ enum : int {
     kConfId,
     kCloseId,
     kServiceId,  // between "設定" and "閉じる" in the menu; the older items keep their ids
+    kReplaceId,  // after the copy, for a selection start only
 };
 
 // Fixed size, title bar and close box only. WS_EX_CONTROLPARENT marks it for the dialog keyboard handling of
@@ -109,6 +110,9 @@ void FitClosedHeight(HWND combo, int height) {
 
 Form3::Form3(Form1& owner) : form1_(owner), menu_(CreatePopupMenu()) {
     AppendMenuW(menu_.get(), MF_STRING, kCopyId, kCopyMenuText);
+    if (owner.CanReplaceSelection()) {
+        AppendMenuW(menu_.get(), MF_STRING, kReplaceId, kReplaceMenuText);
+    }
     AppendMenuW(menu_.get(), MF_STRING, kConfId, kSettingsText);
     AppendMenuW(menu_.get(), MF_STRING, kServiceId, kServiceMenuText);
     AppendMenuW(menu_.get(), MF_STRING, kCloseId, kCloseMenuText);
@@ -133,6 +137,9 @@ void Form3::ShowMenu(HWND popup, std::optional<POINT> place) {
         case kCopyId:
             copy_Click();
             break;
+        case kReplaceId:
+            replace_Click();
+            break;
         case kConfId:
             conf_Click();
             break;
@@ -156,6 +163,10 @@ void Form3::copy_Click() {
     if (!PutTextOnClipboard(popup->hwnd(), ControlText(popup->Text1()))) {
         ShowFailure(popup->hwnd(), kCopyFailedText, GetLastError());
     }
+}
+
+void Form3::replace_Click() {
+    form1_.ReplaceSelection();
 }
 
 void Form3::conf_Click() {

@@ -4,6 +4,7 @@
 //   Combo1 / Combo2         the background and text colour fields (Label1 / Label2 their captions)
 //   Command1 / Command2     OK / キャンセル
 //   copy_, conf_, service_, close_ _Click   the menu's items: copy, this window, the service window, close
+//   replace_Click           the item after copy that a selection start adds: the text in place of the selection
 #pragma once
 #include <windows.h>
 
@@ -31,6 +32,7 @@ class Form3 : public common::Window {
 
     // The menu's items.
     void copy_Click();
+    void replace_Click();
     void conf_Click();
     void service_Click();
     void close_Click();

@@ -6,6 +6,8 @@
 #include <cstring>
 #include <vector>
 
+#include "core/selection/Replacement.h"
+
 namespace velmora {
 namespace {
 
@@ -216,6 +218,42 @@ TEST(CopyOrigin, TheTargetItsChildrenOrNoOwnerRightAfterTheKeysButNoOtherProgram
     }
     // An empty target slot is nobody's parent.
     EXPECT_FALSE(IsTargetsCopy({{30, 0, 150}, {{{10, 1, 100}, {}}}, true, true}));
+}
+
+// Before the paste: what the program is decides first, then where it stands, then its control; before the window
+// is asked back, where it stands is not known yet and stops nothing. (Wine has no foreground lock, no elevation.)
+TEST(ReplaceRefusal, WhatTheProgramIsThenWhereItStandsThenItsControl) {
+    using R = ReplaceRefusal;
+    struct Case {
+        ReplaceTarget target;
+        std::optional<R> refusal;
+    };
+    const Case cases[] = {
+        {{}, std::nullopt},
+        {{false, false, false, false, true, false}, std::nullopt},
+        {{true, true, true, true, false, true}, R::TargetGone},
+        {{false, true, true, true, false, true}, R::Terminal},
+        {{false, false, true, true, false, true}, R::HigherIntegrity},
+        {{false, false, false, true}, R::KeysHeld},
+        {{false, false, false, true, false, true}, R::NotInFront},
+        {{false, false, false, true, true, true}, R::KeysHeld},
+        {{false, false, false, false, true, true}, R::PasswordBox},
+        {{false, false, false, false, std::nullopt, true}, R::PasswordBox},
+        // After Ctrl+V: a text not asked for, with another window in front by then, went nowhere for that reason.
+        {{false, false, false, false, true, false, false}, R::NotTaken},
+        {{false, false, false, false, false, false, false}, R::NotInFront},
+        {{false, false, false, true, false, false, true}, std::nullopt},
+    };
+    for (const Case& c : cases) {
+        const ReplaceTarget& t = c.target;
+        EXPECT_EQ(RefuseReplacement(t), c.refusal) << t.gone << t.terminal << t.higherIntegrity << t.keysHeld << " "
+                                                  << t.inFront.value_or(2) << t.password.value_or(2) << t.taken.value_or(2);
+    }
+    // ES_PASSWORD is a password box in an Edit or a rich edit only; for a button the bit puts its text on the left.
+    EXPECT_TRUE(HidesItsText(u"Edit", 0x50010020) && HidesItsText(u"EDIT", 0x20) && HidesItsText(u"RichEdit20W", 0x20) &&
+                HidesItsText(u"RICHEDIT50W", 0x20));
+    EXPECT_FALSE(HidesItsText(u"Edit", 0x50010000) || HidesItsText(u"Button", 0x20) || HidesItsText(u"EditX", 0x20) ||
+                 HidesItsText(u"Edi", 0x20) || HidesItsText(u"", 0x20));
 }
 
 }  // namespace

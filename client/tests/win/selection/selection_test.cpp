@@ -28,6 +28,10 @@ struct Selection {
 const UINT kDelayedFormat = RegisterClipboardFormatW(L"VelmoraTestDelayed");
 
 std::atomic<int> g_copies{0};
+// The next time the target's Edit gets the focus (or Ctrl goes down in it), it hands the front to the Edit in its
+// terminal window, as a program that puts up a window of its own when it is activated (or at the last moment).
+enum class GiveAway { Never, OnFocus, OnCtrl };
+std::atomic<GiveAway> g_giveAwayFront{GiveAway::Never};
 std::atomic<ULONGLONG> g_lastCopy{0};
 WNDPROC g_editProc = nullptr;
 // A busy program: the copy lands this long after Ctrl+C. A slow owner: a delayed format is rendered this late
@@ -89,6 +93,15 @@ public:
     ~TargetProgram() {
         On([] { PostQuitMessage(0); });
         thread_.join();
+    }
+    [[nodiscard]] std::wstring Text(bool inTerminal = false) const { return automation::WindowText(edits_[inTerminal]); }
+    // The Edit goes and another takes its place: the window the text was selected in is gone.
+    void CloseEdit() {
+        On([this] {
+            HWND old = edits_[0];
+            edits_[0] = MakeEdit(nullptr);
+            DestroyWindow(old);
+        });
     }
     void Select(const Selection& s, bool inTerminal = false) {
         On([&] {
@@ -152,6 +165,16 @@ private:
                 CopyOtherwise(hwnd);
                 return 0;
             }
+        }
+        GiveAway when = msg == WM_SETFOCUS                         ? GiveAway::OnFocus
+                              : msg == WM_KEYDOWN && wp == VK_CONTROL ? GiveAway::OnCtrl
+                                                                      : GiveAway::Never;
+        if (when != GiveAway::Never && g_giveAwayFront.compare_exchange_strong(when, GiveAway::Never)) {
+            const LRESULT result = CallWindowProcW(g_editProc, hwnd, msg, wp, lp);
+            HWND other = FindWindowW(L"ConsoleWindowClass", L"terminal");
+            SetForegroundWindow(other);
+            SetFocus(GetWindow(other, GW_CHILD));  // an Edit there would paste what reached it
+            return result;
         }
         if (msg == WM_RENDERFORMAT) {
             if (g_renderDelayMs != kNeverRendered) {
@@ -621,6 +644,76 @@ TEST_F(SelectionStart, CopiesOnlyAfterTheShortcutsModifiersAreReleased) {
     EXPECT_EQ(uidriver::PopupText(client.Pid()), L"どうもありがとうございます");
     EXPECT_GE(g_lastCopy, released);
     ExpectClipboardGivenBack("held modifiers");
+}
+
+// The popup's text in place of the selection, by Ctrl+Enter or the menu's item after the copy (at 96 and 144 dpi),
+// and after a text read through UI Automation the same way; the user's clipboard comes back whole, kept out of
+// the history.
+TEST_F(SelectionStart, TheTranslationTakesThePlaceOfTheSelection) {
+    FakeAutomationRegistered registered;
+    ASSERT_TRUE(registered.Set(nullptr, automation::WindowsPath(FAKE_AUTOMATION_DLL)) &&
+                registered.Set(L"ThreadingModel", L"Both"));
+    const struct {
+        bool menu;
+        DWORD dpi;
+        const wchar_t* fake;
+    } cases[] = {{false, 96, L"none"}, {true, 96, L"none"}, {true, 144, L"none"}, {false, 96, L"text:Hello world"}};
+    for (const auto& c : cases) {
+        automation::SystemDpi dpi(c.dpi);
+        Process client = Start(L"/selection EJhnA", {L"Say Hello world twice", 4, 15}, c.fake);
+        ASSERT_EQ(uidriver::PopupText(client.Pid()), L"こんにちは、世界") << c.fake;
+        HWND popup = automation::WaitForWindow(client.Pid(), L"VelmoraForm2", L"Form2", 1000);
+        Sleep(300);
+        if (c.menu) {
+            POINT at{8, 40};
+            ClientToScreen(popup, &at);
+            automation::ClickAt(at, true);
+            ASSERT_TRUE(automation::WaitUntil([&] { return !uidriver::OpenMenus(client.Pid()).empty(); }, 3000));
+            uidriver::ClickMenuItem(uidriver::OpenMenus(client.Pid()).front(), 1, uidriver::kMenuItems + 1);
+        } else {
+            uidriver::Key(VK_RETURN, VK_CONTROL);
+        }
+        DWORD code = 1;
+        EXPECT_TRUE(client.WaitExit(10000, &code)) << c.menu << c.dpi;
+        EXPECT_EQ(code, 0u);
+        EXPECT_EQ(target_->Text(), L"Say こんにちは、世界 twice") << c.menu << c.dpi << c.fake;
+        EXPECT_TRUE(KeptOutOfHistory());
+        ExpectClipboardGivenBack("replaced");
+    }
+}
+
+// The window the text came from closed meanwhile, or another window in front when it is brought back or when the
+// keys go: no program gets the text, the box says why, and the popup comes back.
+TEST_F(SelectionStart, NothingIsPastedWhenTheWindowIsGoneOrAnotherIsInFront) {
+    const Selection hello{L"Say Hello world twice", 4, 15};
+    for (const GiveAway giveAway : {GiveAway::Never, GiveAway::OnFocus, GiveAway::OnCtrl}) {
+        const bool gone = giveAway == GiveAway::Never;
+        Process client = Start(L"/selection EJhnA", hello);
+        ASSERT_EQ(uidriver::PopupText(client.Pid()), L"こんにちは、世界");
+        Sleep(300);
+        if (gone) {
+            target_->CloseEdit();
+        }
+        g_giveAwayFront = giveAway;
+        const DWORD sequence = GetClipboardSequenceNumber();
+        const std::wstring inTerminal = target_->Text(true);
+        uidriver::Key(VK_RETURN, VK_CONTROL);
+        const auto box = automation::WaitForMessageBox(client.Pid(), 10000);
+        g_giveAwayFront = GiveAway::Never;
+        ASSERT_TRUE(box.has_value()) << gone;
+        EXPECT_EQ(box->title, L"注意");
+        EXPECT_EQ(box->text, gone ? L"選択範囲のあったウィンドウが閉じられたため、置き換えられませんでした"
+                                  : L"選択範囲のあったウィンドウを前面に出せなかったため、置き換えませんでした");
+        automation::PressButton(box->hwnd, IDOK);
+        HWND popup = automation::WaitForWindow(client.Pid(), L"VelmoraForm2", L"Form2", 3000);
+        EXPECT_TRUE(automation::WaitUntil([&] { return popup && IsWindowVisible(popup); }, 3000)) << gone;
+        EXPECT_EQ(target_->Text(), gone ? L"" : hello.text);
+        EXPECT_EQ(target_->Text(true), inTerminal);
+        ExpectClipboardGivenBack(gone ? "gone" : "another in front");
+        if (gone) {
+            EXPECT_EQ(GetClipboardSequenceNumber(), sequence);
+        }
+    }
 }
 
 }  // namespace
