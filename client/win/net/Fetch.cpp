@@ -131,11 +131,9 @@ ApiAnswer PostJson(const std::wstring& url,
     }
     answer.status = exchange.status;
     answer.contentType = QueryText(exchange.request.get(), HTTP_QUERY_CONTENT_TYPE);
-    if (reading.status) {
-        reading.status(answer.status, answer.contentType);
-    }
-    if (auto failure =
-            ReadBody(exchange.request.get(), deadline, kAnswerBodyName, &answer.body, kApiAnswerCap, reading)) {
+    const bool keep = !reading.status || reading.status(answer.status, answer.contentType);
+    if (auto failure = ReadBody(exchange.request.get(), deadline, kAnswerBodyName, keep ? &answer.body : nullptr,
+                                kApiAnswerCap, reading)) {
         answer.failure = std::move(*failure);
         return answer;
     }

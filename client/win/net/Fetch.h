@@ -24,7 +24,7 @@ struct ApiAnswer {
     bool answered = false;  // false: no whole answer came, and `failure` says why
     DWORD status = 0;
     std::wstring contentType;
-    std::string body;
+    std::string body;  // empty when the reader took the pieces itself
     FetchResult failure;
     DWORD systemError = 0;  // the WinINet error of a failed connection or send
 };
@@ -32,14 +32,18 @@ struct ApiAnswer {
 // How an answer that comes in pieces (a model writing its translation) is read.
 struct AnswerReading {
     DWORD idleMs = 0;  // not 0: the deadline is this long after the last piece, not the request's start
-    std::function<void(DWORD status, const std::wstring& contentType)> status;  // before the body
+    // Before the body. True: the body is kept in ApiAnswer::body, at most 1 MiB of it. False: the reader takes the
+    // pieces itself (an event stream it decodes): nothing is kept and nothing capped here, and the reader caps what
+    // it decodes.
+    std::function<bool(DWORD status, const std::wstring& contentType)> status;
     std::function<bool(std::string_view piece)> piece;  // each piece as it arrives; false: the answer is complete
 };
 
 // POSTs `body` to an http or https URL on the calling thread until `deadline`, through the system's proxy settings
 // and certificate store. A redirect comes back as it is, never followed; a certificate problem is a failure with
-// the system's own text, never ignored. The answer is capped at 1 MiB. `early`, when it was made for the same
-// server (scheme, host and port), gives the session and the server's handle; otherwise it is not used.
+// the system's own text, never ignored. The answer is capped at 1 MiB unless `reading.status` takes its pieces.
+// `early`, when it was made for the same server (scheme, host and port), gives the session and the server's handle;
+// otherwise it is not used.
 [[nodiscard]] ApiAnswer PostJson(const std::wstring& url,
                                  const std::wstring& headers,
                                  const std::string& body,

@@ -252,6 +252,7 @@ FetchResult CallChat(const PreparedCall& call, ULONGLONG deadline) {
     how.idleMs = kChatIdleMs;
     how.status = [&streamed](DWORD status, const std::wstring& type) {
         streamed = status >= 200 && status <= 299 && StartsWithNoCase(type, L"text/event-stream");
+        return !streamed;
     };
     how.piece = [&](std::string_view piece) { return !streamed || reading.Take(piece); };
     ApiAnswer answer = PostJson(call.url, call.headers, call.body, deadline, how, call.early);
