@@ -123,7 +123,7 @@ ApiAnswer PostJson(const std::wstring& url,
         std::tie(exchange.session, exchange.connection) = early->Take(*target, deadline);
     }
     const wchar_t* accept[] = {L"application/json", nullptr};
-    HttpMessage message{L"POST", accept, headers, body, ApiSendFailureText};
+    HttpMessage message{L"POST", accept, headers, body, true, ApiSendFailureText};
     if (auto failure = Send(exchange, *target, message, deadline)) {
         answer.failure = FailedResult(std::move(failure->sentence), failure->error);
         answer.systemError = failure->error;

@@ -41,7 +41,8 @@ struct AnswerReading {
 
 // POSTs `body` to an http or https URL on the calling thread until `deadline`, through the system's proxy settings
 // and certificate store. A redirect comes back as it is, never followed; a certificate problem is a failure with
-// the system's own text, never ignored. The answer is capped at 1 MiB unless `reading.status` takes its pieces.
+// the system's own text, never ignored; a server's own request for a logon comes back as it is (an authenticating
+// proxy's is still answered). The answer is capped at 1 MiB unless `reading.status` takes its pieces.
 // `early`, when it was made for the same server (scheme, host and port), gives the session and the server's handle;
 // otherwise it is not used.
 [[nodiscard]] ApiAnswer PostJson(const std::wstring& url,

@@ -20,6 +20,19 @@ HINTERNET OpenRequest(HINTERNET connection, const HttpUrl& target, const HttpMes
                             message.accept, flags | (target.secure ? INTERNET_FLAG_SECURE : 0), 0);
 }
 
+// Without a logon for the server: a program that holds the server's port (a local model server's, say) could
+// otherwise ask for the user's NTLM or Negotiate logon and get it, since WinINet gives it to intranet hosts such as
+// localhost. The option (Internet Explorer 8 and later) still logs on to an authenticating proxy, as the user's
+// other programs do; where it is not known (Wine) the request goes without any automatic logon at all.
+common::UniqueInternet OpenWithoutServerLogon(HINTERNET connection, const HttpUrl& target, const HttpMessage& message) {
+    common::UniqueInternet request(OpenRequest(connection, target, message, kRequestFlags));
+    if (request && !InternetSetOptionW(request.get(), INTERNET_OPTION_SUPPRESS_SERVER_AUTH, nullptr, 0)) {
+        request.reset();  // first, so that a failure's error is the new request's
+        request.reset(OpenRequest(connection, target, message, kRequestFlags | INTERNET_FLAG_NO_AUTH));
+    }
+    return request;
+}
+
 }  // namespace
 
 DWORD TimeLeft(ULONGLONG deadline) {
@@ -70,7 +83,9 @@ std::optional<HttpFailure> Send(HttpExchange& x,
         return HttpFailure{kCannotConnectText, GetLastError()};
     }
     SetTimeouts(x.connection.get(), deadline);
-    x.request.reset(OpenRequest(x.connection.get(), target, message, kRequestFlags));
+    x.request = message.noServerLogon
+                    ? OpenWithoutServerLogon(x.connection.get(), target, message)
+                    : common::UniqueInternet(OpenRequest(x.connection.get(), target, message, kRequestFlags));
     if (!x.request) {
         return HttpFailure{kCannotConnectText, GetLastError()};
     }

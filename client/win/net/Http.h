@@ -34,6 +34,8 @@ struct HttpMessage {
     const wchar_t** accept = nullptr;  // the types asked for, ending in nullptr
     std::wstring_view headers;
     std::string_view body;
+    // The server's own authentication challenge is never answered with the user's logon (a proxy's still is).
+    bool noServerLogon = false;
     // The sentence for a send that failed with this system error; nullptr: the connection failed, whatever it was.
     const wchar_t* (*sendFailure)(DWORD error) = nullptr;
 };

@@ -369,6 +369,8 @@ TEST(ServiceRequests, EachAnswerEndsInTheTranslationOrItsReport) {
         {ServiceKind::DeepL, Fault::Hang, true, L"秒以内に応答しませんでした"},
         {ServiceKind::LibreTranslate, Fault::None, false, L"こんにちは、世界"},
         {ServiceKind::LibreTranslate, Fault::None, true, L"こんにちは、世界"},
+        // A server on this computer that asks for the user's Windows logon gets its 401 back, never the logon.
+        {ServiceKind::LibreTranslate, Fault::LogonChallenge, false, L"（HTTP 401）"},
     };
     const velmora::SecretText key(L"test-key:fx", 11);
     // One server for the whole table, as the real client's tests have it.
