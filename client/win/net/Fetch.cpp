@@ -75,16 +75,19 @@ FetchResult Transfer(const std::wstring& url, ULONGLONG deadline) {
     return FailedResult(kTooManyRedirectsText);
 }
 
-// The sentence for an API request whose send failed with this WinINet error.
+}  // namespace
+
 const wchar_t* ApiSendFailureText(DWORD error) {
     switch (error) {
+        // Neither is a verdict against the certificate, and neither is a reason to connect: never ignored.
+        case ERROR_INTERNET_SEC_CERT_NO_REV:
+        case ERROR_INTERNET_SEC_CERT_REV_FAILED:
+            return kCertificateRevocationUnknownText;
         case ERROR_INTERNET_SEC_CERT_DATE_INVALID:
         case ERROR_INTERNET_SEC_CERT_CN_INVALID:
         case ERROR_INTERNET_INVALID_CA:
         case ERROR_INTERNET_CLIENT_AUTH_CERT_NEEDED:
         case ERROR_INTERNET_SEC_CERT_ERRORS:
-        case ERROR_INTERNET_SEC_CERT_NO_REV:
-        case ERROR_INTERNET_SEC_CERT_REV_FAILED:
         case ERROR_INTERNET_SEC_INVALID_CERT:
         case ERROR_INTERNET_SEC_CERT_REVOKED:
         case 12062:  // ERROR_INTERNET_SEC_CERT_WEAK_SIGNATURE, missing from older headers
@@ -95,8 +98,6 @@ const wchar_t* ApiSendFailureText(DWORD error) {
     }
     return kCannotConnectText;
 }
-
-}  // namespace
 
 FetchResult FetchPage(const std::wstring& url, Deadline deadline) {
     return RunBeforeDeadline([url](ULONGLONG at) { return Transfer(url, at); }, deadline);

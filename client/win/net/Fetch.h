@@ -52,4 +52,8 @@ struct AnswerReading {
                                  const AnswerReading& reading = {},
                                  const std::shared_ptr<EarlyConnection>& early = nullptr);
 
+// The sentence for an API request whose send failed with this WinINet error: a certificate refused, one whose
+// revocation (or issuer) could not be checked, a TLS handshake without a common version, or a failed connection.
+[[nodiscard]] const wchar_t* ApiSendFailureText(DWORD error);
+
 }  // namespace velmora
