@@ -70,6 +70,11 @@ inline constexpr wchar_t kAnswerNotReadText[] = L"翻訳サービスの応答が
 inline constexpr wchar_t kTooManyRedirectsText[] = L"翻訳サービスの転送が多すぎます。";
 [[nodiscard]] std::wstring RedirectNotReadText(unsigned long status);
 [[nodiscard]] std::wstring PageErrorText(unsigned long status);
+// WinINet's two revocation errors: the list or responder that tells whether the certificate was withdrawn could not
+// be reached, or (as WinINet also reports it) the certificate's issuer could not be found. Common with a private CA.
+inline constexpr wchar_t kCertificateRevocationUnknownText[] =
+    L"翻訳サービスの証明書を確かめられなかったため、接続しませんでした。証明書が失効していないか、または発行元の"
+    L"認証局を確かめられませんでした。社内などで作った認証局（プライベート CA）の証明書を使うサーバーでよく起きます。";
 
 // Reports of the translation services (API). `code` is "（HTTP 403）" and the like.
 [[nodiscard]] std::u16string NoDeepLKeyText();

@@ -197,6 +197,7 @@ FetchResult CallStreaming(const PreparedCall& call, ULONGLONG deadline) {
     how.idleMs = kChatIdleMs;
     how.status = [&streamed](DWORD status, const std::wstring& type) {
         streamed = status >= 200 && status <= 299 && StartsWithNoCase(type, L"text/event-stream");
+        return !streamed;
     };
     how.piece = [&](std::string_view piece) {
         if (call.activity) {

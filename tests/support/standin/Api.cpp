@@ -153,6 +153,9 @@ std::string ApiAnswer(ApiRequest& r, Fault fault, const std::string& expectedKey
         return Answer("400 Bad Request", json, Json(said, "stand-in: " + r.problem));
     }
     switch (fault) {
+        case Fault::LogonChallenge:
+            return Answer("401 Unauthorized", json, Json(said, "Log on"),
+                          "WWW-Authenticate: Negotiate\r\nWWW-Authenticate: NTLM\r\n");
         case Fault::KeyRefused:
             return Answer("403 Forbidden", json, Json(said, deepl ? "Wrong key" : "Invalid API key"));
         case Fault::TooManyRequests:

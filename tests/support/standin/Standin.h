@@ -34,6 +34,7 @@ enum class Fault {
     QuotaExceeded,    // 456, DeepL's
     NotJson,          // an HTML page
     MissingField,     // JSON without the translation (the chat API: a stream without any text)
+    LogonChallenge,   // 401 asking for an NTLM or Negotiate logon, as an intranet server may
     // The chat API's own.
     ModelMissing,  // 404 with Ollama's words
     WholeJson,     // one JSON answer although a stream was asked for

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "common/Text.h"
+#include "core/Messages.h"
 #include "core/pages/Request.h"
 #include "standin/Standin.h"
 #include "win/Automation.h"
@@ -369,6 +370,8 @@ TEST(ServiceRequests, EachAnswerEndsInTheTranslationOrItsReport) {
         {ServiceKind::DeepL, Fault::Hang, true, L"秒以内に応答しませんでした"},
         {ServiceKind::LibreTranslate, Fault::None, false, L"こんにちは、世界"},
         {ServiceKind::LibreTranslate, Fault::None, true, L"こんにちは、世界"},
+        // A server on this computer that asks for the user's Windows logon gets its 401 back, never the logon.
+        {ServiceKind::LibreTranslate, Fault::LogonChallenge, false, L"（HTTP 401）"},
     };
     const velmora::SecretText key(L"test-key:fx", 11);
     // One server for the whole table, as the real client's tests have it.
@@ -398,6 +401,21 @@ TEST(ServiceRequests, EachAnswerEndsInTheTranslationOrItsReport) {
         EXPECT_EQ(received.back().problem, "") << fault;
     }
     SetEnvironmentVariableW(L"VELMORA_DEEPL_HOST", nullptr);
+}
+
+// A failed send is worded by its cause; a revocation that cannot be checked is not a refused certificate.
+TEST(ServiceRequests, ASendFailureIsWordedByItsCause) {
+    const std::pair<DWORD, const wchar_t*> cases[] = {
+        {ERROR_INTERNET_SEC_CERT_NO_REV, velmora::kCertificateRevocationUnknownText},
+        {ERROR_INTERNET_SEC_CERT_REV_FAILED, velmora::kCertificateRevocationUnknownText},
+        {ERROR_INTERNET_SEC_CERT_REVOKED, velmora::kCertificateRefusedText},
+        {ERROR_INTERNET_INVALID_CA, velmora::kCertificateRefusedText},
+        {ERROR_INTERNET_SECURITY_CHANNEL_ERROR, velmora::kTlsChannelText},
+        {ERROR_INTERNET_CANNOT_CONNECT, velmora::kCannotConnectText},
+    };
+    for (const auto& [error, sentence] : cases) {
+        EXPECT_STREQ(velmora::ApiSendFailureText(error), sentence) << error;
+    }
 }
 
 // Nothing is sent to a server whose certificate the system does not trust, and nothing without a key or a URL; a
