@@ -91,9 +91,9 @@ void Form1::Form_Load(const std::wstring& argumentText) {
         // The browser menu marks the line breaks of the command line's text; the API gets them back as they were.
         const std::u16string text =
             selectionCode ? common::ToU16(RequestText) : RestoreScriptLineBreaks(common::ToU16(RequestText));
-        const ApiKind api = options_.service.kind == ServiceKind::DeepL            ? ApiKind::DeepL
-                            : options_.service.kind == ServiceKind::LibreTranslate ? ApiKind::LibreTranslate
-                                                                                   : ApiKind::Chat;
+        const ServiceKind api = options_.service.kind == ServiceKind::DeepL            ? ServiceKind::DeepL
+                            : options_.service.kind == ServiceKind::LibreTranslate ? ServiceKind::LibreTranslate
+                                                                                   : ServiceKind::Chat;
         if (!Fits(text, FittingApiLength(api, text))) {
             EndProgram();
             return;

@@ -5,11 +5,6 @@
 namespace velmora {
 namespace {
 
-constexpr std::wstring_view kPage = L"page";
-constexpr std::wstring_view kDeepL = L"deepl";
-constexpr std::wstring_view kLibreTranslate = L"libretranslate";
-constexpr std::wstring_view kChat = L"openai";
-
 bool StartsWithNoCase(std::wstring_view text, std::wstring_view prefix) {
     return text.size() >= prefix.size() &&
            std::equal(prefix.begin(), prefix.end(), text.begin(), [](wchar_t p, wchar_t t) {
@@ -45,33 +40,6 @@ bool IsValidPort(std::wstring_view port) {
 }
 
 }  // namespace
-
-ServiceKind ServiceKindFromText(std::wstring_view text) {
-    if (text == kDeepL) {
-        return ServiceKind::DeepL;
-    }
-    if (text == kLibreTranslate) {
-        return ServiceKind::LibreTranslate;
-    }
-    if (text == kChat) {
-        return ServiceKind::Chat;
-    }
-    return ServiceKind::Page;
-}
-
-std::wstring_view ServiceKindText(ServiceKind kind) {
-    switch (kind) {
-        case ServiceKind::DeepL:
-            return kDeepL;
-        case ServiceKind::LibreTranslate:
-            return kLibreTranslate;
-        case ServiceKind::Chat:
-            return kChat;
-        case ServiceKind::Page:
-            break;
-    }
-    return kPage;
-}
 
 bool IsValidServiceUrl(std::wstring_view url) {
     if (std::any_of(url.begin(), url.end(), [](wchar_t c) {

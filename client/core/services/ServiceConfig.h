@@ -1,22 +1,12 @@
-// Which translation service the user has chosen, and the LibreTranslate server address the client accepts.
+// The servers' addresses the client accepts, and what it takes for this computer.
 #pragma once
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "core/services/Services.h"
+
 namespace velmora {
-
-// The pages the request code names, or one of the two APIs that every code goes to instead.
-// Chat: a language model behind the chat-completions protocol ("openai" in the registry).
-enum class ServiceKind { Page, DeepL, LibreTranslate, Chat };
-
-// The chat server's base URL when none is set: Ollama's on this computer.
-inline constexpr std::wstring_view kDefaultChatUrl = L"http://localhost:11434/v1";
-
-// The registry's `Service` text: exactly "page", "deepl", "libretranslate" or "openai"; anything else is Page, so that
-// a damaged or future value leaves the client working as it always did.
-[[nodiscard]] ServiceKind ServiceKindFromText(std::wstring_view text);
-[[nodiscard]] std::wstring_view ServiceKindText(ServiceKind kind);
 
 // A server's base URL the client accepts: http:// or https:// (scheme case-insensitive) with a non-empty host name
 // or IPv4 address (optional :port, optional path); no blanks or control characters. The request path is appended

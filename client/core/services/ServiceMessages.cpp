@@ -1,10 +1,27 @@
 #include "core/services/ServiceMessages.h"
 
 namespace velmora {
+namespace {
 
-std::u16string ServiceAnswerText(ApiKind api, int status, std::u16string_view serviceMessage) {
-    const bool deepl = api == ApiKind::DeepL;
+// The sentence for a status that says the same whichever service answered.
+std::u16string CommonStatusText(int status, std::u16string_view code) {
+    if (status == 401 || status == 403) {
+        return KeyRefusedText(code);
+    }
+    if (status == 429) {
+        return TooManyRequestsText(code);
+    }
+    if (status >= 500 && status <= 599) {
+        return ServiceUnavailableText(code);
+    }
+    return ServiceErrorText(code);
+}
+
+}  // namespace
+
+std::u16string ServiceAnswerText(ServiceKind service, int status, std::u16string_view serviceMessage) {
     const std::u16string code = HttpCodeText(status);
+    const auto own = RowOf(service).statusText;
     std::u16string text;
     if (status == 0) {
         text = kStreamErrorText;
@@ -15,22 +32,8 @@ std::u16string ServiceAnswerText(ApiKind api, int status, std::u16string_view se
         text = RedirectRefusedText(code);
     } else if (status == 407) {
         text = ProxyAuthText(code);
-    } else if (status == 403 && deepl) {
-        text = DeepLKeyRefusedText(code);
-    } else if (status == 403 && api == ApiKind::LibreTranslate) {
-        text = LibreKeyRefusedText(code);
-    } else if (status == 401 || status == 403) {
-        text = KeyRefusedText(code);
-    } else if (status == 404 && api == ApiKind::Chat) {
-        text = ModelNotFoundText(code);
-    } else if (status == 429) {
-        text = TooManyRequestsText(code);
-    } else if (status == 456 && deepl) {
-        text = DeepLQuotaText(code);
-    } else if (status >= 500 && status <= 599) {
-        text = ServiceUnavailableText(code);
-    } else {
-        text = ServiceErrorText(code);
+    } else if (text = own ? own(status, code) : std::u16string(); text.empty()) {
+        text = CommonStatusText(status, code);
     }
     if (!serviceMessage.empty()) {
         text.append(u"\n").append(serviceMessage);

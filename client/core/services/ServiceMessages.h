@@ -12,6 +12,6 @@ namespace velmora {
 // An answer that carried no translation: the sentence for its status, then on a line of its own what the service
 // said, when it said anything. A 2xx status here means the answer could not be read, 0 an error in the middle of a
 // streamed answer.
-[[nodiscard]] std::u16string ServiceAnswerText(ApiKind api, int status, std::u16string_view serviceMessage);
+[[nodiscard]] std::u16string ServiceAnswerText(ServiceKind service, int status, std::u16string_view serviceMessage);
 
 }  // namespace velmora

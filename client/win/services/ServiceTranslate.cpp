@@ -21,7 +21,7 @@ namespace {
 
 // Everything a call sends; the headers and the body may hold the key and are wiped when the call is done.
 struct PreparedCall {
-    ApiKind api = ApiKind::DeepL;
+    ServiceKind api = ServiceKind::DeepL;
     std::wstring url;
     std::wstring headers;
     std::string body;
@@ -93,7 +93,7 @@ Prepared Prepare(const ServiceRequest& request) {
         if (key.empty()) {
             return common::ToWide(NoDeepLKeyText());
         }
-        call->api = ApiKind::DeepL;
+        call->api = ServiceKind::DeepL;
         call->url = ServiceEndpoint(request);
         // Built in one buffer of the final size, so that no partial copy of the key is left in freed memory.
         constexpr std::wstring_view head = L"Content-Type: application/json\r\nAuthorization: DeepL-Auth-Key ";
@@ -112,7 +112,7 @@ Prepared Prepare(const ServiceRequest& request) {
                 key.empty() ? std::nullopt : KeyDestinationProblem(request.chatUrl, request.keyOrigin)) {
             return std::wstring(*problem);
         }
-        call->api = ApiKind::Chat;
+        call->api = ServiceKind::Chat;
         call->baseUrl = request.chatUrl;
         call->progress = request.progress;
         call->url = ServiceEndpoint(request);
@@ -134,7 +134,7 @@ Prepared Prepare(const ServiceRequest& request) {
                 key.empty() ? std::nullopt : KeyDestinationProblem(request.libreTranslateUrl, request.keyOrigin)) {
             return std::wstring(*problem);
         }
-        call->api = ApiKind::LibreTranslate;
+        call->api = ServiceKind::LibreTranslate;
         call->url = ServiceEndpoint(request);
         call->headers = L"Content-Type: application/json\r\n";
         call->body = LibreBody(common::ToU16(request.text), pair, key);
@@ -187,11 +187,11 @@ class ChatReading {
         }
         if (!errorData_.empty()) {
             MaskKey(errorData_, key);
-            report_ = ServiceAnswerText(ApiKind::Chat, 0, ServiceMessageOfAnswer(ApiKind::Chat, errorData_));
+            report_ = ServiceAnswerText(ServiceKind::Chat, 0, ServiceMessageOfAnswer(ServiceKind::Chat, errorData_));
             return std::nullopt;
         }
         if (!readable_) {
-            report_ = ServiceAnswerText(ApiKind::Chat, status, u"");
+            report_ = ServiceAnswerText(ServiceKind::Chat, status, u"");
             return std::nullopt;
         }
         return std::u16string(VisibleAnswer(content_, true));
@@ -268,7 +268,7 @@ FetchResult CallChat(const PreparedCall& call, ULONGLONG deadline) {
     const int status = static_cast<int>(answer.status);
     if (status < 200 || status > 299) {
         return ChatFailure(
-            ServiceAnswerText(ApiKind::Chat, status, ServiceMessageOfAnswer(ApiKind::Chat, answer.body)));
+            ServiceAnswerText(ServiceKind::Chat, status, ServiceMessageOfAnswer(ServiceKind::Chat, answer.body)));
     }
     std::optional<std::u16string> text;
     if (streamed) {
@@ -297,7 +297,7 @@ FetchResult CallChat(const PreparedCall& call, ULONGLONG deadline) {
 }
 
 TransferFunction Transfer(std::shared_ptr<PreparedCall> call) {
-    if (call->api == ApiKind::Chat) {
+    if (call->api == ServiceKind::Chat) {
         return [call = std::move(call)](ULONGLONG deadline) { return CallChat(*call, deadline); };
     }
     return [call = std::move(call)](ULONGLONG deadline) { return Call(*call, deadline); };
@@ -325,7 +325,7 @@ bool StartServiceTranslation(const ServiceRequest& request,
         return true;
     }
     auto call = std::get<1>(std::move(prepared));
-    if (call->api == ApiKind::Chat) {
+    if (call->api == ServiceKind::Chat) {
         // Not through the page fetch's deadline: a model may write for longer than the request's limit, and its
         // reports must not turn into "did not answer in time" then. The caller watches the silence instead.
         return static_cast<bool>(

@@ -109,7 +109,7 @@ TEST(ChatRequest, NamesBothLanguagesAndAsksForAStreamedTranslation) {
               R"(Korean to Japanese. Answer with the translation only: no notes, no explanations, no quotes."},)"
               R"({"role":"user","content":"안녕\n\"x\""}],"temperature":0,"stream":true})");
     const std::u16string longText(20000, u'a');
-    const size_t fits = FittingApiLength(ApiKind::Chat, longText);
+    const size_t fits = FittingApiLength(ServiceKind::Chat, longText);
     EXPECT_LE(ChatBody(longText.substr(0, fits), {u"EN", u"JA"}, std::u16string(200, u'm')).size(), kChatBodyLimit);
     EXPECT_GT(fits, kChatBodyLimit - 1024);
 }
@@ -118,9 +118,9 @@ TEST(ChatRequest, NamesBothLanguagesAndAsksForAStreamedTranslation) {
 void* ParseDeepNesting(void* result) {
     const std::string deep = std::string(40000, '[') + std::string(40000, ']');
     const std::string deepObject = "{\"translatedText\":" + deep + "}";
-    *static_cast<bool*>(result) = !TranslationOfAnswer(ApiKind::LibreTranslate, deep) &&
-                                  !TranslationOfAnswer(ApiKind::LibreTranslate, deepObject) &&
-                                  ServiceMessageOfAnswer(ApiKind::DeepL, deepObject).empty() &&
+    *static_cast<bool*>(result) = !TranslationOfAnswer(ServiceKind::LibreTranslate, deep) &&
+                                  !TranslationOfAnswer(ServiceKind::LibreTranslate, deepObject) &&
+                                  ServiceMessageOfAnswer(ServiceKind::DeepL, deepObject).empty() &&
                                   !ChatEventOf(deepObject).readable && !ChatAnswerOf(deep);
     return nullptr;
 }

@@ -62,43 +62,43 @@ TEST(ServiceBodies, AreExactJsonWithTheTextEscaped) {
 
 TEST(ServiceLimits, TheLongestStartThatFitsTheServicesBodyNeverSplitsAPair) {
     const std::u16string english(200000, u'a');
-    const size_t deepl = FittingApiLength(ApiKind::DeepL, english);
+    const size_t deepl = FittingApiLength(ServiceKind::DeepL, english);
     EXPECT_LE(DeepLBody(english.substr(0, deepl), {u"EN", u"JA"}).size() + 512, kDeepLBodyLimit);
     EXPECT_GT(DeepLBody(english.substr(0, deepl + 1), {u"EN", u"JA"}).size() + 512, kDeepLBodyLimit);
     // Japanese takes three bytes a character, a quote two: both count as they go into the body.
     const size_t room = kLibreBodyLimit - 512 - DeepLBody(u"", {u"EN", u"JA"}).size();
-    EXPECT_EQ(FittingApiLength(ApiKind::LibreTranslate, std::u16string(20000, u'あ')), room / 3);
-    EXPECT_EQ(FittingApiLength(ApiKind::LibreTranslate, std::u16string(10000, u'"')), room / 2);
+    EXPECT_EQ(FittingApiLength(ServiceKind::LibreTranslate, std::u16string(20000, u'あ')), room / 3);
+    EXPECT_EQ(FittingApiLength(ServiceKind::LibreTranslate, std::u16string(10000, u'"')), room / 2);
     // Two characters before the pairs, so that a cut inside a pair gives an odd length.
     std::u16string pairs = u"ab";
     for (int i = 0; i < 5000; ++i) {
         pairs += u"😀";
     }
-    EXPECT_EQ(FittingApiLength(ApiKind::LibreTranslate, pairs) % 2, 0u);
-    EXPECT_EQ(FittingApiLength(ApiKind::DeepL, u"short"), 5u);
+    EXPECT_EQ(FittingApiLength(ServiceKind::LibreTranslate, pairs) % 2, 0u);
+    EXPECT_EQ(FittingApiLength(ServiceKind::DeepL, u"short"), 5u);
 }
 
 TEST(ServiceAnswers, OnlyTheExpectedFieldInStrictJsonIsATranslation) {
     struct Case {
-        ApiKind api;
+        ServiceKind api;
         std::string body;
         std::optional<std::u16string> translation;
     };
     const Case cases[] = {
-        {ApiKind::DeepL, R"({"translations":[{"detected_source_language":"EN","text":"こんにちは"}]})", u"こんにちは"},
-        {ApiKind::DeepL, R"( {"translations":[{"text":"a\nb\u00e9"},{"text":"second"}]} )", u"a\nb\u00e9"},
-        {ApiKind::LibreTranslate, R"({"translatedText":"안녕"})", u"안녕"},
-        {ApiKind::LibreTranslate, R"({"translatedText":""})", u""},
-        {ApiKind::DeepL, R"({"translations":[]})", std::nullopt},
-        {ApiKind::DeepL, R"({"translations":[{"text":5}]})", std::nullopt},
-        {ApiKind::DeepL, R"({"translatedText":"wrong service"})", std::nullopt},
-        {ApiKind::LibreTranslate, R"({"translations":[{"text":"wrong service"}]})", std::nullopt},
-        {ApiKind::LibreTranslate, R"(["translatedText"])", std::nullopt},
-        {ApiKind::LibreTranslate, "<html>Bad Gateway</html>", std::nullopt},
-        {ApiKind::LibreTranslate, R"({"translatedText":"a"} trailing)", std::nullopt},
-        {ApiKind::LibreTranslate, R"({"translatedText":"a")", std::nullopt},
-        {ApiKind::LibreTranslate, "{\"translatedText\":\"\xFF\"}", std::nullopt},
-        {ApiKind::LibreTranslate, "", std::nullopt},
+        {ServiceKind::DeepL, R"({"translations":[{"detected_source_language":"EN","text":"こんにちは"}]})", u"こんにちは"},
+        {ServiceKind::DeepL, R"( {"translations":[{"text":"a\nb\u00e9"},{"text":"second"}]} )", u"a\nb\u00e9"},
+        {ServiceKind::LibreTranslate, R"({"translatedText":"안녕"})", u"안녕"},
+        {ServiceKind::LibreTranslate, R"({"translatedText":""})", u""},
+        {ServiceKind::DeepL, R"({"translations":[]})", std::nullopt},
+        {ServiceKind::DeepL, R"({"translations":[{"text":5}]})", std::nullopt},
+        {ServiceKind::DeepL, R"({"translatedText":"wrong service"})", std::nullopt},
+        {ServiceKind::LibreTranslate, R"({"translations":[{"text":"wrong service"}]})", std::nullopt},
+        {ServiceKind::LibreTranslate, R"(["translatedText"])", std::nullopt},
+        {ServiceKind::LibreTranslate, "<html>Bad Gateway</html>", std::nullopt},
+        {ServiceKind::LibreTranslate, R"({"translatedText":"a"} trailing)", std::nullopt},
+        {ServiceKind::LibreTranslate, R"({"translatedText":"a")", std::nullopt},
+        {ServiceKind::LibreTranslate, "{\"translatedText\":\"\xFF\"}", std::nullopt},
+        {ServiceKind::LibreTranslate, "", std::nullopt},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(TranslationOfAnswer(c.api, c.body), c.translation) << c.body;
@@ -106,43 +106,43 @@ TEST(ServiceAnswers, OnlyTheExpectedFieldInStrictJsonIsATranslation) {
 }
 
 TEST(ServiceAnswers, WhatTheServiceSaidIsOneCutLine) {
-    EXPECT_EQ(ServiceMessageOfAnswer(ApiKind::DeepL, R"({"message":"Wrong endpoint"})"), u"Wrong endpoint");
-    EXPECT_EQ(ServiceMessageOfAnswer(ApiKind::LibreTranslate, R"({"error":"Invalid API key\r\nx"})"),
+    EXPECT_EQ(ServiceMessageOfAnswer(ServiceKind::DeepL, R"({"message":"Wrong endpoint"})"), u"Wrong endpoint");
+    EXPECT_EQ(ServiceMessageOfAnswer(ServiceKind::LibreTranslate, R"({"error":"Invalid API key\r\nx"})"),
               u"Invalid API key  x");
-    EXPECT_EQ(ServiceMessageOfAnswer(ApiKind::LibreTranslate, R"({"message":"the other service's field"})"), u"");
-    EXPECT_EQ(ServiceMessageOfAnswer(ApiKind::DeepL, "Quota exceeded"), u"");
-    EXPECT_EQ(ServiceMessageOfAnswer(ApiKind::Chat, R"({"error":{"message":"Incorrect\tkey","code":401}})"),
+    EXPECT_EQ(ServiceMessageOfAnswer(ServiceKind::LibreTranslate, R"({"message":"the other service's field"})"), u"");
+    EXPECT_EQ(ServiceMessageOfAnswer(ServiceKind::DeepL, "Quota exceeded"), u"");
+    EXPECT_EQ(ServiceMessageOfAnswer(ServiceKind::Chat, R"({"error":{"message":"Incorrect\tkey","code":401}})"),
               u"Incorrect key");
-    EXPECT_EQ(ServiceMessageOfAnswer(ApiKind::Chat, R"({"error":"model \"x\" not found, try pulling it first"})"),
+    EXPECT_EQ(ServiceMessageOfAnswer(ServiceKind::Chat, R"({"error":"model \"x\" not found, try pulling it first"})"),
               u"model \"x\" not found, try pulling it first");
     const std::u16string cut =
-        ServiceMessageOfAnswer(ApiKind::DeepL, "{\"message\":\"" + std::string(199, 'a') + "\U0001F600tail\"}");
+        ServiceMessageOfAnswer(ServiceKind::DeepL, "{\"message\":\"" + std::string(199, 'a') + "\U0001F600tail\"}");
     EXPECT_EQ(cut, std::u16string(199, u'a') + u"…");
 }
 
 TEST(ServiceReports, EachStatusHasItsSentenceThenTheServicesWords) {
     struct Case {
-        ApiKind api;
+        ServiceKind api;
         int status;
         std::u16string_view sentence;
     };
     const Case cases[] = {
-        {ApiKind::DeepL, 403, u"DeepL API がキーを受け付けませんでした（HTTP 403）。キーが末尾の「:fx」まで"},
-        {ApiKind::Chat, 401, u"キーを受け付けませんでした（HTTP 401）"},
-        {ApiKind::Chat, 403, u"キーを受け付けませんでした（HTTP 403）"},
-        {ApiKind::Chat, 404, u"モデルかアドレスが見つかりませんでした（HTTP 404）"},
-        {ApiKind::Chat, 429, u"要求が多すぎます（HTTP 429）"},
-        {ApiKind::DeepL, 407, u"プロキシ サーバーが認証を求めた"},
-        {ApiKind::LibreTranslate, 403, u"LibreTranslate がキーを受け付けませんでした（HTTP 403）"},
-        {ApiKind::DeepL, 429, u"要求が多すぎます（HTTP 429）。しばらく待ってから"},
-        {ApiKind::LibreTranslate, 429, u"要求が多すぎます（HTTP 429）。しばらく待ってから"},
-        {ApiKind::DeepL, 456, u"今月の翻訳文字数の上限に達しました（HTTP 456）"},
-        {ApiKind::DeepL, 503, u"今は利用できません（HTTP 503）"},
-        {ApiKind::LibreTranslate, 500, u"今は利用できません（HTTP 500）"},
-        {ApiKind::LibreTranslate, 200, u"応答を読み取れませんでした。"},
-        {ApiKind::DeepL, 302, u"転送しようとしました（HTTP 302）。転送先には送りません。"},
-        {ApiKind::LibreTranslate, 400, u"エラーを返しました（HTTP 400）。"},
-        {ApiKind::LibreTranslate, 456, u"エラーを返しました（HTTP 456）。"},
+        {ServiceKind::DeepL, 403, u"DeepL API がキーを受け付けませんでした（HTTP 403）。キーが末尾の「:fx」まで"},
+        {ServiceKind::Chat, 401, u"キーを受け付けませんでした（HTTP 401）"},
+        {ServiceKind::Chat, 403, u"キーを受け付けませんでした（HTTP 403）"},
+        {ServiceKind::Chat, 404, u"モデルかアドレスが見つかりませんでした（HTTP 404）"},
+        {ServiceKind::Chat, 429, u"要求が多すぎます（HTTP 429）"},
+        {ServiceKind::DeepL, 407, u"プロキシ サーバーが認証を求めた"},
+        {ServiceKind::LibreTranslate, 403, u"LibreTranslate がキーを受け付けませんでした（HTTP 403）"},
+        {ServiceKind::DeepL, 429, u"要求が多すぎます（HTTP 429）。しばらく待ってから"},
+        {ServiceKind::LibreTranslate, 429, u"要求が多すぎます（HTTP 429）。しばらく待ってから"},
+        {ServiceKind::DeepL, 456, u"今月の翻訳文字数の上限に達しました（HTTP 456）"},
+        {ServiceKind::DeepL, 503, u"今は利用できません（HTTP 503）"},
+        {ServiceKind::LibreTranslate, 500, u"今は利用できません（HTTP 500）"},
+        {ServiceKind::LibreTranslate, 200, u"応答を読み取れませんでした。"},
+        {ServiceKind::DeepL, 302, u"転送しようとしました（HTTP 302）。転送先には送りません。"},
+        {ServiceKind::LibreTranslate, 400, u"エラーを返しました（HTTP 400）。"},
+        {ServiceKind::LibreTranslate, 456, u"エラーを返しました（HTTP 456）。"},
     };
     for (const auto& c : cases) {
         const std::u16string text = ServiceAnswerText(c.api, c.status, u"said so");

@@ -1,0 +1,123 @@
+#include "core/services/Services.h"
+
+#include <algorithm>
+
+#include "core/Messages.h"
+#include "core/services/Chat.h"
+#include "core/services/DeepL.h"
+#include "core/services/Json.h"
+#include "core/services/LibreTranslate.h"
+
+namespace velmora {
+namespace {
+
+// In the window's order. Adding a service: its file's functions and its row here.
+constexpr ServiceRow kServices[] = {
+    // The pages are chosen like a service but are no API: the request code names the page.
+    {.kind = ServiceKind::Page, .registryText = L"page", .option = kPagesOptionText},
+    {
+        .kind = ServiceKind::DeepL,
+        .registryText = L"deepl",
+        .option = kDeepLOptionText,
+        .frame = kDeepLFrameText,
+        .name = kDeepLName,
+        .credential = L"Velmora/DeepL",
+        .url = nullptr,
+        .model = nullptr,
+        .hostVariable = L"VELMORA_DEEPL_HOST",
+        .keyHeader = u"Authorization: DeepL-Auth-Key ",
+        .bodyLimit = kDeepLBodyLimit,
+        .streams = false,
+        .detectsSource = true,
+        .endpoint = DeepLEndpoint,
+        .refusal = DeepLRefusal,
+        .call = DeepLCall,
+        .answer = DeepLAnswer,
+        .said = DeepLSaid,
+        .statusText = DeepLStatusText,
+        .keyLabel = kDeepLKeyLabelText,
+        .removeKeyText = kRemoveDeepLKeyText,
+        .missingKeyText = kDeepLKeyMissingText,
+    },
+    {
+        .kind = ServiceKind::LibreTranslate,
+        .registryText = L"libretranslate",
+        .option = kLibreTranslateOptionText,
+        .frame = kLibreTranslateFrameText,
+        .name = kLibreTranslateFrameText,
+        .credential = L"Velmora/LibreTranslate",
+        .url = &ServiceSettings::libreTranslateUrl,
+        .model = nullptr,
+        .hostVariable = nullptr,
+        .keyHeader = u"",  // LibreTranslate takes its key in the body
+        .bodyLimit = kLibreBodyLimit,
+        .streams = false,
+        .detectsSource = true,
+        .endpoint = LibreEndpoint,
+        .refusal = LibreRefusal,
+        .call = LibreCall,
+        .answer = LibreAnswer,
+        .said = LibreSaid,
+        .statusText = LibreStatusText,
+        .urlLabel = kLibreTranslateUrlLabelText,
+        .keyLabel = kLibreTranslateKeyLabelText,
+        .removeKeyText = kRemoveLibreTranslateKeyText,
+        .badUrlText = kBadLibreUrlText,
+        .missingUrlText = kLibreUrlMissingText,
+    },
+    {
+        .kind = ServiceKind::Chat,
+        .registryText = L"openai",
+        .option = kChatOptionText,
+        .frame = kChatFrameText,
+        .name = kChatFrameText,
+        .credential = L"Velmora/OpenAI",
+        .url = &ServiceSettings::chatUrl,
+        .model = &ServiceSettings::chatModel,
+        .hostVariable = nullptr,
+        .keyHeader = u"Authorization: Bearer ",
+        .bodyLimit = kChatBodyLimit,
+        .streams = true,
+        .detectsSource = true,
+        .endpoint = ChatEndpoint,
+        .refusal = ChatRefusal,
+        .call = ChatCall,
+        .answer = ChatAnswer,
+        .said = ChatSaid,
+        .statusText = ChatStatusText,
+        .urlLabel = kChatUrlLabelText,
+        .modelLabel = kChatModelLabelText,
+        .keyLabel = kChatKeyLabelText,
+        .removeKeyText = kRemoveChatKeyText,
+        .badUrlText = kBadChatUrlText,
+        .missingUrlText = kBadChatUrlText,  // an empty address is the default one, but only once saved
+        .missingModelText = kChatModelMissingText,
+    },
+};
+
+}  // namespace
+
+std::span<const ServiceRow> AllServices() {
+    return kServices;
+}
+
+const ServiceRow& RowOf(ServiceKind kind) {
+    for (const ServiceRow& row : kServices) {
+        if (row.kind == kind) {
+            return row;
+        }
+    }
+    return kServices[0];
+}
+
+ServiceKind ServiceKindFromText(std::wstring_view text) {
+    const auto row = std::find_if(std::begin(kServices), std::end(kServices),
+                                  [text](const ServiceRow& r) { return r.registryText == text; });
+    return row != std::end(kServices) ? row->kind : ServiceKind::Page;
+}
+
+std::wstring_view ServiceKindText(ServiceKind kind) {
+    return RowOf(kind).registryText;
+}
+
+}  // namespace velmora
