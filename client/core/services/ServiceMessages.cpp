@@ -41,4 +41,8 @@ std::u16string ServiceAnswerText(ServiceKind service, int status, std::u16string
     return text;
 }
 
+std::u16string RefusedForNowStatusText(int status, std::u16string_view code) {
+    return status == 429 ? RefusedForNowText(code) : std::u16string();
+}
+
 }  // namespace velmora

@@ -14,4 +14,7 @@ namespace velmora {
 // streamed answer.
 [[nodiscard]] std::u16string ServiceAnswerText(ServiceKind service, int status, std::u16string_view serviceMessage);
 
+// The own sentence of the services without an account and of Azure for a 429 (RefusedForNowText), else empty.
+[[nodiscard]] std::u16string RefusedForNowStatusText(int status, std::u16string_view code);
+
 }  // namespace velmora

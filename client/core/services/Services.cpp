@@ -3,10 +3,14 @@
 #include <algorithm>
 
 #include "core/Messages.h"
+#include "core/services/Azure.h"
 #include "core/services/Chat.h"
 #include "core/services/DeepL.h"
+#include "core/services/Google.h"
 #include "core/services/Json.h"
 #include "core/services/LibreTranslate.h"
+#include "core/services/Microsoft.h"
+#include "core/services/ServiceMessages.h"
 
 namespace velmora {
 namespace {
@@ -15,6 +19,75 @@ namespace {
 constexpr ServiceRow kServices[] = {
     // The pages are chosen like a service but are no API: the request code names the page.
     {.kind = ServiceKind::Page, .registryText = L"page", .option = kPagesOptionText},
+    {
+        .kind = ServiceKind::Google,
+        .registryText = L"google",
+        .option = kGoogleOptionText,
+        .frame = nullptr,
+        .name = kGoogleName,
+        .credential = nullptr,
+        .url = nullptr,
+        .model = nullptr,
+        .hostVariable = L"VELMORA_GOOGLE_HOST",
+        .keyHeader = u"",
+        .bodyLimit = kGoogleBodyLimit,
+        .streams = false,
+        .detectsSource = true,
+        .endpoint = GoogleEndpoint,
+        .refusal = nullptr,
+        .call = GoogleCall,
+        .answer = GoogleAnswer,
+        .said = MicrosoftSaid,  // Google's JSON errors have the same {"error": {"message": ...}}
+        .statusText = RefusedForNowStatusText,
+    },
+    {
+        .kind = ServiceKind::Microsoft,
+        .registryText = L"microsoft",
+        .option = kMicrosoftOptionText,
+        .frame = nullptr,
+        .name = kMicrosoftName,
+        .credential = nullptr,
+        .url = nullptr,
+        .model = nullptr,
+        .hostVariable = L"VELMORA_MICROSOFT_HOST",
+        .keyHeader = u"",
+        .bodyLimit = kMicrosoftBodyLimit,
+        .streams = false,
+        .detectsSource = true,
+        .endpoint = MicrosoftEndpoint,
+        .refusal = nullptr,
+        .call = MicrosoftCall,
+        .answer = MicrosoftAnswer,
+        .said = MicrosoftSaid,
+        .statusText = RefusedForNowStatusText,
+    },
+    {
+        .kind = ServiceKind::Azure,
+        .registryText = L"azure",
+        .option = kAzureOptionText,
+        .frame = kAzureFrameText,
+        .name = kAzureFrameText,
+        .credential = L"Velmora/Azure",
+        .url = nullptr,
+        .model = nullptr,
+        .region = &ServiceSettings::azureRegion,
+        .hostVariable = L"VELMORA_AZURE_HOST",
+        .keyHeader = u"Ocp-Apim-Subscription-Key: ",
+        .bodyLimit = kMicrosoftBodyLimit,
+        .streams = false,
+        .detectsSource = true,
+        .endpoint = AzureEndpoint,
+        .refusal = AzureRefusal,
+        .call = AzureCall,
+        .answer = MicrosoftAnswer,  // the same shape as the keyless endpoint's
+        .said = MicrosoftSaid,
+        .statusText = AzureStatusText,
+        .keyLabel = kAzureKeyLabelText,
+        .removeKeyText = kRemoveAzureKeyText,
+        .missingKeyText = kAzureKeyMissingText,
+        .regionLabel = kAzureRegionLabelText,
+        .badRegionText = kBadAzureRegionFieldText,
+    },
     {
         .kind = ServiceKind::DeepL,
         .registryText = L"deepl",

@@ -14,15 +14,17 @@
 namespace velmora {
 
 // Page: the pages the request code names. Every other kind is an API that takes every code.
-// Chat: a language model behind the chat-completions protocol ("openai" in the registry).
-enum class ServiceKind { Page, DeepL, LibreTranslate, Chat };
+// Chat: a language model behind the chat-completions protocol ("openai" in the registry). Google and Microsoft:
+// their keyless endpoints, no account needed; Azure: Azure Translator with the user's key.
+enum class ServiceKind { Page, DeepL, LibreTranslate, Chat, Google, Microsoft, Azure };
 
 // The user's choice and each service's own values, as HKEY_CURRENT_USER\Software\Velmora keeps them.
 struct ServiceSettings {
     ServiceKind kind = ServiceKind::Page;
-    std::wstring libreTranslateUrl;         // `LibreTranslateUrl`
-    std::wstring chatUrl{kDefaultChatUrl};  // `OpenAIUrl`
-    std::wstring chatModel;                 // `OpenAIModel`
+    std::wstring libreTranslateUrl;          // `LibreTranslateUrl`
+    std::wstring chatUrl{kDefaultChatUrl};   // `OpenAIUrl`
+    std::wstring chatModel;                  // `OpenAIModel`
+    std::wstring azureRegion;                // `AzureRegion`; empty for a global resource
 };
 
 // What a request is made from.
@@ -50,7 +52,7 @@ struct ApiTranslation {
 };
 
 // A field of the service window and the registry.
-enum class Field { None, Url, Model, Key };
+enum class Field { None, Url, Model, Key, Region };
 
 struct ServiceRow {
     ServiceKind kind;
@@ -61,6 +63,7 @@ struct ServiceRow {
     const wchar_t* credential;  // its key's Credential Manager entry; nullptr: it takes no key
     std::wstring ServiceSettings::*url;    // the server's base URL; nullptr: its hosts are fixed
     std::wstring ServiceSettings::*model;  // nullptr: none
+    std::wstring ServiceSettings::*region = nullptr;  // the resource's region (Azure's); nullptr: none
     const wchar_t* hostVariable;           // fixed hosts: the variable that points the tests' requests elsewhere
     std::u16string_view keyHeader;         // the header the key follows; empty: the body carries it
     std::size_t bodyLimit;
@@ -84,6 +87,8 @@ struct ServiceRow {
     const wchar_t* missingUrlText = nullptr;  // chosen without a URL
     const wchar_t* missingKeyText = nullptr;  // chosen without a key (a key it cannot do without)
     const wchar_t* missingModelText = nullptr;
+    const wchar_t* regionLabel = nullptr;
+    const wchar_t* badRegionText = nullptr;  // a region that cannot be one
 };
 
 // Every service, in the window's order; the pages first.

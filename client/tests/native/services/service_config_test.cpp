@@ -17,6 +17,9 @@ TEST(ServiceKind, OnlyTheThreeExactTextsChooseAndEverythingElseIsThePages) {
         {L"deepl", ServiceKind::DeepL},
         {L"libretranslate", ServiceKind::LibreTranslate},
         {L"openai", ServiceKind::Chat},
+        {L"google", ServiceKind::Google},
+        {L"microsoft", ServiceKind::Microsoft},
+        {L"azure", ServiceKind::Azure},
         {L"DeepL", ServiceKind::Page},
         {L"deepl ", ServiceKind::Page},
         {L"libre", ServiceKind::Page},
@@ -26,8 +29,8 @@ TEST(ServiceKind, OnlyTheThreeExactTextsChooseAndEverythingElseIsThePages) {
     for (const auto& [text, kind] : cases) {
         EXPECT_EQ(ServiceKindFromText(text), kind) << Narrow(text);
     }
-    for (ServiceKind kind : {ServiceKind::Page, ServiceKind::DeepL, ServiceKind::LibreTranslate}) {
-        EXPECT_EQ(ServiceKindFromText(ServiceKindText(kind)), kind);
+    for (const ServiceRow& row : AllServices()) {
+        EXPECT_EQ(ServiceKindFromText(ServiceKindText(row.kind)), row.kind);
     }
 }
 
