@@ -153,7 +153,7 @@ std::u16string ServiceErrorText(std::u16string_view code) {
 
 std::u16string_view PageMayHaveEndedText() {
     return u"Excite と infoseek の翻訳ページは終了したか、変わった可能性があります。スタートメニューの"
-           u"「Velmora\\翻訳サービスの設定」で DeepL API、LibreTranslate か言語モデルを選ぶことができます。";
+           u"「Velmora\\翻訳サービスの設定」で、アカウント不要の Google 翻訳などほかの翻訳サービスを選ぶことができます。";
 }
 
 std::u16string RefusedForNowText(std::u16string_view code) {

@@ -129,8 +129,7 @@ inline constexpr wchar_t kChatModelLabelText[] = L"モデル(&O):";
 inline constexpr wchar_t kChatKeyLabelText[] = L"API キー（任意）(&I):";
 inline constexpr wchar_t kRemoveChatKeyText[] = L"キーを削除(&X)";
 inline constexpr wchar_t kTryText[] = L"試す(&T)";
-inline constexpr wchar_t kPagesNotTriedText[] =
-    L"翻訳ページは試せません。DeepL API、LibreTranslate か言語モデルを選んでください。";
+inline constexpr wchar_t kPagesNotTriedText[] = L"翻訳ページは試せません。ほかの翻訳サービスを選んでください。";
 inline constexpr wchar_t kTrialNotStartedText[] = L"翻訳を試せませんでした。";
 inline constexpr wchar_t kTrialRunningText[] = L"翻訳しています…";
 inline constexpr wchar_t kTrialAnswerPrefix[] = L"Hello → ";
