@@ -64,6 +64,11 @@ void Form1::Form_Load(const std::wstring& argumentText) {
         }
         const std::u16string& selection = *read.text;
         const std::u16string_view chosen = *code == kAutoDirection ? DirectionCode(selection) : *code;
+        // A service that finds the language itself takes any language to Japanese; the pages need both.
+        if (*code == kAutoDirection && options_.service.kind != ServiceKind::Page &&
+            RowOf(options_.service.kind).detectsSource) {
+            autoDirection_ = ServiceDirectionOf(selection);
+        }
         Text5 = common::ToWide(chosen) + common::ToWide(selection);
     }
     // The limit is the request's: the time spent reading a selection is not taken from it.
@@ -91,10 +96,7 @@ void Form1::Form_Load(const std::wstring& argumentText) {
         // The browser menu marks the line breaks of the command line's text; the API gets them back as they were.
         const std::u16string text =
             selectionCode ? common::ToU16(RequestText) : RestoreScriptLineBreaks(common::ToU16(RequestText));
-        const ServiceKind api = options_.service.kind == ServiceKind::DeepL            ? ServiceKind::DeepL
-                            : options_.service.kind == ServiceKind::LibreTranslate ? ServiceKind::LibreTranslate
-                                                                                   : ServiceKind::Chat;
-        if (!Fits(text, FittingApiLength(api, text))) {
+        if (!Fits(text, FittingApiLength(options_.service.kind, text))) {
             EndProgram();
             return;
         }
@@ -182,6 +184,7 @@ void Form1::ServiceRequest(const std::wstring& text) {
     request.libreTranslateUrl = options_.service.libreTranslateUrl;
     request.chatUrl = options_.service.chatUrl;
     request.chatModel = options_.service.chatModel;
+    request.azureRegion = options_.service.azureRegion;
     request.early = std::move(early_);
     if (kind == ServiceKind::Chat) {
         streamed_ = std::make_shared<StreamedAnswer>();
@@ -195,9 +198,13 @@ void Form1::ServiceRequest(const std::wstring& text) {
         };
     }
     request.key = serviceKey_ ? &*serviceKey_ : nullptr;
-    request.sourceLang = common::ToWide(pair->source);
-    request.targetLang = common::ToWide(pair->target);
+    const LanguagePair languages = askedAgain_ ? LanguagePair{u"JA", u"EN"}
+                                   : autoDirection_ ? autoDirection_->languages
+                                                    : *pair;
+    request.sourceLang = common::ToWide(languages.source);
+    request.targetLang = common::ToWide(languages.target);
     request.text = text;
+    serviceText_ = text;
     auto mailbox = std::make_shared<Mailbox<FetchResult>>();
     auto deliver = [mailbox, window = hwnd()](FetchResult answer) {
         mailbox->Put(std::move(answer));
@@ -206,7 +213,10 @@ void Form1::ServiceRequest(const std::wstring& text) {
     serviceAnswer_ = mailbox;
     StartPendingTimer();
     const bool started = StartServiceTranslation(request, deadline_, std::move(deliver));
-    serviceKey_.reset();  // the call holds what it needs; the key is wiped here as soon as it is not
+    // The call holds what it needs; the key is wiped here as soon as no second request may need it.
+    if (!autoDirection_ || !autoDirection_->sourceLeftToService || askedAgain_) {
+        serviceKey_.reset();
+    }
     if (!started) {
         decided_ = true;
         ReportFailure(kCannotStartText);
@@ -217,7 +227,19 @@ void Form1::ServiceRequest(const std::wstring& text) {
 
 void Form1::ServiceRequest_Complete() {
     std::optional<FetchResult> answer = serviceAnswer_ ? serviceAnswer_->Take() : std::nullopt;
-    if (!answer || !Decide()) {
+    if (!answer || decided_) {
+        return;
+    }
+    // Japanese found in a text that went to Japanese: asked once more, from Japanese to English, in the same time.
+    if (answer->ok && autoDirection_ && !askedAgain_ &&
+        AskAgain(*autoDirection_, std::u16string(answer->detected.begin(), answer->detected.end()))) {
+        KillTimer(hwnd(), kRequestDeadline);
+        askedAgain_ = true;
+        ServiceRequest(serviceText_);
+        return;
+    }
+    serviceKey_.reset();
+    if (!Decide()) {
         return;
     }
     KillTimer(hwnd(), kRequestDeadline);
@@ -406,9 +428,15 @@ void Form1::ReportFailure(const std::wstring& text) {
     }
     if (options_.reportFailure) {
         // A page request's report also says that the pages may be gone, and where a service that works is chosen.
-        options_.reportFailure(options_.service.kind == ServiceKind::Page
-                                   ? text + L"\n\n" + common::ToWide(PageMayHaveEndedText())
-                                   : text);
+        std::wstring report = text;
+        if (options_.service.kind == ServiceKind::Page) {
+            report += L"\n\n" + common::ToWide(PageMayHaveEndedText());
+        } else if (const ServiceKind kind = options_.service.kind;
+                   kind == ServiceKind::Google || kind == ServiceKind::Microsoft || kind == ServiceKind::Azure) {
+            // These may change or stop without notice: the box says which one failed and where another is chosen.
+            report += L"\n\n" + common::ToWide(ChooseAnotherServiceText(common::ToU16(RowOf(kind).name)));
+        }
+        options_.reportFailure(report);
     }
     KillTimer(hwnd(), kPendingGoneTimer);
     pending_.reset();

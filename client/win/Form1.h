@@ -19,6 +19,7 @@
 #include "common/Window.h"
 #include "core/pages/Extract.h"
 #include "core/pages/Request.h"
+#include "core/selection/Direction.h"
 #include "core/selection/Selection.h"
 #include "win/net/Browser.h"
 #include "win/net/Fetch.h"
@@ -118,6 +119,11 @@ private:
     std::optional<SecretText> serviceKey_;
     std::shared_ptr<EarlyConnection> early_;
     std::shared_ptr<StreamedAnswer> streamed_;
+    // "/selection auto" with a service that finds the language: the languages asked for, and whether the text has
+    // been asked for again from Japanese (then the text is kept for that).
+    std::optional<ServiceDirection> autoDirection_;
+    bool askedAgain_ = false;
+    std::wstring serviceText_;
     std::wstring streamedText_;       // the latest text of a streamed answer, shown or about to be
     ULONGLONG streamedShownAt_ = 0;   // when the pending bubble last got it
     Browser WebBrowser1;

@@ -353,7 +353,8 @@ ApiAnswer PostJson(const std::wstring& url,
                    const std::string& body,
                    ULONGLONG deadline,
                    const AnswerReading& reading,
-                   const std::shared_ptr<EarlyConnection>& early) {
+                   const std::shared_ptr<EarlyConnection>& early,
+                   bool get) {
     ApiAnswer answer;
     auto fail = [&answer](std::wstring sentence, DWORD error = 0) {
         answer.failure = Fail(std::move(sentence), error);
@@ -387,14 +388,15 @@ ApiAnswer PostJson(const std::wstring& url,
                         INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_NO_UI | INTERNET_FLAG_PRAGMA_NOCACHE |
                         (target->secure ? INTERNET_FLAG_SECURE : 0);
     const wchar_t* accept[] = {L"application/json", nullptr};
-    common::UniqueInternet request(HttpOpenRequestW(connection.get(), L"POST", common::FromUtf8(target->target).c_str(),
+    common::UniqueInternet request(HttpOpenRequestW(connection.get(), get ? L"GET" : L"POST", common::FromUtf8(target->target).c_str(),
                                                     nullptr, nullptr, accept, flags, 0));
     if (!request) {
         return fail(kCannotConnectText, GetLastError());
     }
     SetTimeouts(request.get(), deadline);
     if (!HttpSendRequestW(request.get(), headers.c_str(), static_cast<DWORD>(headers.size()),
-                          const_cast<char*>(body.data()), static_cast<DWORD>(body.size()))) {
+                          get ? nullptr : const_cast<char*>(body.data()),
+                          get ? 0 : static_cast<DWORD>(body.size()))) {
         const DWORD error = GetLastError();
         // The channel error is a TLS handshake that found no version both sides speak, not a certificate problem.
         return fail(IsCertificateError(error)                             ? kCertificateRefusedText

@@ -14,6 +14,7 @@ struct FetchResult {
     bool ok = false;
     std::wstring text;   // the decoded page when ok
     std::wstring error;  // a Japanese sentence for the failure report when not ok
+    std::string detected;  // an API's answer: the source language it found ("ja"), when it says
 };
 
 // The request's time limit: the whole request, from its start to its result, has limitMs.
@@ -67,7 +68,7 @@ class EarlyConnection;
 // everything itself, as it would have).
 [[nodiscard]] std::shared_ptr<EarlyConnection> ConnectEarly(const std::wstring& url);
 
-// POSTs `body` to an http or https URL on the calling thread until `deadline`, through the system's proxy settings
+// POSTs `body` (or, with `get`, GETs the URL without a body) to an http or https URL on the calling thread until `deadline`, through the system's proxy settings
 // and certificate store. A redirect comes back as it is, never followed; a certificate problem is a failure with
 // the system's own text, never ignored. The answer is capped at 1 MiB. `early`, when it was made for the same
 // server (scheme, host and port), gives the session and the server's handle; otherwise it is not used.
@@ -76,7 +77,8 @@ class EarlyConnection;
                                  const std::string& body,
                                  ULONGLONG deadline,
                                  const AnswerReading& reading = {},
-                                 const std::shared_ptr<EarlyConnection>& early = nullptr);
+                                 const std::shared_ptr<EarlyConnection>& early = nullptr,
+                                 bool get = false);
 
 // The sentence reported when the deadline passes first.
 [[nodiscard]] std::wstring TimeoutText(DWORD limitMs);

@@ -14,11 +14,13 @@ namespace velmora {
 inline constexpr wchar_t kDeepLCredential[] = L"Velmora/DeepL";
 inline constexpr wchar_t kLibreTranslateCredential[] = L"Velmora/LibreTranslate";
 inline constexpr wchar_t kChatCredential[] = L"Velmora/OpenAI";
+inline constexpr wchar_t kAzureCredential[] = L"Velmora/Azure";
 // The entry of an API's key (the pages have none: nullptr).
 [[nodiscard]] constexpr const wchar_t* CredentialOf(ServiceKind kind) {
     return kind == ServiceKind::DeepL            ? kDeepLCredential
            : kind == ServiceKind::LibreTranslate ? kLibreTranslateCredential
            : kind == ServiceKind::Chat           ? kChatCredential
+           : kind == ServiceKind::Azure          ? kAzureCredential
                                                  : nullptr;
 }
 

@@ -14,6 +14,7 @@ constexpr wchar_t kServiceValue[] = L"Service";
 constexpr wchar_t kUrlValue[] = L"LibreTranslateUrl";
 constexpr wchar_t kChatUrlValue[] = L"OpenAIUrl";
 constexpr wchar_t kChatModelValue[] = L"OpenAIModel";
+constexpr wchar_t kAzureRegionValue[] = L"AzureRegion";
 // Far beyond any server address; a larger value is not one the window wrote.
 constexpr DWORD kMaxValueBytes = 4096 * sizeof(wchar_t);
 
@@ -58,6 +59,7 @@ ServiceChoice LoadServiceChoice() {
         choice.chatUrl = std::move(*url);
     }
     choice.chatModel = ReadText(key.get(), kChatModelValue).value_or(std::wstring());
+    choice.azureRegion = ReadText(key.get(), kAzureRegionValue).value_or(std::wstring());
     return choice;
 }
 
@@ -73,6 +75,9 @@ bool SaveServiceChoice(const ServiceChoice& choice) {
         }
         if (status == ERROR_SUCCESS) {
             status = WriteText(key.get(), kChatModelValue, choice.chatModel);
+        }
+        if (status == ERROR_SUCCESS) {
+            status = WriteText(key.get(), kAzureRegionValue, choice.azureRegion);
         }
         // The choice last: a half-written save never points the client at a service without its address.
         if (status == ERROR_SUCCESS) {

@@ -12,9 +12,10 @@ struct ServiceChoice {
     std::wstring libreTranslateUrl;
     std::wstring chatUrl{kDefaultChatUrl};  // `OpenAIUrl`
     std::wstring chatModel;                 // `OpenAIModel`
+    std::wstring azureRegion;               // `AzureRegion`; empty for a global resource
 };
 
-// Missing or unreadable values give the pages, empty URL and model, and the chat server's default URL.
+// Missing or unreadable values give the pages, empty URL, model and region, and the chat server's default URL.
 [[nodiscard]] ServiceChoice LoadServiceChoice();
 // Every value as REG_SZ, the choice last. On failure the system's error is left in GetLastError.
 [[nodiscard]] bool SaveServiceChoice(const ServiceChoice& choice);

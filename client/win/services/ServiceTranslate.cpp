@@ -25,6 +25,7 @@ struct PreparedCall {
     std::wstring url;
     std::wstring headers;
     std::string body;
+    bool get = false;          // a GET of the URL, without the body
     std::string key;           // as the answer would repeat it, to be masked there
     std::wstring baseUrl;      // Chat: the server's address, for the report of one that is not running
     ServiceProgress progress;  // Chat
@@ -46,10 +47,34 @@ std::u16string_view View(const std::wstring& text) {
     return {reinterpret_cast<const char16_t*>(text.data()), text.size()};
 }
 
+// The services whose request is built by their row alone (core/services/Services.cpp).
+bool ByRow(ServiceKind kind) {
+    return kind == ServiceKind::Google || kind == ServiceKind::Microsoft || kind == ServiceKind::Azure;
+}
+
+// A row's input from the request; `settings` and `text` must outlive it.
+ApiInput InputOf(const ServiceRequest& request, const ServiceSettings& settings, std::u16string_view text,
+                 const LanguagePair& pair) {
+    const ServiceRow& row = RowOf(request.kind);
+    const std::u16string_view key = request.key ? View(request.key->Get()) : std::u16string_view();
+    return {settings, key, LoopbackHostOnly(common::EnvironmentValue(row.hostVariable)), text, pair};
+}
+
+ServiceSettings SettingsOf(const ServiceRequest& request) {
+    ServiceSettings settings;
+    settings.kind = request.kind;
+    settings.azureRegion = request.azureRegion;
+    return settings;
+}
+
 }  // namespace
 
 std::wstring ServiceEndpoint(const ServiceRequest& request) {
     const std::u16string_view key = request.key ? View(request.key->Get()) : std::u16string_view();
+    if (ByRow(request.kind)) {
+        const ServiceSettings settings = SettingsOf(request);
+        return common::ToWide(RowOf(request.kind).endpoint(InputOf(request, settings, u"", {u"EN", u"JA"})));
+    }
     switch (request.kind) {
         case ServiceKind::DeepL:
             return key.empty() ? std::wstring()
@@ -89,6 +114,34 @@ Prepared Prepare(const ServiceRequest& request) {
                             nullptr);
     }
     size_t limit = 0;
+    if (ByRow(request.kind)) {
+        const ServiceRow& row = RowOf(request.kind);
+        const ServiceSettings settings = SettingsOf(request);
+        const std::u16string text = common::ToU16(request.text);
+        const ApiInput input = InputOf(request, settings, text, pair);
+        if (const auto refusal = row.refusal ? row.refusal(input) : std::nullopt) {
+            return common::ToWide(*refusal);
+        }
+        // Google's form body escapes each byte; the limit is the text's, as FittingApiLength measures it.
+        if (FittingApiLength(request.kind, text) < text.size()) {
+            return common::ToWide(ServiceTooLongText());
+        }
+        ApiCall built = row.call(input);
+        call->api = request.kind;
+        call->url = common::ToWide(built.url);
+        call->get = built.get;
+        call->body = std::move(built.body);
+        const std::wstring headers = common::ToWide(built.headers);
+        const std::wstring keyHeader = common::ToWide(row.keyHeader);
+        // Built in one buffer of the final size, so that no partial copy of the key is left in freed memory.
+        call->headers.reserve(headers.size() + keyHeader.size() + key.size() + 2);
+        call->headers.append(headers);
+        if (row.credential && !key.empty()) {
+            call->headers.append(keyHeader).append(request.key->Get()).append(L"\r\n");
+        }
+        call->early = request.early;
+        return call;
+    }
     if (request.kind == ServiceKind::DeepL) {
         if (key.empty()) {
             return common::ToWide(NoDeepLKeyText());
@@ -148,7 +201,7 @@ Prepared Prepare(const ServiceRequest& request) {
 }
 
 FetchResult Call(const PreparedCall& call, ULONGLONG deadline) {
-    ApiAnswer answer = PostJson(call.url, call.headers, call.body, deadline, {}, call.early);
+    ApiAnswer answer = PostJson(call.url, call.headers, call.body, deadline, {}, call.early, call.get);
     if (!answer.answered) {
         return std::move(answer.failure);
     }
@@ -156,9 +209,10 @@ FetchResult Call(const PreparedCall& call, ULONGLONG deadline) {
     MaskKey(answer.body, call.key);
     FetchResult result;
     if (answer.status >= 200 && answer.status <= 299) {
-        if (auto translation = TranslationOfAnswer(call.api, answer.body)) {
+        if (auto translation = AnswerOf(call.api, answer.body)) {
             result.ok = true;
-            result.text = common::ToWide(*translation);
+            result.text = common::ToWide(translation->text);
+            result.detected = std::move(translation->detected);
             return result;
         }
     }

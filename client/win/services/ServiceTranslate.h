@@ -24,6 +24,7 @@ struct ServiceRequest {
     std::wstring keyOrigin;  // the server a stored key was saved for; empty for a key meant for the URL given here
     std::wstring chatUrl;
     std::wstring chatModel;
+    std::wstring azureRegion;
     ServiceProgress progress;  // Chat only; may be empty
     std::shared_ptr<EarlyConnection> early;  // made by ConnectEarly for ServiceEndpoint(*this), or none
 };

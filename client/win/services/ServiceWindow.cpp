@@ -204,6 +204,7 @@ bool ServiceWindow::Window_Load(bool topmost) {
     SetWindowTextW(GetDlgItem(hwnd(), kLibreTranslateUrlId), choice.libreTranslateUrl.c_str());
     SetWindowTextW(GetDlgItem(hwnd(), kChatUrlId), choice.chatUrl.c_str());
     SetWindowTextW(GetDlgItem(hwnd(), kChatModelId), choice.chatModel.c_str());
+    stored_ = choice;
     SetChoice(choice.kind);
     ShowKeyState();
     return true;
@@ -242,7 +243,8 @@ ServiceKind ServiceWindow::Choice() const {
             return kind;
         }
     }
-    return ServiceKind::Page;
+    // A stored service without an option here stays chosen: OK must not switch it to another.
+    return stored_.kind;
 }
 
 void ServiceWindow::SetChoice(ServiceKind kind) {
@@ -250,7 +252,10 @@ void ServiceWindow::SetChoice(ServiceKind kind) {
         CheckDlgButton(hwnd(), id, optionKind == kind ? BST_CHECKED : BST_UNCHECKED);
     }
     ServiceOption_Click();
-    focus_ = GetDlgItem(hwnd(), kOptions[static_cast<int>(kind)].first);
+    focus_ = GetDlgItem(hwnd(), kOptions[0].first);
+    for (const auto& [id, optionKind] : kOptions) {
+        focus_ = optionKind == kind ? GetDlgItem(hwnd(), id) : focus_;
+    }
 }
 
 // Tab comes into the options on the chosen one, as in a dialog.
@@ -424,7 +429,9 @@ void ServiceWindow::OkButton_Click() {
         ShowFailure(hwnd(), failed.c_str(), error);
         return;
     }
-    if (!SaveServiceChoice({kind, url, chatUrl, TextOf(kChatModelId)})) {
+    ServiceChoice saved{kind, url, chatUrl, TextOf(kChatModelId)};
+    saved.azureRegion = stored_.azureRegion;  // no field of this window changes it
+    if (!SaveServiceChoice(saved)) {
         ShowFailure(hwnd(), kChoiceNotSavedText, GetLastError());
         return;
     }

@@ -14,6 +14,7 @@
 #include "common/Window.h"
 #include "core/services/ServiceForm.h"
 #include "win/services/Credentials.h"
+#include "win/services/ServiceStore.h"
 #include "win/services/ServiceTrial.h"
 
 namespace velmora {
@@ -65,6 +66,7 @@ class ServiceWindow : public common::Window {
     std::wstring savedFor_[3];  // the server each stored key was saved for (UrlOrigin); empty for DeepL
     std::shared_ptr<Mailbox<TrialOutcome>> trialOutcome_;
     HWND focus_ = nullptr;
+    ServiceChoice stored_;  // what the window was opened with
     common::UniqueFont font_;
 };
 
