@@ -201,6 +201,7 @@ TEST(ServiceRequest, TheCommandLineTextGoesToTheChosenServiceAndItsAnswerShows) 
             EXPECT_EQ(received.back().region, azure ? "japaneast" : "");
         }
     }
+    CredDeleteW(L"Velmora/Azure", CRED_TYPE_GENERIC, 0);
 }
 
 // Every failure of a service request ends in one stop box with its sentence (and what the service said), without
@@ -296,6 +297,7 @@ TEST(ServiceRequest, EachFailureEndsInItsBoxAlone) {
         EXPECT_EQ(server.ApiRequests().size(), before + (sent ? 1 : 0));
     }
     EXPECT_TRUE(untrusted.ApiRequests().empty());
+    CredDeleteW(L"Velmora/Azure", CRED_TYPE_GENERIC, 0);
 }
 
 // A model's answer in any of its shapes ends in the popup with the translation alone: streamed (with a thinking
