@@ -153,7 +153,32 @@ std::u16string ServiceErrorText(std::u16string_view code) {
 
 std::u16string_view PageMayHaveEndedText() {
     return u"Excite と infoseek の翻訳ページは終了したか、変わった可能性があります。スタートメニューの"
-           u"「Velmora\\翻訳サービスの設定」で DeepL API、LibreTranslate か言語モデルを選ぶことができます。";
+           u"「Velmora\\翻訳サービスの設定」で、アカウント不要の Google 翻訳などほかの翻訳サービスを選ぶことができます。";
+}
+
+std::u16string RefusedForNowText(std::u16string_view code) {
+    return Join({u"翻訳サービスへの要求が多すぎるため、今は翻訳を断られています", code,
+                 u"。しばらく待ってからもう一度お試しいただくか、別の翻訳サービスを選んでください。"});
+}
+
+std::u16string NoAzureKeyText() {
+    return Join({u"Azure Translator の API キーが登録されていません。", kWhere, u"でキーを入力してください。"});
+}
+
+std::u16string BadAzureRegionText() {
+    return Join({u"Azure Translator のリージョンが正しくありません（半角の英数字とハイフンだけです。例: japaneast）。",
+                 kWhere, u"でリージョンを確かめてください。"});
+}
+
+std::u16string AzureKeyRefusedText(std::u16string_view code) {
+    // A regional resource's key is refused without its region, or with another.
+    return Join({u"Azure Translator がキーを受け付けませんでした", code, u"。キーと、リソースのリージョンが正しいかを、",
+                 kWhere, u"で確かめてください。"});
+}
+
+std::u16string ChooseAnotherServiceText(std::u16string_view service) {
+    return Join({u"使った翻訳サービス: ", service,
+                 u"。別の翻訳サービスは、スタートメニューの「Velmora\\翻訳サービスの設定」で選べます。"});
 }
 
 }  // namespace velmora

@@ -104,6 +104,14 @@ inline constexpr char16_t kStreamErrorText[] = u"翻訳サービスが翻訳の�
 // Added after a blank line to every failure report of a page request: the pages may be gone, and where to choose a
 // service that works.
 [[nodiscard]] std::u16string_view PageMayHaveEndedText();
+// The services without an account and Azure Translator. A 429 of theirs: refused for now, for too many requests.
+[[nodiscard]] std::u16string RefusedForNowText(std::u16string_view code);
+[[nodiscard]] std::u16string NoAzureKeyText();
+[[nodiscard]] std::u16string BadAzureRegionText();
+[[nodiscard]] std::u16string AzureKeyRefusedText(std::u16string_view code);
+// Added after a blank line to every failure report of these services: which one failed, and where to choose another.
+// `service` is its name in the window ("Google 翻訳").
+[[nodiscard]] std::u16string ChooseAnotherServiceText(std::u16string_view service);
 
 // The bubbles.
 inline constexpr wchar_t kPendingText[] = L"翻訳中…";
@@ -142,8 +150,7 @@ inline constexpr wchar_t kChatModelLabelText[] = L"モデル(&O):";
 inline constexpr wchar_t kChatKeyLabelText[] = L"API キー（任意）(&I):";
 inline constexpr wchar_t kRemoveChatKeyText[] = L"キーを削除(&X)";
 inline constexpr wchar_t kTryText[] = L"試す(&T)";
-inline constexpr wchar_t kPagesNotTriedText[] =
-    L"翻訳ページは試せません。DeepL API、LibreTranslate か言語モデルを選んでください。";
+inline constexpr wchar_t kPagesNotTriedText[] = L"翻訳ページは試せません。ほかの翻訳サービスを選んでください。";
 inline constexpr wchar_t kTrialNotStartedText[] = L"翻訳を試せませんでした。";
 inline constexpr wchar_t kTrialRunningText[] = L"翻訳しています…";
 inline constexpr wchar_t kTrialAnswerPrefix[] = L"Hello → ";
@@ -178,5 +185,21 @@ inline constexpr wchar_t kKeyWithoutTlsText[] =
 inline constexpr wchar_t kLibreUrlMissingText[] =
     L"LibreTranslate を使うには、サーバーの URL を入力してください（例: http://localhost:5000）。";
 inline constexpr wchar_t kDeepLKeyMissingText[] = L"DeepL API を使うには、DeepL の API キーを入力してください。";
+// The services without an account say where the text goes, as the pages' option names Excite and infoseek.
+inline constexpr wchar_t kGoogleOptionText[] = L"Google 翻訳（アカウント不要。文章は Google に送られます）(&G)";
+inline constexpr wchar_t kGoogleName[] = L"Google 翻訳";
+inline constexpr wchar_t kMicrosoftOptionText[] =
+    L"Microsoft 翻訳（アカウント不要。文章は Microsoft に送られます）(&S)";
+inline constexpr wchar_t kMicrosoftName[] = L"Microsoft 翻訳";
+inline constexpr wchar_t kAzureOptionText[] = L"Azure Translator（自分の Azure の API キーで）(&A)";
+inline constexpr wchar_t kAzureFrameText[] = L"Azure Translator";
+inline constexpr wchar_t kAzureKeyLabelText[] = L"API キー(&N):";
+inline constexpr wchar_t kAzureRegionLabelText[] = L"リージョン（任意）(&W):";
+inline constexpr wchar_t kRemoveAzureKeyText[] = L"キーを削除(&V)";
+inline constexpr wchar_t kAzureKeyMissingText[] =
+    L"Azure Translator を使うには、Azure の Translator リソースの API キーを入力してください。";
+inline constexpr wchar_t kBadAzureRegionFieldText[] =
+    L"Azure のリージョンは、リソースの「場所」の英語名を半角の英数字とハイフンで入力してください"
+    L"（例: japaneast）。グローバルのリソースなら空のままにします。";
 
 }  // namespace velmora

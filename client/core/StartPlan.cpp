@@ -31,7 +31,7 @@ StartPlan PlanApi(StartPlan plan, const StartInput& input) {
         return Box(std::move(plan), std::move(*sentence));
     }
     plan.step = StartStep::Api;
-    plan.pair = plan.kind->languages;
+    plan.pair = plan.autoPair.value_or(plan.kind->languages);
     return plan;
 }
 
@@ -64,6 +64,10 @@ StartPlan PlanStart(const StartInput& input) {
         }
         const std::u16string_view chosen = *code == kAutoDirection ? DirectionCode(*read.text) : *code;
         plan.argumentText = std::u16string(chosen) + *read.text;
+        // A service that finds the language itself takes any text to Japanese (the code still names the request).
+        if (*code == kAutoDirection && input.service != ServiceKind::Page && RowOf(input.service).detectsSource) {
+            plan.autoPair = ServiceDirectionOf(*read.text).languages;
+        }
     }
     const std::u16string& text = plan.argumentText;
     if (text.empty()) {

@@ -33,7 +33,8 @@ struct StartPlan {
     std::u16string text;          // a page: as it goes into the URL; an API: as it goes into the body
     const RequestKind* kind = nullptr;
     std::u16string url;  // a page's request URL
-    LanguagePair pair;   // an API's languages
+    LanguagePair pair;   // an API's languages; an empty source is left to the service
+    std::optional<LanguagePair> autoPair;  // "/selection auto" with a service that finds the language
 };
 
 // Whether the start is a selection start, so that the program reads the selection before planning.

@@ -5,6 +5,7 @@
 
 #include "common/Text.h"
 #include "core/Messages.h"
+#include "core/services/ServiceMessages.h"
 #include "core/pages/DisplayText.h"
 #include "win/Failure.h"
 #include "win/bubble/Form2.h"
@@ -271,9 +272,8 @@ void Form1::ReportFailure(const std::wstring& text) {
     pending_.HideForBox(hwnd());
     if (options_.reportFailure) {
         // A page request's report also says that the pages may be gone, and where a service that works is chosen.
-        options_.reportFailure(options_.service.kind == ServiceKind::Page
-                                   ? text + L"\n\n" + common::ToWide(PageMayHaveEndedText())
-                                   : text);
+        const std::u16string note = FailureNote(options_.service.kind);
+        options_.reportFailure(note.empty() ? text : text + L"\n\n" + common::ToWide(note));
     }
     pending_.GoneTimer(hwnd(), false);
 }

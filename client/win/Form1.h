@@ -44,7 +44,7 @@ struct ClientOptions {
     std::function<SelectionRead(HWND clipboardOwner)> readSelection;
     // The user's choice of service: the pages the code names, or one API that takes every code; and where its
     // key is read, at the moment of the request.
-    ServiceChoice service;
+    ServiceChoice service{ServiceKind::Page};
     CredentialStore* credentials = nullptr;
     // An API's server is made ready while the selection is read (win/net/Fetch: ConnectEarly); the bench turns it
     // off to measure what it saves.

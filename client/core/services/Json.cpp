@@ -6,19 +6,6 @@
 namespace velmora::json {
 namespace {
 
-// UTF-16 as RapidJSON takes it, with U+FFFD for every lone surrogate.
-std::u16string WellFormed(std::u16string_view text) {
-    std::u16string out(text);
-    for (size_t i = 0; i < out.size(); ++i) {
-        if (IsLeadSurrogate(out[i]) && i + 1 < out.size() && IsTrailSurrogate(out[i + 1])) {
-            ++i;
-        } else if (IsLeadSurrogate(out[i]) || IsTrailSurrogate(out[i])) {
-            out[i] = u'\uFFFD';
-        }
-    }
-    return out;
-}
-
 std::u16string FromUtf8(const char* text, size_t length) {
     rapidjson::GenericStringBuffer<rapidjson::UTF16<char16_t>> out;
     // The library keeps a terminator after every string value; the length counts any "\u0000" inside it.

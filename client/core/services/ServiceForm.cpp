@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/Messages.h"
+#include "core/services/Azure.h"
 
 namespace velmora {
 namespace {
@@ -61,6 +62,10 @@ std::optional<FormProblem> CheckServiceForm(const ServiceFormInput& input) {
     for (const ServiceRow& row : AllServices()) {
         if (row.url && !(input.settings.*row.url).empty() && !IsValidServiceUrl(input.settings.*row.url)) {
             return FormProblem{row.kind, Field::Url, row.badUrlText};
+        }
+        // A region goes into a header as it is: only the letters, digits and hyphens a region's name has.
+        if (row.region && !IsValidAzureRegion(input.settings.*row.region)) {
+            return FormProblem{row.kind, Field::Region, row.badRegionText};
         }
     }
     const ServiceRow& chosen = RowOf(input.settings.kind);

@@ -41,4 +41,16 @@ std::u16string ServiceAnswerText(ServiceKind service, int status, std::u16string
     return text;
 }
 
+std::u16string RefusedForNowStatusText(int status, std::u16string_view code) {
+    return status == 429 ? RefusedForNowText(code) : std::u16string();
+}
+
+std::u16string FailureNote(ServiceKind service) {
+    if (service == ServiceKind::Page) {
+        return std::u16string(PageMayHaveEndedText());
+    }
+    const ServiceRow& row = RowOf(service);
+    return row.namedInReports ? ChooseAnotherServiceText(U16Of(row.name)) : std::u16string();
+}
+
 }  // namespace velmora

@@ -14,4 +14,11 @@ namespace velmora {
 // streamed answer.
 [[nodiscard]] std::u16string ServiceAnswerText(ServiceKind service, int status, std::u16string_view serviceMessage);
 
+// The own sentence of the services without an account and of Azure for a 429 (RefusedForNowText), else empty.
+[[nodiscard]] std::u16string RefusedForNowStatusText(int status, std::u16string_view code);
+
+// What every failure report of a request to `service` ends with, after a blank line: that the pages may be gone, or
+// which service failed and where another is chosen; empty for the others.
+[[nodiscard]] std::u16string FailureNote(ServiceKind service);
+
 }  // namespace velmora

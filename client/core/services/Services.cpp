@@ -3,15 +3,20 @@
 #include <algorithm>
 
 #include "core/Messages.h"
+#include "core/services/Azure.h"
 #include "core/services/Chat.h"
 #include "core/services/DeepL.h"
+#include "core/services/Google.h"
 #include "core/services/Json.h"
 #include "core/services/LibreTranslate.h"
+#include "core/services/Microsoft.h"
+#include "core/services/ServiceMessages.h"
 
 namespace velmora {
 namespace {
 
-// In the window's order. Adding a service: its file's functions and its row here.
+// In the window's order (the services added last below the others, so that the window keeps its places).
+// Adding a service: its file's functions and its row here.
 constexpr ServiceRow kServices[] = {
     // The pages are chosen like a service but are no API: the request code names the page.
     {.kind = ServiceKind::Page, .registryText = L"page", .option = kPagesOptionText},
@@ -99,6 +104,79 @@ constexpr ServiceRow kServices[] = {
         .missingUrlText = kBadChatUrlText,  // an empty address is the default one, but only once saved
         .missingModelText = kChatModelMissingText,
     },
+    {
+        .kind = ServiceKind::Google,
+        .registryText = L"google",
+        .option = kGoogleOptionText,
+        .frame = nullptr,
+        .name = kGoogleName,
+        .credential = nullptr,
+        .url = nullptr,
+        .model = nullptr,
+        .hostVariable = L"VELMORA_GOOGLE_HOST",
+        .keyHeader = u"",
+        .bodyLimit = kGoogleBodyLimit,
+        .streams = false,
+        .detectsSource = true,
+        .endpoint = GoogleEndpoint,
+        .refusal = nullptr,
+        .call = GoogleCall,
+        .answer = GoogleAnswer,
+        .said = MicrosoftSaid,  // Google's JSON errors have the same {"error": {"message": ...}}
+        .statusText = RefusedForNowStatusText,
+        .namedInReports = true,
+    },
+    {
+        .kind = ServiceKind::Microsoft,
+        .registryText = L"microsoft",
+        .option = kMicrosoftOptionText,
+        .frame = nullptr,
+        .name = kMicrosoftName,
+        .credential = nullptr,
+        .url = nullptr,
+        .model = nullptr,
+        .hostVariable = L"VELMORA_MICROSOFT_HOST",
+        .keyHeader = u"",
+        .bodyLimit = kMicrosoftBodyLimit,
+        .streams = false,
+        .detectsSource = true,
+        .endpoint = MicrosoftEndpoint,
+        .refusal = nullptr,
+        .call = MicrosoftCall,
+        .answer = MicrosoftAnswer,
+        .said = MicrosoftSaid,
+        .statusText = RefusedForNowStatusText,
+        .namedInReports = true,
+    },
+    {
+        .kind = ServiceKind::Azure,
+        .registryText = L"azure",
+        .option = kAzureOptionText,
+        .frame = kAzureFrameText,
+        .name = kAzureFrameText,
+        .credential = L"Velmora/Azure",
+        .url = nullptr,
+        .model = nullptr,
+        .region = &ServiceSettings::azureRegion,
+        .regionValue = L"AzureRegion",
+        .hostVariable = L"VELMORA_AZURE_HOST",
+        .keyHeader = u"Ocp-Apim-Subscription-Key: ",
+        .bodyLimit = kMicrosoftBodyLimit,
+        .streams = false,
+        .detectsSource = true,
+        .endpoint = AzureEndpoint,
+        .refusal = AzureRefusal,
+        .call = AzureCall,
+        .answer = MicrosoftAnswer,  // the same shape as the keyless endpoint's
+        .said = MicrosoftSaid,
+        .statusText = AzureStatusText,
+        .keyLabel = kAzureKeyLabelText,
+        .removeKeyText = kRemoveAzureKeyText,
+        .missingKeyText = kAzureKeyMissingText,
+        .regionLabel = kAzureRegionLabelText,
+        .badRegionText = kBadAzureRegionFieldText,
+        .namedInReports = true,
+    },
 };
 
 }  // namespace
@@ -119,7 +197,7 @@ const ServiceRow& RowOf(ServiceKind kind) {
 ServiceKind ServiceKindFromText(std::wstring_view text) {
     const auto row = std::find_if(std::begin(kServices), std::end(kServices),
                                   [text](const ServiceRow& r) { return r.registryText == text; });
-    return row != std::end(kServices) ? row->kind : ServiceKind::Page;
+    return row != std::end(kServices) ? row->kind : ServiceKind::Google;
 }
 
 std::wstring_view ServiceKindText(ServiceKind kind) {

@@ -14,15 +14,17 @@
 namespace velmora {
 
 // Page: the pages the request code names. Every other kind is an API that takes every code.
-// Chat: a language model behind the chat-completions protocol ("openai" in the registry).
-enum class ServiceKind { Page, DeepL, LibreTranslate, Chat };
+// Chat: a language model behind the chat-completions protocol ("openai" in the registry). Google and Microsoft:
+// their keyless endpoints, no account needed; Azure: Azure Translator with the user's key.
+enum class ServiceKind { Page, DeepL, LibreTranslate, Chat, Google, Microsoft, Azure };
 
 // The user's choice and each service's own values, as HKEY_CURRENT_USER\Software\Velmora keeps them.
 struct ServiceSettings {
-    ServiceKind kind = ServiceKind::Page;
-    std::wstring libreTranslateUrl;         // `LibreTranslateUrl`
-    std::wstring chatUrl{kDefaultChatUrl};  // `OpenAIUrl`
-    std::wstring chatModel;                 // `OpenAIModel`
+    ServiceKind kind = ServiceKind::Google;  // a new user translates at once, with no account
+    std::wstring libreTranslateUrl;          // `LibreTranslateUrl`
+    std::wstring chatUrl{kDefaultChatUrl};   // `OpenAIUrl`
+    std::wstring chatModel;                  // `OpenAIModel`
+    std::wstring azureRegion;                // `AzureRegion`; empty for a global resource
 };
 
 // What a request is made from.
@@ -50,7 +52,7 @@ struct ApiTranslation {
 };
 
 // A field of the service window and the registry.
-enum class Field { None, Url, Model, Key };
+enum class Field { None, Url, Model, Key, Region };
 
 struct ServiceRow {
     ServiceKind kind;
@@ -63,6 +65,8 @@ struct ServiceRow {
     std::wstring ServiceSettings::*model;  // nullptr: none
     const wchar_t* urlValue;               // their registry values
     const wchar_t* modelValue;
+    std::wstring ServiceSettings::*region = nullptr;  // the resource's region (Azure's); nullptr: none
+    const wchar_t* regionValue = nullptr;             // its registry value
     const wchar_t* hostVariable;           // fixed hosts: the variable that points the tests' requests elsewhere
     std::u16string_view keyHeader;         // the header the key follows; empty: the body carries it
     std::size_t bodyLimit;
@@ -86,6 +90,10 @@ struct ServiceRow {
     const wchar_t* missingUrlText = nullptr;  // chosen without a URL
     const wchar_t* missingKeyText = nullptr;  // chosen without a key (a key it cannot do without)
     const wchar_t* missingModelText = nullptr;
+    const wchar_t* regionLabel = nullptr;
+    const wchar_t* badRegionText = nullptr;  // a region that cannot be one
+    // Its failure reports name it and where another service is chosen (the keyless ones may change without notice).
+    bool namedInReports = false;
 };
 
 // Every service, in the window's order; the pages first.
@@ -102,8 +110,8 @@ struct ServiceRow {
     return out;
 }
 
-// The registry's `Service` text, exactly as a row spells it; anything else is the pages, so that a damaged or future
-// value leaves the client working as it always did.
+// The registry's `Service` text, exactly as a row spells it. No value, an empty one or any other text is Google's
+// keyless service, which needs no account: a new user translates at once. "page" chooses the pages.
 [[nodiscard]] ServiceKind ServiceKindFromText(std::wstring_view text);
 [[nodiscard]] std::wstring_view ServiceKindText(ServiceKind kind);
 

@@ -10,6 +10,18 @@ char32_t CodePointAt(std::u16string_view text, std::size_t& i) {
     return c;
 }
 
+std::u16string WellFormed(std::u16string_view text) {
+    std::u16string out(text);
+    for (size_t i = 0; i < out.size(); ++i) {
+        if (IsLeadSurrogate(out[i]) && i + 1 < out.size() && IsTrailSurrogate(out[i + 1])) {
+            ++i;
+        } else if (IsSurrogate(out[i])) {
+            out[i] = u'\uFFFD';
+        }
+    }
+    return out;
+}
+
 std::size_t CutOutsidePair(std::u16string_view text, std::size_t length) {
     return length > 0 && IsLeadSurrogate(text[length - 1]) ? length - 1 : length;
 }

@@ -3,6 +3,7 @@
 #pragma once
 #include <cstddef>
 #include <functional>
+#include <string>
 #include <string_view>
 
 namespace velmora {
@@ -20,6 +21,10 @@ namespace velmora {
 // The code point at text[i]. A whole pair is read as one, and `i` is moved onto its second unit; a lone surrogate
 // comes back as itself, for the caller to decide what it becomes.
 [[nodiscard]] char32_t CodePointAt(std::u16string_view text, std::size_t& i);
+
+// The text with U+FFFD for every lone surrogate: JSON cannot carry one, and in a URL it would become bytes that are
+// no UTF-8.
+[[nodiscard]] std::u16string WellFormed(std::u16string_view text);
 
 // `length` moved back by one where the unit before it starts a pair, so that a cut there keeps the pair or drops it.
 [[nodiscard]] std::size_t CutOutsidePair(std::u16string_view text, std::size_t length);

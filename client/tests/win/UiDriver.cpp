@@ -92,7 +92,8 @@ void WriteIni(const std::string& bytes) {
 
 namespace {
 constexpr wchar_t kServiceKey[] = L"Software\\Velmora";
-constexpr const wchar_t* kServiceValues[] = {L"Service", L"LibreTranslateUrl", L"OpenAIUrl", L"OpenAIModel"};
+constexpr const wchar_t* kServiceValues[] = {L"Service", L"LibreTranslateUrl", L"OpenAIUrl", L"OpenAIModel",
+                                             L"AzureRegion"};
 constexpr const wchar_t* kCredentials[] = {L"Velmora/DeepL", L"Velmora/LibreTranslate", L"Velmora/OpenAI"};
 
 bool WriteCredential(const wchar_t* target, const StoredCredential& stored) {
@@ -157,7 +158,8 @@ void ChooseService(const wchar_t* service, const std::wstring& libreTranslateUrl
     }
     if (key) {
         EXPECT_TRUE(
-            WriteCredential(kCredentials[std::wstring(service) == L"deepl" ? 0 : chat ? 2 : 1],
+            WriteCredential(std::wstring(service) == L"azure" ? L"Velmora/Azure"
+                            : kCredentials[std::wstring(service) == L"deepl" ? 0 : chat ? 2 : 1],
                             {key, static_cast<DWORD>(wcslen(key) * sizeof(wchar_t)), CRED_PERSIST_LOCAL_MACHINE, L""}));
     }
 }

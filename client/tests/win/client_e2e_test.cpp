@@ -24,7 +24,10 @@ Process Start(const std::wstring& argumentText, const standin::Server* server = 
     if (server) {
         env = {{L"VELMORA_EXCITE_HOST", server->HostW()},
                {L"VELMORA_INFOSEEK_HOST", server->HostW()},
-               {L"VELMORA_DEEPL_HOST", server->TlsHostW()}};
+               {L"VELMORA_DEEPL_HOST", server->TlsHostW()},
+               {L"VELMORA_GOOGLE_HOST", server->TlsHostW()},
+               {L"VELMORA_MICROSOFT_HOST", server->TlsHostW()},
+               {L"VELMORA_AZURE_HOST", server->TlsHostW()}};
     }
     auto process = Launch(argumentText.empty() ? Client() : Client() + L" " + argumentText, env);
     EXPECT_TRUE(process.has_value());
@@ -155,10 +158,18 @@ TEST(ServiceRequest, TheCommandLineTextGoesToTheChosenServiceAndItsAnswerShows) 
         const wchar_t* argument;
         std::string body;
         const wchar_t* shown;
+        std::string path = "";  // the request's target, when the body does not say it all
     };
     const Case cases[] = {
         {L"deepl", L"", L"JEhnAこんにちは", R"({"text":["こんにちは"],"source_lang":"JA","target_lang":"EN-US"})",
          L"Hello"},
+        // Google's answer comes in two segments, joined.
+        {L"google", L"", L"EJhnAHello world", "", L"こんにちは、世界",
+         "/translate_a/single?client=gtx&sl=en&tl=ja&dt=t&q=Hello+world"},
+        {L"microsoft", L"", L"JEhnAこんにちは", R"(["こんにちは"])", L"Hello",
+         "/translate/translatetext?from=ja&to=en&isEnterpriseClient=false"},
+        {L"azure", L"", L"KJIFA안녕하세요", R"([{"Text":"안녕하세요"}])", L"こんにちは",
+         "/translate?api-version=3.0&from=ko&to=ja"},
         {L"libretranslate", L"http://" + server.HostW(), L"KJIFA안녕하세요",
          R"({"q":"안녕하세요","source":"ko","target":"ja","format":"text","api_key":"the-key"})", L"こんにちは"},
         {L"libretranslate", L"https://" + server.TlsHostW() + L"/", L"JKIFAa & b\r%0Dc",
@@ -171,6 +182,9 @@ TEST(ServiceRequest, TheCommandLineTextGoesToTheChosenServiceAndItsAnswerShows) 
          L"Hello"},
     };
     server.SetExpectedKey("the-key");
+    const std::wstring region = L"japaneast";
+    uidriver::SetRegistryValue(L"AzureRegion", REG_SZ, region.c_str(),
+                               static_cast<DWORD>((region.size() + 1) * sizeof(wchar_t)));
     for (const auto& c : cases) {
         uidriver::ChooseService(c.service, c.url, L"the-key");
         Process client = Start(c.argument, &server);
@@ -179,7 +193,15 @@ TEST(ServiceRequest, TheCommandLineTextGoesToTheChosenServiceAndItsAnswerShows) 
         ASSERT_FALSE(received.empty());
         EXPECT_EQ(received.back().body, c.body);
         EXPECT_EQ(received.back().problem, "");
+        if (!c.path.empty()) {
+            EXPECT_EQ(received.back().path, c.path);
+            // Only Azure takes the key and the region; the others get neither.
+            const bool azure = std::wstring(c.service) == L"azure";
+            EXPECT_EQ(received.back().subscriptionKey, azure ? "the-key" : "");
+            EXPECT_EQ(received.back().region, azure ? "japaneast" : "");
+        }
     }
+    CredDeleteW(L"Velmora/Azure", CRED_TYPE_GENERIC, 0);
 }
 
 // Every failure of a service request ends in one stop box with its sentence (and what the service said), without
@@ -222,6 +244,13 @@ TEST(ServiceRequest, EachFailureEndsInItsBoxAlone) {
         {L"libretranslate", Fault::None, &untrusted, L"https://" + untrusted.TlsHostW(), nullptr,
          L"証明書を確かめられなかったため"},
         {L"deepl", Fault::None, &server, L"", nullptr, L"DeepL API のキーが登録されていません。"},
+        {L"google", Fault::TooManyRequests, &server, L"", L"k", L"今は翻訳を断られています（HTTP 429）"},
+        {L"google", Fault::NotJson, &server, L"", L"k", L"応答を読み取れませんでした。"},
+        {L"microsoft", Fault::TooManyRequests, &server, L"", L"k", L"別の翻訳サービスを選んでください。\nThe server"},
+        {L"microsoft", Fault::Http500, &server, L"", L"k", L"今は利用できません（HTTP 503）"},
+        {L"azure", Fault::KeyRefused, &server, L"", L"k", L"Azure Translator がキーを受け付けませんでした（HTTP 401）"},
+        {L"azure", Fault::MissingField, &server, L"", L"k", L"応答を読み取れませんでした。"},
+        {L"azure", Fault::None, &server, L"", nullptr, L"Azure Translator の API キーが登録されていません。"},
         {L"libretranslate", Fault::None, &server, L"", nullptr, L"URL が設定されていません。"},
         // A key never crosses the network without TLS; nothing is sent (nothing listens there either).
         {L"libretranslate", Fault::None, &server, L"http://lt.example.org", L"k", kRefusedFirst},
@@ -240,7 +269,7 @@ TEST(ServiceRequest, EachFailureEndsInItsBoxAlone) {
          L"（Ollama など）が起動していないようです（http://127.0.0.1:9/v1 に接続できませんでした）"},
     };
     for (const auto& c : cases) {
-        for (const wchar_t* target : {L"Velmora/DeepL", L"Velmora/LibreTranslate", L"Velmora/OpenAI"}) {
+        for (const wchar_t* target : {L"Velmora/DeepL", L"Velmora/LibreTranslate", L"Velmora/OpenAI", L"Velmora/Azure"}) {
             CredDeleteW(target, CRED_TYPE_GENERIC, 0);
         }
         uidriver::ChooseService(c.service, c.url, c.key);
@@ -253,11 +282,22 @@ TEST(ServiceRequest, EachFailureEndsInItsBoxAlone) {
         EXPECT_EQ(box.title, L"Velmora");
         EXPECT_NE(box.text.find(c.words), std::wstring::npos) << common::ToUtf8(box.text);
         EXPECT_EQ(box.text.find(L"Excite"), std::wstring::npos);
+        // The services without an account, and Azure, name themselves and where another is chosen.
+        const std::wstring service = c.service;
+        if (service == L"google" || service == L"microsoft" || service == L"azure") {
+            EXPECT_TRUE(box.text.ends_with(L"\n\n使った翻訳サービス: " +
+                                           std::wstring(service == L"google"      ? L"Google 翻訳"
+                                                        : service == L"microsoft" ? L"Microsoft 翻訳"
+                                                                                  : L"Azure Translator") +
+                                           L"。別の翻訳サービスは、スタートメニューの「Velmora\\翻訳サービスの設定」で選べます。"))
+                << common::ToUtf8(box.text);
+        }
         EXPECT_EQ(box.text.find(L"secret-key"), std::wstring::npos) << "a key never reaches a box";
         const bool sent = c.key && c.at == &server && c.key != longKey && c.words != kRefusedFirst;
         EXPECT_EQ(server.ApiRequests().size(), before + (sent ? 1 : 0));
     }
     EXPECT_TRUE(untrusted.ApiRequests().empty());
+    CredDeleteW(L"Velmora/Azure", CRED_TYPE_GENERIC, 0);
 }
 
 // A model's answer in any of its shapes ends in the popup with the translation alone: streamed (with a thinking

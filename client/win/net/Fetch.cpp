@@ -112,7 +112,8 @@ ApiAnswer PostJson(const std::wstring& url,
                    const std::string& body,
                    ULONGLONG deadline,
                    const AnswerReading& reading,
-                   const std::shared_ptr<EarlyConnection>& early) {
+                   const std::shared_ptr<EarlyConnection>& early,
+                   bool get) {
     ApiAnswer answer;
     const auto target = ParseHttpUrl(WireUrl(common::ToU16(url)));
     if (!target) {
@@ -124,7 +125,7 @@ ApiAnswer PostJson(const std::wstring& url,
         std::tie(exchange.session, exchange.connection) = early->Take(*target, deadline);
     }
     const wchar_t* accept[] = {L"application/json", nullptr};
-    HttpMessage message{L"POST", accept, headers, body, true, ApiSendFailureText};
+    HttpMessage message{get ? L"GET" : L"POST", accept, headers, body, true, ApiSendFailureText};
     if (auto failure = Send(exchange, *target, message, deadline)) {
         answer.failure = FailedResult(std::move(failure->sentence), failure->error);
         answer.systemError = failure->error;

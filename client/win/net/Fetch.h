@@ -39,7 +39,7 @@ struct AnswerReading {
     std::function<bool(std::string_view piece)> piece;  // each piece as it arrives; false: the answer is complete
 };
 
-// POSTs `body` to an http or https URL on the calling thread until `deadline`, through the system's proxy settings
+// POSTs `body` (with `get`, GETs the URL without a body) to an http or https URL on the calling thread until `deadline`, through the system's proxy settings
 // and certificate store. A redirect comes back as it is, never followed; a certificate problem is a failure with
 // the system's own text, never ignored; a server's own request for a logon comes back as it is (an authenticating
 // proxy's is still answered). The answer is capped at 1 MiB unless `reading.status` takes its pieces.
@@ -50,7 +50,8 @@ struct AnswerReading {
                                  const std::string& body,
                                  ULONGLONG deadline,
                                  const AnswerReading& reading = {},
-                                 const std::shared_ptr<EarlyConnection>& early = nullptr);
+                                 const std::shared_ptr<EarlyConnection>& early = nullptr,
+                                 bool get = false);
 
 // The sentence for an API request whose send failed with this WinINet error: a certificate refused, one whose
 // revocation (or issuer) could not be checked, a TLS handshake without a common version, or a failed connection.

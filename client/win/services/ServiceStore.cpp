@@ -48,6 +48,9 @@ void ForEachValue(Visit visit) {
         if (row.model) {
             visit(row.modelValue, row.model);
         }
+        if (row.region) {
+            visit(row.regionValue, row.region);
+        }
     }
 }
 
@@ -60,9 +63,7 @@ ServiceChoice LoadServiceChoice() {
         return choice;
     }
     const common::UniqueKey key(raw);
-    if (const auto service = ReadText(key.get(), kServiceValue)) {
-        choice.kind = ServiceKindFromText(*service);
-    }
+    choice.kind = ServiceKindFromText(ReadText(key.get(), kServiceValue).value_or(std::wstring()));
     ForEachValue([&](const wchar_t* name, std::wstring ServiceSettings::*member) {
         // An empty value keeps the default the settings start with (the language model's address).
         if (auto text = ReadText(key.get(), name); text && !text->empty()) {

@@ -7,7 +7,7 @@ namespace velmora {
 
 using ServiceChoice = ServiceSettings;
 
-// Missing or unreadable values give the pages and empty values, but an empty or missing language-model address is
+// Missing or unreadable values give Google's keyless service and empty values, but an empty or missing language-model address is
 // the default one.
 [[nodiscard]] ServiceChoice LoadServiceChoice();
 // Every value as REG_SZ, the choice last. On failure the system's error is left in GetLastError.

@@ -9,6 +9,7 @@
 #include "common/Process.h"
 #include "common/Text.h"
 #include "core/Messages.h"
+#include "core/selection/Direction.h"
 #include "core/services/ServiceApi.h"
 #include "core/services/ServiceForm.h"
 #include "core/services/ServiceMessages.h"
@@ -29,6 +30,10 @@ struct PreparedCall {
     ServiceProgress progress;  // a streaming service's
     std::function<void()> activity;
     std::shared_ptr<EarlyConnection> early;
+    bool get = false;
+    // Asked with the source left to the service: the same text from Japanese to English, sent only when the service
+    // answers that the text was Japanese already (Han characters alone can be).
+    std::shared_ptr<PreparedCall> again;
     PreparedCall() = default;
     PreparedCall(const PreparedCall&) = delete;
     PreparedCall& operator=(const PreparedCall&) = delete;
@@ -77,6 +82,19 @@ void FillHeaders(PreparedCall& call, const ServiceRow& row, const ApiCall& apiCa
     }
 }
 
+Prepared Prepare(const ServiceRequest& request);
+
+// The second call of a request whose source was left to the service, from Japanese to English.
+std::shared_ptr<PreparedCall> PrepareAgain(const ServiceRequest& request) {
+    ServiceRequest again = request;
+    again.sourceLang = L"JA";
+    again.targetLang = L"EN";
+    again.early = nullptr;
+    Prepared prepared = Prepare(again);
+    auto* call = std::get_if<std::shared_ptr<PreparedCall>>(&prepared);
+    return call ? *call : nullptr;
+}
+
 Prepared Prepare(const ServiceRequest& request) {
     const ServiceRow& row = RowOf(request.settings.kind);
     if (!row.call) {
@@ -90,7 +108,7 @@ Prepared Prepare(const ServiceRequest& request) {
     const std::u16string text = common::ToU16(request.text);
     const std::u16string source = common::ToU16(request.sourceLang), target = common::ToU16(request.targetLang);
     const ApiInput input{request.settings, KeyView(request), HostOverride(row), text, LanguagePair{source, target}};
-    if (auto refusal = row.refusal(input)) {
+    if (auto refusal = row.refusal ? row.refusal(input) : std::nullopt) {
         return common::ToWide(*refusal);
     }
     if (row.url && !input.key.empty()) {
@@ -101,7 +119,10 @@ Prepared Prepare(const ServiceRequest& request) {
     ApiCall apiCall = row.call(input);
     auto call = std::make_shared<PreparedCall>();
     call->body = std::move(apiCall.body);
-    if (call->body.size() > row.bodyLimit) {
+    call->get = apiCall.get;
+    // A JSON body is checked here too (the trial's text is no start's); a form body escapes every byte, and its text
+    // was measured against the limit before the start (FittingApiLength).
+    if (apiCall.headers.find(u"application/json") != std::u16string::npos && call->body.size() > row.bodyLimit) {
         return common::ToWide(ServiceTooLongText());
     }
     call->row = &row;
@@ -114,6 +135,9 @@ Prepared Prepare(const ServiceRequest& request) {
     call->progress = request.progress;
     call->activity = request.activity;
     call->early = request.early;
+    if (request.sourceLang.empty() && !row.streams) {
+        call->again = PrepareAgain(request);
+    }
     return call;
 }
 
@@ -146,22 +170,26 @@ FetchResult NoAnswer(const PreparedCall& call, ApiAnswer& answer) {
 }
 
 FetchResult Call(const PreparedCall& call, ULONGLONG deadline) {
-    ApiAnswer answer = PostJson(call.url, call.headers, call.body, deadline, {}, call.early);
+    ApiAnswer answer = PostJson(call.url, call.headers, call.body, deadline, {}, call.early, call.get);
+    const ServiceRow& row = *call.row;
     if (!answer.answered) {
         return std::move(answer.failure);
     }
     // The key must never reach the report's box.
     MaskKey(answer.body, call.key);
-    const ServiceKind kind = call.row->kind;
     if (answer.status >= 200 && answer.status <= 299) {
-        if (auto translation = TranslationOfAnswer(kind, answer.body)) {
+        if (auto translation = AnswerOf(row.kind, answer.body)) {
+            if (call.again && AskAgain({{u"", u"JA"}, true}, std::u16string(translation->detected.begin(), translation->detected.end()))) {
+                return Call(*call.again, deadline);
+            }
             FetchResult result;
             result.ok = true;
-            result.text = common::ToWide(*translation);
+            result.text = common::ToWide(translation->text);
             return result;
         }
     }
-    return Failure(ServiceAnswerText(kind, static_cast<int>(answer.status), ServiceMessageOfAnswer(kind, answer.body)));
+    return Failure(ServiceAnswerText(row.kind, static_cast<int>(answer.status),
+                                          ServiceMessageOfAnswer(row.kind, answer.body)));
 }
 
 bool StartsWithNoCase(const std::wstring& text, std::wstring_view prefix) {

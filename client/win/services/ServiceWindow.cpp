@@ -25,7 +25,9 @@ enum : int {
 };
 // Each row of the table of services has its controls' identifiers from kRowIdBase + row * kRowIds on.
 constexpr int kRowIdBase = 100, kRowIds = 16;
-enum Part : int { kOption, kFrame, kUrlLabel, kUrl, kModelLabel, kModel, kKeyLabel, kKey, kRemoveKey, kKeyStatus };
+enum Part : int {
+    kOption, kFrame, kUrlLabel, kUrl, kModelLabel, kModel, kKeyLabel, kKey, kRemoveKey, kKeyStatus, kRegionLabel, kRegion
+};
 constexpr int IdOf(size_t row, Part part) {
     return kRowIdBase + static_cast<int>(row) * kRowIds + part;
 }
@@ -62,8 +64,11 @@ constexpr DWORD kKeyEdit = kEdit | ES_PASSWORD;
 constexpr int kUrlLimit = 2048, kModelLimit = 256, kKeyLimit = 1024;
 
 // The window's controls in tab order, laid out from the table: the options in a frame, then a frame for each service
-// with fields, its lines 28 pixels apart (a text field, or a key with its removal button and status line), then the
+// with fields, its lines kLinePitch apart (a text field, or a key with its removal button and status line), then the
 // trial and the buttons. A radio group ends at the next control with WS_GROUP; only the chosen option is a tab stop.
+// Close enough that the window with every service fits a 1024-pixel screen at 150 % (144 dpi).
+constexpr int kOptionPitch = 19, kLinePitch = 26, kFrameGap = 2;
+
 struct Design {
     std::vector<ControlDesign> controls;
     int clientHeight = 0;
@@ -77,7 +82,7 @@ void AddFrame(std::vector<ControlDesign>& out, size_t index, const ServiceRow& r
     auto textLine = [&](Part label, Part edit, const wchar_t* text, int limit) {
         out.push_back({IdOf(index, label), L"STATIC", text, kAccessLabel, 0, 20, line, 124, 16});
         out.push_back({IdOf(index, edit), L"EDIT", L"", kEdit, WS_EX_CLIENTEDGE, 148, line - 3, 212, 22, limit});
-        line += 28;
+        line += kLinePitch;
     };
     if (row.url) {
         textLine(kUrlLabel, kUrl, row.urlLabel, kUrlLimit);
@@ -85,7 +90,10 @@ void AddFrame(std::vector<ControlDesign>& out, size_t index, const ServiceRow& r
     if (row.model) {
         textLine(kModelLabel, kModel, row.modelLabel, kModelLimit);
     }
-    int bottom = line - 28 + 22;
+    if (row.region) {
+        textLine(kRegionLabel, kRegion, row.regionLabel, kModelLimit);
+    }
+    int bottom = line - kLinePitch + 22;
     if (row.credential) {
         out.push_back({IdOf(index, kKeyLabel), L"STATIC", row.keyLabel, kAccessLabel, 0, 20, line, 124, 16});
         out.push_back({IdOf(index, kKey), L"EDIT", L"", kKeyEdit, WS_EX_CLIENTEDGE, 148, line - 3, 120, 22, kKeyLimit});
@@ -94,20 +102,20 @@ void AddFrame(std::vector<ControlDesign>& out, size_t index, const ServiceRow& r
         bottom = line + 27 + 16;
     }
     out[frame].height = bottom + 8 - frameAt;
-    top = bottom + 8 + 6;
+    top = bottom + 8 + kFrameGap;
 }
 
 Design MakeDesign() {
     Design design;
     auto& out = design.controls;
     const auto services = AllServices();
-    const int optionsHeight = 20 + 21 * static_cast<int>(services.size()) + 5;
+    const int optionsHeight = 20 + kOptionPitch * static_cast<int>(services.size()) + 5;
     out.push_back({kServiceFrameId, L"BUTTON", kServiceFrameText, kFrameStyle, 0, 8, 6, 360, optionsHeight});
     for (size_t i = 0; i < services.size(); ++i) {
         out.push_back({IdOf(i, kOption), L"BUTTON", services[i].option, kRadio | (i == 0 ? WS_GROUP : 0), 0, 20,
-                       26 + 21 * static_cast<int>(i), 336, 18});
+                       26 + kOptionPitch * static_cast<int>(i), 336, 18});
     }
-    int top = 6 + optionsHeight + 6;
+    int top = 6 + optionsHeight + kFrameGap;
     bool first = true;
     for (size_t i = 0; i < services.size(); ++i) {
         if (services[i].frame) {
@@ -134,7 +142,10 @@ int ControlOf(const FormProblem& problem) {
     const auto services = AllServices();
     for (size_t i = 0; i < services.size(); ++i) {
         if (services[i].kind == problem.service) {
-            return IdOf(i, problem.field == Field::Url ? kUrl : problem.field == Field::Model ? kModel : kKey);
+            return IdOf(i, problem.field == Field::Url     ? kUrl
+                           : problem.field == Field::Model ? kModel
+                           : problem.field == Field::Region ? kRegion
+                                                            : kKey);
         }
     }
     return 0;
@@ -201,6 +212,9 @@ void ServiceWindow::LoadValues() {
         }
         if (row.model) {
             SetWindowTextW(GetDlgItem(hwnd(), IdOf(i, kModel)), (choice.*row.model).c_str());
+        }
+        if (row.region) {
+            SetWindowTextW(GetDlgItem(hwnd(), IdOf(i, kRegion)), (choice.*row.region).c_str());
         }
         if (!row.credential) {
             continue;
@@ -297,6 +311,9 @@ ServiceSettings ServiceWindow::Settings() const {
         }
         if (services[i].model) {
             settings.*services[i].model = TextOf(IdOf(i, kModel));
+        }
+        if (services[i].region) {
+            settings.*services[i].region = TextOf(IdOf(i, kRegion));
         }
     }
     return settings;

@@ -15,6 +15,7 @@
 #include "common/Window.h"
 #include "core/services/ServiceForm.h"
 #include "win/services/Credentials.h"
+#include "win/services/ServiceStore.h"
 #include "win/services/ServiceTrial.h"
 
 namespace velmora {
@@ -72,6 +73,7 @@ class ServiceWindow : public common::Window {
     std::vector<std::wstring> savedFor_;  // the server each stored key was saved for (UrlOrigin); empty for fixed hosts
     std::shared_ptr<Mailbox<TrialOutcome>> trialOutcome_;
     HWND focus_ = nullptr;
+    ServiceChoice stored_;  // what the window was opened with
     common::UniqueFont font_;
 };
 

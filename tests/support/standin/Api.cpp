@@ -8,6 +8,7 @@
 #include <cctype>
 #include <set>
 
+#include "standin/Keyless.h"
 #include "standin/Pages.h"
 #include "standin/Standin.h"
 
@@ -106,6 +107,9 @@ std::string JsonText(const std::string& text) {
 }
 
 std::string ApiOfTarget(const std::string& target) {
+    if (std::string keyless = KeylessApiOfTarget(target); !keyless.empty()) {
+        return keyless;
+    }
     if (target == "/v2/translate") {
         return "deepl";
     }

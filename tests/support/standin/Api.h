@@ -8,17 +8,19 @@ enum class Fault;
 
 // One API request as received, and what the stand-in found wrong with it (empty when it was as the API wants it).
 struct ApiRequest {
-    std::string service;  // "deepl", "libretranslate" or "openai"
+    std::string service;  // "deepl", "libretranslate", "openai", "google", "microsoft" or "azure"
     std::string method;
     std::string path;
     std::string authorization;
+    std::string subscriptionKey;  // Azure's Ocp-Apim-Subscription-Key and -Region headers
+    std::string region;
     std::string contentType;
     std::string body;
     std::string problem;
 };
 
 // "deepl" for /v2/translate, "libretranslate" for a path ending in /translate, "openai" for one ending in
-// /chat/completions, empty for any other target.
+// /chat/completions, the keyless services' names for theirs (Keyless.h), empty for any other target.
 [[nodiscard]] std::string ApiOfTarget(const std::string& target);
 // The value of a header line (name case-insensitive) in a request head.
 [[nodiscard]] std::string HeaderValue(const std::string& head, const std::string& name);

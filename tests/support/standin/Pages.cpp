@@ -63,21 +63,45 @@ std::string HtmlEscape(const std::string& text) {
     return out;
 }
 
-std::string TranslationOf(const std::string& sourceUtf8) {
-    static const std::map<std::string, std::string> kPhrases = {
-        {"Hello world", "こんにちは、世界"},
-        {"Good morning", "おはようございます"},
-        {"Thank you very much", "どうもありがとうございます"},
-        {"こんにちは", "Hello"},
-        {"ありがとう", "Thank you"},
-        {"안녕하세요", "こんにちは"},
+namespace {
+
+struct Phrase {
+    const char* translation;
+    const char* language;  // what a service that finds the language says the phrase is written in
+};
+
+// The phrase book; a text not in it comes back as "【訳】" and the text, and is taken as English.
+const Phrase* PhraseOf(const std::string& sourceUtf8) {
+    static const std::map<std::string, Phrase> kPhrases = {
+        {"Hello world", {"こんにちは、世界", "en"}},
+        {"Good morning", {"おはようございます", "en"}},
+        {"Thank you very much", {"どうもありがとうございます", "en"}},
+        {"こんにちは", {"Hello", "ja"}},
+        {"ありがとう", {"Thank you", "ja"}},
+        {"안녕하세요", {"こんにちは", "ko"}},
+        {"Bonjour tout le monde", {"皆さん、こんにちは", "fr"}},
+        {"你好世界", {"こんにちは、世界", "zh-CN"}},
+        // Han characters alone, and Japanese: a service asked for Japanese gives it back as it is.
+        {"漢字", {"Chinese characters", "ja"}},
     };
     // The menu scripts pass the selection as it is; a stray blank around it must not change the answer.
     const size_t first = sourceUtf8.find_first_not_of(" \t\r\n");
     const size_t last = sourceUtf8.find_last_not_of(" \t\r\n");
     const std::string phrase = first == std::string::npos ? "" : sourceUtf8.substr(first, last - first + 1);
     const auto it = kPhrases.find(phrase);
-    return it != kPhrases.end() ? it->second : "【訳】" + sourceUtf8;
+    return it != kPhrases.end() ? &it->second : nullptr;
+}
+
+}  // namespace
+
+std::string TranslationOf(const std::string& sourceUtf8) {
+    const Phrase* phrase = PhraseOf(sourceUtf8);
+    return phrase ? phrase->translation : "【訳】" + sourceUtf8;
+}
+
+std::string LanguageOf(const std::string& sourceUtf8) {
+    const Phrase* phrase = PhraseOf(sourceUtf8);
+    return phrase ? phrase->language : "en";
 }
 
 std::string ExcitePage(const std::string& source, const std::string& result, PageShape shape) {

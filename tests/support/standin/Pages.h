@@ -10,6 +10,8 @@ std::string FormDecode(const std::string& value);
 std::string QueryValue(const std::string& target, const std::string& key);
 std::string HtmlEscape(const std::string& text);
 std::string TranslationOf(const std::string& sourceUtf8);
+// The language a service would find in the text ("en", "fr", "ja", "zh-CN", ...), by the phrase book.
+std::string LanguageOf(const std::string& sourceUtf8);
 
 // UTF-8 pages: the source area first, then the result area, as both services lay them out.
 std::string ExcitePage(const std::string& source, const std::string& result, PageShape shape);

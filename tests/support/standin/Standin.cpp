@@ -9,6 +9,7 @@
 #include <cstdlib>
 
 #include "standin/Chat.h"
+#include "standin/Keyless.h"
 #include "standin/Pages.h"
 
 namespace standin {
@@ -231,6 +232,8 @@ void Server::Serve(uintptr_t socket) {
         api.method = line.substr(0, sp1);
         api.path = target;
         api.authorization = HeaderValue(head, "Authorization");
+        api.subscriptionKey = HeaderValue(head, "Ocp-Apim-Subscription-Key");
+        api.region = HeaderValue(head, "Ocp-Apim-Subscription-Region");
         api.contentType = HeaderValue(head, "Content-Type");
         api.body = ReadRequestBody(s, head);
     }
@@ -281,6 +284,10 @@ void Server::Serve(uintptr_t socket) {
     if (api.service == "openai") {
         std::lock_guard lock(mutex_);
         pieces = ChatAnswer(api, fault, expectedKey_, translation_, chatEvents_);
+        apiRequests_.push_back(api);
+    } else if (api.service == "google" || api.service == "microsoft" || api.service == "azure") {
+        std::lock_guard lock(mutex_);
+        reply = KeylessAnswer(api, fault, expectedKey_, translation_);
         apiRequests_.push_back(api);
     } else if (!api.service.empty()) {
         std::lock_guard lock(mutex_);

@@ -28,7 +28,8 @@ enum class Fault {
     Redirect,      // one redirect to the same page, then the answer
     RedirectLoop,  // redirects without end
     BigPage,       // after half a second, the normal page behind 7 MiB of small elements: long to parse, under the cap
-    // The APIs' own answers (Http500 gives a 503 there, Redirect a 302, NotJson and MissingField a 200).
+    // The APIs' own answers (Http500 gives a 503 there, Redirect a 302, NotJson and MissingField a 200; KeyRefused
+    // is a 401 for Microsoft and Azure).
     KeyRefused,       // 403
     TooManyRequests,  // 429
     QuotaExceeded,    // 456, DeepL's
@@ -94,7 +95,8 @@ public:
     [[nodiscard]] std::vector<std::string> RequestLines() const;
     // The API requests seen so far, as received and checked.
     [[nodiscard]] std::vector<ApiRequest> ApiRequests() const;
-    // The key the APIs accept: DeepL's Authorization, LibreTranslate's api_key (empty: none may be sent).
+    // The key the APIs accept: DeepL's Authorization, LibreTranslate's api_key, Azure's Ocp-Apim-Subscription-Key
+    // (empty: none may be sent).
     void SetExpectedKey(const std::string& key);
 
 private:

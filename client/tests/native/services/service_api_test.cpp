@@ -1,3 +1,5 @@
+#include "core/services/Azure.h"
+#include "core/services/Google.h"
 #include "core/services/ServiceApi.h"
 #include "core/services/ServiceMessages.h"
 
@@ -42,6 +44,75 @@ TEST(ServiceEndpoints, TheKeyPicksTheDeepLHostAndTheOverrideReplacesIt) {
     EXPECT_EQ(LibreEndpoint(u"https://lt.example/api//"), u"https://lt.example/api/translate");
 }
 
+TEST(ServiceCalls, GoogleMicrosoftAndAzureAreTheirExactUrlsHeadersAndBodies) {
+    const std::u16string google = u"https://translate.googleapis.com/translate_a/single?client=gtx&sl=";
+    // The longest text of "a" that still goes in a GET from English to Japanese.
+    const std::u16string fits(kGoogleUrlLimit - (google + u"en&tl=ja&dt=t&q=").size(), u'a');
+    const std::u16string json = u"Content-Type: application/json\r\n";
+    struct Case {
+        ServiceKind kind;
+        LanguagePair pair;
+        std::u16string text;
+        std::wstring region;
+        std::optional<std::u16string> host;
+        std::u16string url;
+        std::u16string headers;
+        std::string body;
+        bool get;
+    };
+    const Case cases[] = {
+        {ServiceKind::Google, {u"EN", u"JA"}, u"Hello world", L"", {}, google + u"en&tl=ja&dt=t&q=Hello+world", u"",
+         "", true},
+        // The source left to Google; the text as UTF-8 escapes; what would cut the query escaped too.
+        {ServiceKind::Google, {u"", u"JA"}, u"漢字 a&b=c#d+e%", L"", u"localhost:8443",
+         u"https://localhost:8443/translate_a/single?client=gtx&sl=auto&tl=ja&dt=t&q=%E6%BC%A2%E5%AD%97+a%26b%3Dc%23d%2Be%25",
+         u"", "", true},
+        // A lone surrogate would be no UTF-8 at all.
+        {ServiceKind::Google, {u"KO", u"JA"}, u"a\xD800", L"", {}, google + u"ko&tl=ja&dt=t&q=a%EF%BF%BD", u"", "",
+         true},
+        {ServiceKind::Google, {u"EN", u"JA"}, fits, L"", {}, google + u"en&tl=ja&dt=t&q=" + fits, u"", "", true},
+        // One character more: the same query without the text, and the text as the form body of a POST.
+        {ServiceKind::Google, {u"EN", u"JA"}, fits + u"é", L"", {}, google + u"en&tl=ja&dt=t",
+         u"Content-Type: application/x-www-form-urlencoded\r\n",
+         "q=" + std::string(fits.begin(), fits.end()) + "%C3%A9", false},
+        {ServiceKind::Microsoft, {u"JA", u"EN"}, u"こんにちは\"", L"", {},
+         u"https://edge.microsoft.com/translate/translatetext?from=ja&to=en&isEnterpriseClient=false", json,
+         R"(["こんにちは\""])", false},
+        {ServiceKind::Microsoft, {u"", u"JA"}, u"Bonjour", L"", u"127.0.0.1:9",
+         u"https://127.0.0.1:9/translate/translatetext?from=&to=ja&isEnterpriseClient=false", json, R"(["Bonjour"])",
+         false},
+        {ServiceKind::Azure, {u"", u"JA"}, u"Bonjour", L"", {},
+         u"https://api.cognitive.microsofttranslator.com/translate?api-version=3.0&to=ja", json,
+         R"([{"Text":"Bonjour"}])", false},
+        {ServiceKind::Azure, {u"KO", u"JA"}, u"안녕", L"japaneast", u"localhost:8443",
+         u"https://localhost:8443/translate?api-version=3.0&from=ko&to=ja",
+         json + u"Ocp-Apim-Subscription-Region: japaneast\r\n", R"([{"Text":"안녕"}])", false},
+    };
+    for (const auto& c : cases) {
+        ServiceSettings settings;
+        settings.azureRegion = c.region;
+        const ApiInput input{settings, u"key", c.host, c.text, c.pair};
+        const ServiceRow& row = RowOf(c.kind);
+        const ApiCall call = row.call(input);
+        EXPECT_EQ(call.url, c.url);
+        EXPECT_EQ(call.headers, c.headers);
+        EXPECT_EQ(call.body, c.body);
+        EXPECT_EQ(call.get, c.get);
+        // The early connection goes to the same server as the call.
+        EXPECT_EQ(row.endpoint(input).substr(0, 24), call.url.substr(0, 24));
+        EXPECT_FALSE(row.refusal && row.refusal(input));
+    }
+    // Azure needs its key, and a region that cannot add a header of its own.
+    ServiceSettings settings;
+    const ApiInput noKey{settings, u"", {}, u"x", {u"EN", u"JA"}};
+    EXPECT_EQ(AzureRefusal(noKey), NoAzureKeyText());
+    for (const wchar_t* region : {L"east us", L"japaneast\r\nX-Other: 1", L"ｊａｐａｎ"}) {
+        settings.azureRegion = region;
+        EXPECT_EQ(AzureRefusal({settings, u"key", {}, u"x", {u"EN", u"JA"}}), BadAzureRegionText());
+    }
+    EXPECT_FALSE(RowOf(ServiceKind::Google).credential || RowOf(ServiceKind::Microsoft).credential);
+}
+
 TEST(ServiceBodies, AreExactJsonWithTheTextEscaped) {
     const LanguagePair enJa{u"EN", u"JA"};
     const LanguagePair jaEn{u"JA", u"EN"};
@@ -76,6 +147,9 @@ TEST(ServiceLimits, TheLongestStartThatFitsTheServicesBodyNeverSplitsAPair) {
     }
     EXPECT_EQ(FittingApiLength(ServiceKind::LibreTranslate, pairs) % 2, 0u);
     EXPECT_EQ(FittingApiLength(ServiceKind::DeepL, u"short"), 5u);
+    // Azure Translator counts characters, at most 50,000 a request.
+    EXPECT_LE(FittingApiLength(ServiceKind::Azure, english), 50000u);
+    EXPECT_LE(FittingApiLength(ServiceKind::Microsoft, english), 50000u);
 }
 
 TEST(ServiceAnswers, OnlyTheExpectedFieldInStrictJsonIsATranslation) {
@@ -83,9 +157,11 @@ TEST(ServiceAnswers, OnlyTheExpectedFieldInStrictJsonIsATranslation) {
         ServiceKind api;
         std::string body;
         std::optional<std::u16string> translation;
+        std::string detected;  // the source language found, in lower case
     };
     const Case cases[] = {
-        {ServiceKind::DeepL, R"({"translations":[{"detected_source_language":"EN","text":"こんにちは"}]})", u"こんにちは"},
+        {ServiceKind::DeepL, R"({"translations":[{"detected_source_language":"EN","text":"こんにちは"}]})", u"こんにちは",
+         "en"},
         {ServiceKind::DeepL, R"( {"translations":[{"text":"a\nb\u00e9"},{"text":"second"}]} )", u"a\nb\u00e9"},
         {ServiceKind::LibreTranslate, R"({"translatedText":"안녕"})", u"안녕"},
         {ServiceKind::LibreTranslate, R"({"translatedText":""})", u""},
@@ -99,9 +175,31 @@ TEST(ServiceAnswers, OnlyTheExpectedFieldInStrictJsonIsATranslation) {
         {ServiceKind::LibreTranslate, R"({"translatedText":"a")", std::nullopt},
         {ServiceKind::LibreTranslate, "{\"translatedText\":\"\xFF\"}", std::nullopt},
         {ServiceKind::LibreTranslate, "", std::nullopt},
+        // Google: the segments joined in order, a segment without a translation passed over.
+        {ServiceKind::Google, R"([[["こんにちは、","Hello ",null,null,10],["世界","world",null,null,10]],null,"EN"])",
+         u"こんにちは、世界", "en"},
+        {ServiceKind::Google, R"([[["a","x"],[null,null,"reading"],["b"]],null,"zh-CN",null,[]])", u"ab", "zh-cn"},
+        {ServiceKind::Google, R"([[["only"]]])", u"only"},
+        {ServiceKind::Google, R"([null,null,"en"])", std::nullopt},
+        {ServiceKind::Google, R"([[],null,"en"])", std::nullopt},
+        {ServiceKind::Google, R"([[[5],[null]],null,"en"])", std::nullopt},
+        {ServiceKind::Google, R"({"error":{"code":400,"message":"Bad"}})", std::nullopt},
+        {ServiceKind::Google, "<html>429</html>", std::nullopt},
+        {ServiceKind::Microsoft,
+         R"([{"detectedLanguage":{"language":"fr","score":1.0},"translations":[{"text":"皆さん","to":"ja"}]}])",
+         u"皆さん", "fr"},
+        {ServiceKind::Azure, R"([{"translations":[{"text":"Hi","to":"en"},{"text":"no"}]}])", u"Hi"},
+        {ServiceKind::Azure, R"([{"detectedLanguage":{"language":"en"},"translations":[]}])", std::nullopt},
+        {ServiceKind::Microsoft, R"({"translations":[{"text":"not in a list"}]})", std::nullopt},
+        {ServiceKind::Microsoft, R"([])", std::nullopt},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(TranslationOfAnswer(c.api, c.body), c.translation) << c.body;
+        const std::optional<ApiTranslation> answer = AnswerOf(c.api, c.body);
+        ASSERT_EQ(answer.has_value(), c.translation.has_value()) << c.body;
+        if (answer) {
+            EXPECT_EQ(answer->text, *c.translation) << c.body;
+            EXPECT_EQ(answer->detected, c.detected) << c.body;
+        }
     }
 }
 
@@ -115,6 +213,11 @@ TEST(ServiceAnswers, WhatTheServiceSaidIsOneCutLine) {
               u"Incorrect key");
     EXPECT_EQ(ServiceMessageOfAnswer(ServiceKind::Chat, R"({"error":"model \"x\" not found, try pulling it first"})"),
               u"model \"x\" not found, try pulling it first");
+    EXPECT_EQ(ServiceMessageOfAnswer(ServiceKind::Azure, R"({"error":{"code":401000,"message":"Not authorized."}})"),
+              u"Not authorized.");
+    EXPECT_EQ(ServiceMessageOfAnswer(ServiceKind::Google, R"({"error":{"code":400,"message":"Invalid tl"}})"),
+              u"Invalid tl");
+    EXPECT_EQ(ServiceMessageOfAnswer(ServiceKind::Google, "<html><title>Error 429</title></html>"), u"");
     const std::u16string cut =
         ServiceMessageOfAnswer(ServiceKind::DeepL, "{\"message\":\"" + std::string(199, 'a') + "\U0001F600tail\"}");
     EXPECT_EQ(cut, std::u16string(199, u'a') + u"…");
@@ -143,6 +246,13 @@ TEST(ServiceReports, EachStatusHasItsSentenceThenTheServicesWords) {
         {ServiceKind::DeepL, 302, u"転送しようとしました（HTTP 302）。転送先には送りません。"},
         {ServiceKind::LibreTranslate, 400, u"エラーを返しました（HTTP 400）。"},
         {ServiceKind::LibreTranslate, 456, u"エラーを返しました（HTTP 456）。"},
+        {ServiceKind::Google, 429, u"今は翻訳を断られています（HTTP 429）。しばらく待って"},
+        {ServiceKind::Microsoft, 429, u"別の翻訳サービスを選んでください"},
+        {ServiceKind::Azure, 429, u"今は翻訳を断られています（HTTP 429）"},
+        {ServiceKind::Azure, 401, u"Azure Translator がキーを受け付けませんでした（HTTP 401）。キーと、リソースのリージョン"},
+        {ServiceKind::Microsoft, 401, u"キーを受け付けませんでした（HTTP 401）"},
+        {ServiceKind::Google, 503, u"今は利用できません（HTTP 503）"},
+        {ServiceKind::Microsoft, 400, u"エラーを返しました（HTTP 400）。"},
     };
     for (const auto& c : cases) {
         const std::u16string text = ServiceAnswerText(c.api, c.status, u"said so");

@@ -11,23 +11,26 @@ std::string Narrow(std::wstring_view text) {
     return std::string(text.begin(), text.end());  // for the failure message only
 }
 
-TEST(ServiceKind, OnlyTheThreeExactTextsChooseAndEverythingElseIsThePages) {
+TEST(ServiceKind, OnlyExactTextsChooseAndEverythingElseIsGoogle) {
     const std::pair<std::wstring_view, ServiceKind> cases[] = {
         {L"page", ServiceKind::Page},
         {L"deepl", ServiceKind::DeepL},
         {L"libretranslate", ServiceKind::LibreTranslate},
         {L"openai", ServiceKind::Chat},
-        {L"DeepL", ServiceKind::Page},
-        {L"deepl ", ServiceKind::Page},
-        {L"libre", ServiceKind::Page},
-        {L"", ServiceKind::Page},
-        {std::wstring_view(L"deepl\0x", 7), ServiceKind::Page},
+        {L"google", ServiceKind::Google},
+        {L"microsoft", ServiceKind::Microsoft},
+        {L"azure", ServiceKind::Azure},
+        {L"DeepL", ServiceKind::Google},
+        {L"deepl ", ServiceKind::Google},
+        {L"libre", ServiceKind::Google},
+        {L"", ServiceKind::Google},
+        {std::wstring_view(L"deepl\0x", 7), ServiceKind::Google},
     };
     for (const auto& [text, kind] : cases) {
         EXPECT_EQ(ServiceKindFromText(text), kind) << Narrow(text);
     }
-    for (ServiceKind kind : {ServiceKind::Page, ServiceKind::DeepL, ServiceKind::LibreTranslate}) {
-        EXPECT_EQ(ServiceKindFromText(ServiceKindText(kind)), kind);
+    for (const ServiceRow& row : AllServices()) {
+        EXPECT_EQ(ServiceKindFromText(ServiceKindText(row.kind)), row.kind);
     }
 }
 

@@ -314,6 +314,7 @@ protected:
                                           {{L"VELMORA_EXCITE_HOST", server_->HostW()},
                                            {L"VELMORA_INFOSEEK_HOST", server_->HostW()},
                                            {L"VELMORA_DEEPL_HOST", server_->TlsHostW()},
+                                           {L"VELMORA_GOOGLE_HOST", server_->TlsHostW()},
                                            {L"VELMORA_FAKE_AUTOMATION", fake}});
         EXPECT_TRUE(process.has_value());
         return process ? std::move(*process) : Process();
@@ -356,8 +357,10 @@ TEST_F(SelectionStart, TranslatesExactlyTheSelectedTextAndGivesTheClipboardBack)
         bool copied;
         const wchar_t* service = nullptr;  // the pages when none
         CopyAs copyAs = CopyAs::Edit;
+        std::string firstLine = "";        // the request line before the last one, when there were two
     };
     const std::string excite = "GET /world/text/?wb_lp=ENJA&before=";
+    const std::string google = "GET /translate_a/single?client=gtx&sl=";
     const std::string q = "&lang=JA&toolbar=yes&c_id=velmora&translate= HTTP/1.1";
     const Selection hello{L"Say Hello world twice", 4, 15};
     const Case cases[] = {
@@ -393,6 +396,16 @@ TEST_F(SelectionStart, TranslatesExactlyTheSelectedTextAndGivesTheClipboardBack)
          nullptr, CopyAs::NoOwner},
         {L"EJhnA", {L"Hello world", 0, 11}, L"none", excite + "Hello%20world HTTP/1.1", L"こんにちは、世界", true,
          nullptr, CopyAs::ChildProcess},
+        // A service that finds the language: any language to Japanese, and Han characters that were Japanese
+        // asked once more to English.
+        {L"auto", {L"Bonjour tout le monde", 0, 21}, L"none",
+         google + "auto&tl=ja&dt=t&q=Bonjour+tout+le+monde HTTP/1.1", L"皆さん、こんにちは", true, L"google"},
+        {L"auto", {L"你好世界", 0, 4}, L"none", google + "auto&tl=ja&dt=t&q=%E4%BD%A0%E5%A5%BD%E4%B8%96%E7%95%8C HTTP/1.1",
+         L"こんにちは、世界", true, L"google"},
+        {L"auto", {L"漢字", 0, 2}, L"none", google + "ja&tl=en&dt=t&q=%E6%BC%A2%E5%AD%97 HTTP/1.1",
+         L"Chinese characters", true, L"google", CopyAs::Edit, google + "auto&tl=ja&dt=t&q=%E6%BC%A2%E5%AD%97 HTTP/1.1"},
+        {L"auto", {L"「こんにちは」", 1, 6}, L"none", google + "ja&tl=en&dt=t&q=%E3%81%93%E3%82%93%E3%81%AB%E3%81%A1%E3%81%AF HTTP/1.1",
+         L"Hello", true, L"google"},
     };
     server_->SetExpectedKey("selection-key");
     RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\VelmoraTest");
@@ -404,10 +417,16 @@ TEST_F(SelectionStart, TranslatesExactlyTheSelectedTextAndGivesTheClipboardBack)
         }
         const int copies = g_copies;
         g_copyAs = c.copyAs;
+        const size_t before = server_->RequestLines().size();
         Process client = Start(L"/selection " + std::wstring(c.code), c.selection, c.fake);
         EXPECT_EQ(uidriver::PopupText(client.Pid()), c.shown) << c.fake << static_cast<int>(c.copyAs);
         g_copyAs = CopyAs::Edit;
-        EXPECT_EQ(server_->RequestLines().empty() ? "" : server_->RequestLines().back(), c.requestLine);
+        const auto lines = server_->RequestLines();
+        EXPECT_EQ(lines.empty() ? "" : lines.back(), c.requestLine);
+        if (c.service) {
+            EXPECT_EQ(lines.size(), before + (c.firstLine.empty() ? 1 : 2)) << c.requestLine;
+            EXPECT_EQ(c.firstLine.empty() || lines.size() < 2 ? "" : lines[lines.size() - 2], c.firstLine);
+        }
         EXPECT_EQ(g_copies, copies + (c.copied ? 1 : 0)) << c.fake;
         if (!c.copied) {
             EXPECT_EQ(GetClipboardSequenceNumber(), sequence_) << c.fake;

@@ -14,6 +14,7 @@
 #include <thread>
 #include <tuple>
 
+#include "core/Messages.h"
 #include "UiDriver.h"
 #include "common/Poll.h"
 #include "win/Automation.h"
@@ -46,13 +47,14 @@ TEST_F(ServiceStorage, OnlyExactTextValuesChoose) {
         ServiceKind kind;
     } cases[] = {
         {REG_SZ, Sz(L"libretranslate"), ServiceKind::LibreTranslate},
-        {REG_SZ, Sz(L"DeepL"), ServiceKind::Page},
+        {REG_SZ, Sz(L"DeepL"), ServiceKind::Google},
+        {REG_SZ, Sz(L"page"), ServiceKind::Page},
         {REG_SZ, {'d', 0, 'e', 0, 'e', 0, 'p', 0, 'l', 0}, ServiceKind::DeepL},
-        {REG_DWORD, {1, 0, 0, 0}, ServiceKind::Page},
-        {REG_EXPAND_SZ, Sz(L"deepl"), ServiceKind::Page},
-        {REG_SZ, {}, ServiceKind::Page},
+        {REG_DWORD, {1, 0, 0, 0}, ServiceKind::Google},
+        {REG_EXPAND_SZ, Sz(L"deepl"), ServiceKind::Google},
+        {REG_SZ, {}, ServiceKind::Google},
     };
-    EXPECT_EQ(velmora::LoadServiceChoice().kind, ServiceKind::Page);
+    EXPECT_EQ(velmora::LoadServiceChoice().kind, ServiceKind::Google);
     for (const auto& c : cases) {
         SetRegistryValue(L"Service", c.type, c.service.data(), static_cast<DWORD>(c.service.size()));
         EXPECT_EQ(velmora::LoadServiceChoice().kind, c.kind) << c.type << ' ' << c.service.size();
@@ -287,7 +289,7 @@ TEST_F(ServiceWindow, TryShowsTheAnswerOrTheErrorForWhatTheWindowHolds) {
     const size_t before = server_->ApiRequests().size();
     HWND window = OpenAlone();
     ASSERT_TRUE(window);
-    auto line = [&] { return automation::WindowText(Child(window, L"Edit", 6)); };
+    auto line = [&] { return automation::WindowText(Child(window, L"Edit", 8)); };
     auto lineShows = [&](const std::wstring& text, bool whole = true) {
         return automation::WaitUntil([&] { return whole ? line() == text : line().ends_with(text); }, 10000);
     };
@@ -343,9 +345,9 @@ TEST_F(ServiceWindow, HasItsLayoutAtEachDpiAndTabGoesRound) {
         };
         RECT client{};
         GetClientRect(window, &client);
-        EXPECT_EQ(client, scaled({0, 0, 376, 519})) << dpi;
-        EXPECT_EQ(PlaceOf(ChildWithText(window, L"OK"), window), scaled({196, 485, 276, 511})) << dpi;
-        EXPECT_EQ(PlaceOf(Child(window, L"Edit", 4), window), scaled({148, 357, 360, 379})) << dpi;
+        EXPECT_EQ(client, scaled({0, 0, 376, 648})) << dpi;
+        EXPECT_EQ(PlaceOf(ChildWithText(window, L"OK"), window), scaled({196, 614, 276, 640})) << dpi;
+        EXPECT_EQ(PlaceOf(Child(window, L"Edit", 4), window), scaled({148, 390, 360, 412})) << dpi;
     }
     EXPECT_EQ(
         GetWindowLongW(window, GWL_STYLE) & (WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX),
@@ -353,12 +355,14 @@ TEST_F(ServiceWindow, HasItsLayoutAtEachDpiAndTabGoesRound) {
     EXPECT_FALSE(GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST);  // alone it stays among the others
 
     // The chosen option first; the remove buttons wait for a key; the trial's line can be read to its end.
-    HWND pages = ChildWithText(window, L"翻訳ページ（依頼コードのとおり Excite / infoseek）(&P)");
-    ASSERT_EQ(FocusOf(window), pages);
+    // With nothing stored the choice is Google's keyless service.
+    HWND chosen = ChildWithText(window, velmora::kGoogleOptionText);
+    ASSERT_EQ(FocusOf(window), chosen);
     for (HWND expected : {Child(window, L"Edit", 0), Child(window, L"Edit", 1), Child(window, L"Edit", 2),
                           Child(window, L"Edit", 3), Child(window, L"Edit", 4), Child(window, L"Edit", 5),
-                          ChildWithText(window, L"試す(&T)"), Child(window, L"Edit", 6), ChildWithText(window, L"OK"),
-                          ChildWithText(window, L"キャンセル"), pages}) {
+                          Child(window, L"Edit", 6), Child(window, L"Edit", 7), ChildWithText(window, L"試す(&T)"),
+                          Child(window, L"Edit", 8), ChildWithText(window, L"OK"),
+                          ChildWithText(window, L"キャンセル"), chosen}) {
         Key(VK_TAB);
         EXPECT_EQ(FocusOf(window), expected) << automation::WindowText(FocusOf(window));
     }
@@ -366,12 +370,13 @@ TEST_F(ServiceWindow, HasItsLayoutAtEachDpiAndTabGoesRound) {
     Key(VK_DOWN);
     Key(VK_TAB, VK_SHIFT);
     Key(VK_TAB);
-    EXPECT_EQ(FocusOf(window), ChildWithText(window, L"DeepL API(&D)"));
+    EXPECT_EQ(FocusOf(window), ChildWithText(window, velmora::kMicrosoftOptionText));
     EXPECT_EQ(SendMessageW(FocusOf(window), BM_GETCHECK, 0, 0), BST_CHECKED);
     CloseWith(VK_ESCAPE);
 }
 
 TEST_F(ServiceWindow, OpensFromThePopupMenuAboveThePopupAndLeavesTheClientRunning) {
+    uidriver::ChooseService(L"page");  // the stand-in's pages, not the default service
     ASSERT_TRUE(OpenPopup());
     HWND menu = OpenMenu();
     ASSERT_TRUE(menu);
