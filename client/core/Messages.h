@@ -186,15 +186,15 @@ inline constexpr wchar_t kLibreUrlMissingText[] =
     L"LibreTranslate を使うには、サーバーの URL を入力してください（例: http://localhost:5000）。";
 inline constexpr wchar_t kDeepLKeyMissingText[] = L"DeepL API を使うには、DeepL の API キーを入力してください。";
 // The services without an account say where the text goes, as the pages' option names Excite and infoseek.
-inline constexpr wchar_t kGoogleOptionText[] = L"Google 翻訳（アカウント不要。文章は Google に送られます）(&G)";
+inline constexpr wchar_t kGoogleOptionText[] = L"Google 翻訳（アカウント不要。Google に送信）(&G)";
 inline constexpr wchar_t kGoogleName[] = L"Google 翻訳";
 inline constexpr wchar_t kMicrosoftOptionText[] =
-    L"Microsoft 翻訳（アカウント不要。文章は Microsoft に送られます）(&S)";
+    L"Microsoft 翻訳（アカウント不要。Microsoft に送信）(&S)";
 inline constexpr wchar_t kMicrosoftName[] = L"Microsoft 翻訳";
 inline constexpr wchar_t kAzureOptionText[] = L"Azure Translator（自分の Azure の API キーで）(&A)";
 inline constexpr wchar_t kAzureFrameText[] = L"Azure Translator";
 inline constexpr wchar_t kAzureKeyLabelText[] = L"API キー(&N):";
-inline constexpr wchar_t kAzureRegionLabelText[] = L"リージョン（任意）(&W):";
+inline constexpr wchar_t kAzureRegionLabelText[] = L"リージョン(&W):";
 inline constexpr wchar_t kRemoveAzureKeyText[] = L"キーを削除(&V)";
 inline constexpr wchar_t kAzureKeyMissingText[] =
     L"Azure Translator を使うには、Azure の Translator リソースの API キーを入力してください。";

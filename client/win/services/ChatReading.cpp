@@ -9,6 +9,11 @@
 namespace velmora {
 
 bool ChatReading::Take(std::string_view piece) {
+    fed_ += piece.size();
+    if (fed_ > kChatStreamCap) {
+        tooLarge_ = done_ = true;
+        return false;
+    }
     for (const std::string& data : stream_.Feed(piece)) {
         Event(data);
     }
@@ -17,8 +22,14 @@ bool ChatReading::Take(std::string_view piece) {
 }
 
 std::optional<std::u16string> ChatReading::Result(const std::string& key, int status) {
-    for (const std::string& data : stream_.Finish()) {
-        Event(data);
+    if (!tooLarge_) {
+        for (const std::string& data : stream_.Finish()) {
+            Event(data);
+        }
+    }
+    if (tooLarge_) {
+        report_ = common::ToU16(BodyTooLargeText(kAnswerBodyName));
+        return std::nullopt;
     }
     if (!errorData_.empty()) {
         MaskKey(errorData_, key);
@@ -43,6 +54,10 @@ void ChatReading::Event(const std::string& data) {
     ChatEvent event = ChatEventOf(data);
     readable_ = readable_ || event.readable;
     content_ += event.content;
+    if (content_.size() > kChatContentCap) {
+        tooLarge_ = done_ = true;
+        return;
+    }
     if (!event.error.empty()) {
         errorData_ = data;
         done_ = true;

@@ -14,6 +14,11 @@ namespace velmora {
 // Called on the worker thread whenever a piece of a streamed answer arrives, with the text to show so far.
 using ServiceProgress = std::function<void(const std::wstring& visible)>;
 
+// The answer's own text (and a model's thinking) may be 1 Mi characters; the stream around it, which is not kept,
+// may be far larger (a few hundred bytes of framing come with every piece), but not without end.
+inline constexpr std::size_t kChatContentCap = 1024 * 1024;
+inline constexpr std::size_t kChatStreamCap = 64 * 1024 * 1024;
+
 class ChatReading {
   public:
     explicit ChatReading(ServiceProgress progress) : progress_(std::move(progress)) {}
@@ -34,8 +39,10 @@ class ChatReading {
     std::string errorData_;  // the event that carried the server's error
     std::u16string report_;
     size_t shown_ = 0;
+    std::size_t fed_ = 0;  // bytes of the stream so far, framing included
     bool readable_ = false;
     bool done_ = false;
+    bool tooLarge_ = false;
 };
 
 }  // namespace velmora
