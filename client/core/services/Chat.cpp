@@ -149,10 +149,6 @@ std::u16string ChatSaid(std::string_view body) {
     return said ? json::TextOf(*said) : std::u16string();
 }
 
-}  // namespace velmora
-
-namespace velmora {
-
 std::u16string ChatEndpoint(const ApiInput& input) {
     const std::wstring& url = input.settings.chatUrl;
     return IsValidServiceUrl(url) ? ChatEndpoint(U16Of(url)) : std::u16string();

@@ -54,14 +54,8 @@ std::optional<ApiTranslation> DeepLAnswer(std::string_view body) {
 }
 
 std::u16string DeepLSaid(std::string_view body) {
-    rapidjson::Document document;
-    const rapidjson::Value* said = json::Parse(document, body) ? json::StringMember(document, "message") : nullptr;
-    return said ? json::TextOf(*said) : std::u16string();
+    return json::StringOfAnswer(body, "message");
 }
-
-}  // namespace velmora
-
-namespace velmora {
 
 std::u16string DeepLEndpoint(const ApiInput& input) {
     return input.key.empty() ? std::u16string() : DeepLEndpoint(input.key, input.hostOverride);

@@ -66,6 +66,12 @@ std::u16string TextOf(const rapidjson::Value& text) {
     return FromUtf8(text.GetString(), text.GetStringLength());
 }
 
+std::u16string StringOfAnswer(std::string_view body, const char* name) {
+    rapidjson::Document document;
+    const rapidjson::Value* text = Parse(document, body) ? StringMember(document, name) : nullptr;
+    return text ? TextOf(*text) : std::u16string();
+}
+
 std::u16string WithoutTrailingSlashes(std::u16string_view url) {
     while (!url.empty() && url.back() == u'/') {
         url.remove_suffix(1);

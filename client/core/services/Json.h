@@ -29,6 +29,8 @@ void WriteAscii(Writer& writer, const char16_t* key, const std::string& value);
 // The first element of an array member, or of the value itself when `name` is null.
 [[nodiscard]] const rapidjson::Value* FirstOf(const rapidjson::Value& value, const char* name = nullptr);
 [[nodiscard]] std::u16string TextOf(const rapidjson::Value& text);
+// The text of the string member `name` of the object `body` is; empty when it is no such JSON.
+[[nodiscard]] std::u16string StringOfAnswer(std::string_view body, const char* name);
 
 // A base URL with its trailing slashes dropped, so that a path can be appended with one.
 [[nodiscard]] std::u16string WithoutTrailingSlashes(std::u16string_view url);

@@ -49,14 +49,8 @@ std::optional<ApiTranslation> LibreAnswer(std::string_view body) {
 }
 
 std::u16string LibreSaid(std::string_view body) {
-    rapidjson::Document document;
-    const rapidjson::Value* said = json::Parse(document, body) ? json::StringMember(document, "error") : nullptr;
-    return said ? json::TextOf(*said) : std::u16string();
+    return json::StringOfAnswer(body, "error");
 }
-
-}  // namespace velmora
-
-namespace velmora {
 
 std::u16string LibreEndpoint(const ApiInput& input) {
     const std::wstring& url = input.settings.libreTranslateUrl;

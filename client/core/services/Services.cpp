@@ -185,13 +185,17 @@ std::span<const ServiceRow> AllServices() {
     return kServices;
 }
 
-const ServiceRow& RowOf(ServiceKind kind) {
-    for (const ServiceRow& row : kServices) {
-        if (row.kind == kind) {
-            return row;
+std::size_t IndexOf(ServiceKind kind) {
+    for (std::size_t i = 0; i < std::size(kServices); ++i) {
+        if (kServices[i].kind == kind) {
+            return i;
         }
     }
-    return kServices[0];
+    return 0;
+}
+
+const ServiceRow& RowOf(ServiceKind kind) {
+    return kServices[IndexOf(kind)];
 }
 
 ServiceKind ServiceKindFromText(std::wstring_view text) {

@@ -99,6 +99,8 @@ struct ServiceRow {
 // Every service, in the window's order; the pages first.
 [[nodiscard]] std::span<const ServiceRow> AllServices();
 [[nodiscard]] const ServiceRow& RowOf(ServiceKind kind);
+// Where the kind's row stands in AllServices() (the pages' row for a kind without one).
+[[nodiscard]] std::size_t IndexOf(ServiceKind kind);
 
 // A setting's text as the portable code takes it (the settings are ASCII addresses and names).
 [[nodiscard]] inline std::u16string U16Of(std::wstring_view text) {

@@ -33,6 +33,13 @@ struct MutexReleaser {
 };
 using CopyLock = common::Unique<HANDLE, MutexReleaser>;
 [[nodiscard]] CopyLock TakeCopyLock(DWORD waitMs);
+// Another start holds the lock for its snapshot, copy wait, reading, grace and restore: as a rule well under this; a
+// start that waited longer gives up with its box.
+inline constexpr DWORD kCopyLockWaitMs = 10000;
+// Reading the user's clipboard may neither hang the client nor exhaust its memory (a 32-bit process): within these
+// budgets, or not used.
+inline constexpr DWORD kSnapshotBudgetMs = 1000;
+inline constexpr std::size_t kSnapshotBudgetBytes = 128u << 20;
 
 // What the user had on the clipboard. Kept: every format whose data is plain memory (text in each encoding, HTML,
 // RTF, copied files, device-independent bitmaps, programs' own registered formats) and the enhanced metafile. Not

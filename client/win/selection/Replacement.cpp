@@ -25,10 +25,6 @@ constexpr DWORD kTakeWaitMs = 2000;
 // The program holds the clipboard open while it reads the text; the user's contents go back once it has let go.
 constexpr DWORD kPutBackOpenWaitMs = 5000;
 constexpr DWORD kOpenWaitMs = 1000;
-// As for the copy: the user's clipboard is read within these budgets, or not used.
-constexpr DWORD kSnapshotMs = 1000;
-constexpr std::size_t kSnapshotBytes = 128u << 20;
-constexpr DWORD kLockWaitMs = 10000;
 
 HWND FocusIn(HWND window) {
     GUITHREADINFO info{};
@@ -162,12 +158,12 @@ std::optional<ReplaceRefusal> Paste(const SelectionOrigin& origin, HWND popup, c
     if (const auto refusal = RefuseReplacement(target)) {
         return refusal;
     }
-    CopyLock lock = TakeCopyLock(kLockWaitMs);
+    CopyLock lock = TakeCopyLock(kCopyLockWaitMs);
     if (!lock) {
         return ReplaceRefusal::OtherStartBusy;
     }
     ClipboardSnapshot users;
-    if (ClipboardSnapshot::Take(users, kSnapshotMs, kSnapshotBytes) != ClipboardSnapshot::Status::Whole) {
+    if (ClipboardSnapshot::Take(users, kSnapshotBudgetMs, kSnapshotBudgetBytes) != ClipboardSnapshot::Status::Whole) {
         return ReplaceRefusal::ClipboardNotSaved;
     }
     target.inFront = BringBack(origin, popup);

@@ -33,12 +33,6 @@ constexpr DWORD kRestoreAttemptMs = 100;
 // The copied text, rendered late by its owner, is waited for this long.
 constexpr DWORD kReadCopyMs = 1000;
 constexpr DWORD kAutomationWaitMs = 1500;
-// Reading the user's clipboard may neither hang the client nor exhaust its memory (a 32-bit process).
-constexpr DWORD kSnapshotMs = 1000;
-constexpr std::size_t kSnapshotBytes = 128u << 20;
-// Another start holds the copy way for its snapshot, copy wait, reading, grace and restore: as a rule well under
-// this; a start that waited longer gives up with its box.
-constexpr DWORD kCopyLockWaitMs = 10000;
 
 // Once the clipboard has changed, waits until it rests.
 void WaitUntilSettled() {
@@ -266,7 +260,7 @@ CopyRead SelectionByCopy(HWND clipboardOwner, HWND startForeground) {
         return {std::nullopt, SelectionRefusal::OtherStartBusy};
     }
     ClipboardSnapshot snapshot;
-    if (ClipboardSnapshot::Take(snapshot, kSnapshotMs, kSnapshotBytes) != ClipboardSnapshot::Status::Whole) {
+    if (ClipboardSnapshot::Take(snapshot, kSnapshotBudgetMs, kSnapshotBudgetBytes) != ClipboardSnapshot::Status::Whole) {
         return {std::nullopt, SelectionRefusal::ClipboardNotSaved};  // what cannot be saved must not be overwritten
     }
     // Right before the keys go: they go to whatever window is in front now, held keys and all.

@@ -139,16 +139,10 @@ const Design& WindowDesign() {
 
 // The control of a field that a refusal names.
 int ControlOf(const FormProblem& problem) {
-    const auto services = AllServices();
-    for (size_t i = 0; i < services.size(); ++i) {
-        if (services[i].kind == problem.service) {
-            return IdOf(i, problem.field == Field::Url     ? kUrl
-                           : problem.field == Field::Model ? kModel
-                           : problem.field == Field::Region ? kRegion
-                                                            : kKey);
-        }
-    }
-    return 0;
+    return IdOf(IndexOf(problem.service), problem.field == Field::Url      ? kUrl
+                                          : problem.field == Field::Model  ? kModel
+                                          : problem.field == Field::Region ? kRegion
+                                                                           : kKey);
 }
 
 // A line of the window shows one line: the error texts may hold line breaks.
@@ -350,14 +344,7 @@ std::optional<FormProblem> ServiceWindow::CheckForm(ServiceKind kind, bool allKe
     ServiceSettings settings = Settings();
     settings.kind = kind;
     const auto services = AllServices();
-    auto keyAfterSave = [&](ServiceKind of) {
-        for (size_t i = 0; i < services.size(); ++i) {
-            if (services[i].kind == of) {
-                return services[i].credential && HasKeyAfterSave(FieldOf(i));
-            }
-        }
-        return false;
-    };
+    auto keyAfterSave = [&](ServiceKind of) { return RowOf(of).credential && HasKeyAfterSave(FieldOf(IndexOf(of))); };
     if (auto problem = CheckServiceForm({settings, keyAfterSave})) {
         return problem;
     }
@@ -391,7 +378,7 @@ void ServiceWindow::TryButton_Click() {
         SetWindowTextW(line, std::wstring(problem->text).c_str());
         return;
     }
-    const size_t row = RowIndexOf(kind);
+    const size_t row = IndexOf(kind);
     const bool keyed = AllServices()[row].credential != nullptr;
     ServiceTrial trial{Settings(), keyed ? KeyFor(row) : std::nullopt};
     trial.keyOrigin = keyed && !FieldOf(row).typed ? savedFor_[row] : std::wstring();
@@ -423,8 +410,8 @@ void ServiceWindow::Trial_Complete() {
 
 void ServiceWindow::ShowProblem(const FormProblem& problem) {
     ShowBox(std::wstring(problem.text), L"Velmora", MB_ICONEXCLAMATION, hwnd());
-    if (const int id = ControlOf(problem)) {
-        MoveFocus(hwnd(), reinterpret_cast<WPARAM>(GetDlgItem(hwnd(), id)), TRUE);
+    if (HWND field = GetDlgItem(hwnd(), ControlOf(problem))) {
+        MoveFocus(hwnd(), reinterpret_cast<WPARAM>(field), TRUE);
     }
 }
 
@@ -524,16 +511,6 @@ void ServiceWindow::Window_Unload() {
     if (closed_) {
         closed_();
     }
-}
-
-size_t ServiceWindow::RowIndexOf(ServiceKind kind) {
-    const auto services = AllServices();
-    for (size_t i = 0; i < services.size(); ++i) {
-        if (services[i].kind == kind) {
-            return i;
-        }
-    }
-    return 0;
 }
 
 void ServiceWindow::OnCommand(int id, int code) {

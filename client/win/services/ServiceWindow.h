@@ -64,7 +64,6 @@ class ServiceWindow : public common::Window {
     void ShowProblem(const FormProblem& problem);
     [[nodiscard]] std::wstring SaveKeys(const ServiceSettings& settings, DWORD& error);
     [[nodiscard]] std::wstring RemoveKeys(DWORD& error);
-    [[nodiscard]] static size_t RowIndexOf(ServiceKind kind);
 
     CredentialStore& store_;
     TrialFunction trial_;
