@@ -166,6 +166,8 @@ TEST(ServiceRequest, TheCommandLineTextGoesToTheChosenServiceAndItsAnswerShows) 
         // Google's answer comes in two segments, joined.
         {L"google", L"", L"EJhnAHello world", "", L"こんにちは、世界",
          "/translate_a/single?client=gtx&sl=en&tl=ja&dt=t&q=Hello+world"},
+        // No value stored: a new user's client goes to Google, with no account.
+        {L"", L"", L"JEhnAこんにちは", "", L"Hello", "/translate_a/single?client=gtx&sl=ja&tl=en&dt=t&q=%E3%81%93%E3%82%93%E3%81%AB%E3%81%A1%E3%81%AF"},
         {L"microsoft", L"", L"JEhnAこんにちは", R"(["こんにちは"])", L"Hello",
          "/translate/translatetext?from=ja&to=en&isEnterpriseClient=false"},
         {L"azure", L"", L"KJIFA안녕하세요", R"([{"Text":"안녕하세요"}])", L"こんにちは",
@@ -186,7 +188,11 @@ TEST(ServiceRequest, TheCommandLineTextGoesToTheChosenServiceAndItsAnswerShows) 
     uidriver::SetRegistryValue(L"AzureRegion", REG_SZ, region.c_str(),
                                static_cast<DWORD>((region.size() + 1) * sizeof(wchar_t)));
     for (const auto& c : cases) {
-        uidriver::ChooseService(c.service, c.url, L"the-key");
+        if (*c.service) {
+            uidriver::ChooseService(c.service, c.url, L"the-key");
+        } else {
+            RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Software\\Velmora", L"Service");
+        }
         Process client = Start(c.argument, &server);
         EXPECT_EQ(PopupText(client), c.shown) << c.argument;
         const auto received = server.ApiRequests();
