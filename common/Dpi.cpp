@@ -1,5 +1,6 @@
 #include "Dpi.h"
 
+#include "Handles.h"
 #include "SystemFunction.h"
 
 namespace common {
@@ -21,11 +22,8 @@ UINT DpiOf(HWND hwnd) {
             return dpi;
         }
     }
-    HDC dc = GetDC(nullptr);
-    int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSX) : 96;
-    if (dc) {
-        ReleaseDC(nullptr, dc);
-    }
+    const WindowDcWithFont screen(nullptr, nullptr);
+    const int dpi = screen.get() ? GetDeviceCaps(screen.get(), LOGPIXELSX) : 96;
     return dpi > 0 ? static_cast<UINT>(dpi) : 96;
 }
 

@@ -12,24 +12,9 @@ namespace {
 
 using common::ToWide;
 
-// COM for the length of one call; a thread that has it already keeps it as it was.
-class ComScope {
-  public:
-    ComScope() : result_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE)) {}
-    ~ComScope() {
-        if (SUCCEEDED(result_)) {
-            CoUninitialize();
-        }
-    }
-    ComScope(const ComScope&) = delete;
-    ComScope& operator=(const ComScope&) = delete;
-
-  private:
-    HRESULT result_;
-};
-
 bool SaveShortcut(const std::wstring& path, const Shortcut& shortcut) {
-    ComScope com;
+    // COM for the length of one call.
+    const common::ComScope com(COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE, &CoInitializeEx, &CoUninitialize);
     common::ComPtr<IShellLinkW> link;
     common::ComPtr<IPersistFile> file;
     const WORD hotKey = MAKEWORD(static_cast<BYTE>(shortcut.key.key), shortcut.key.modifiers);

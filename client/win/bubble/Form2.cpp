@@ -48,12 +48,11 @@ HWND Form2::MakeBody(HINSTANCE instance, int id) {
 // It shows whole lines only, each as high as its font.
 TextHeight Form2::BodyTextHeight() {
     HWND text1 = body_;
-    HDC dc = GetDC(text1);
-    const HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(text1, WM_GETFONT, 0, 0)));
     TEXTMETRICW metrics{};
-    GetTextMetricsW(dc, &metrics);
-    SelectObject(dc, old);
-    ReleaseDC(text1, dc);
+    {
+        const common::WindowDcWithFont dc(text1, reinterpret_cast<HGDIOBJ>(SendMessageW(text1, WM_GETFONT, 0, 0)));
+        GetTextMetricsW(dc.get(), &metrics);
+    }
     const int lineHeight = std::max<int>(1, metrics.tmHeight);
     return [text1, lineHeight](int width) {
         RECT client{};

@@ -71,13 +71,10 @@ TextHeight PendingBubble::BodyTextHeight() {
         const int length = GetWindowTextLengthW(body);
         std::wstring text(static_cast<size_t>(length) + 1, L'\0');
         text.resize(static_cast<size_t>(GetWindowTextW(body, text.data(), length + 1)));
-        HDC dc = GetDC(body);
-        const HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(body, WM_GETFONT, 0, 0)));
+        const common::WindowDcWithFont dc(body, reinterpret_cast<HGDIOBJ>(SendMessageW(body, WM_GETFONT, 0, 0)));
         RECT r{0, 0, width, 0};
-        DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r,
+        DrawTextW(dc.get(), text.c_str(), static_cast<int>(text.size()), &r,
                   DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX | DT_EDITCONTROL);
-        SelectObject(dc, old);
-        ReleaseDC(body, dc);
         return static_cast<int>(r.bottom);
     };
 }

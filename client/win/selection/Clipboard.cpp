@@ -64,17 +64,18 @@ bool OpenClipboardWithRetry(HWND owner, DWORD waitMs) {
 
 bool PutOnClipboard(UINT format, const void* bytes, std::size_t size) {
     HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, size ? size : 1);
-    void* target = memory ? GlobalLock(memory) : nullptr;
-    if (!target) {
-        if (memory) {
-            GlobalFree(memory);
+    {
+        const common::GlobalLocked<void> target(memory);
+        if (!target) {
+            if (memory) {
+                GlobalFree(memory);
+            }
+            return false;
         }
-        return false;
+        if (size) {
+            memcpy(target.get(), bytes, size);
+        }
     }
-    if (size) {
-        memcpy(target, bytes, size);
-    }
-    GlobalUnlock(memory);
     if (!SetClipboardData(format, memory)) {
         const DWORD error = GetLastError();
         GlobalFree(memory);  // the clipboard owns it only once SetClipboardData succeeded
@@ -93,9 +94,8 @@ ClipboardSnapshot::Status ClipboardSnapshot::Take(ClipboardSnapshot& into, DWORD
     };
     auto run = RunWithTimeLimit<Taken>(budgetMs, [deadline, budgetBytes, budgetMs] {
         Taken taken;
-        if (OpenClipboardWithRetry(nullptr, budgetMs)) {
+        if (const common::OpenClipboardScope open(OpenClipboardWithRetry(nullptr, budgetMs)); open) {
             taken.status = taken.snapshot->Read(deadline, budgetBytes);
-            CloseClipboard();
         }
         return taken;
     });
@@ -141,21 +141,14 @@ ClipboardSnapshot::Status ClipboardSnapshot::Read(ULONGLONG deadline, std::size_
             if (size > budgetBytes - total) {
                 return Status::TooLarge;
             }
-            const void* bytes = size ? GlobalLock(data) : nullptr;
+            const common::GlobalLocked<const BYTE> bytes(size ? data : nullptr);
             if (!bytes) {
                 if (size) {
                     return Status::Incomplete;
                 }
                 continue;
             }
-            try {
-                const auto* first = static_cast<const BYTE*>(bytes);
-                formats_.push_back({format, std::vector<BYTE>(first, first + size)});
-            } catch (...) {
-                GlobalUnlock(data);
-                throw;
-            }
-            GlobalUnlock(data);
+            formats_.push_back({format, std::vector<BYTE>(bytes.get(), bytes.get() + size)});
             total += size;
         }
     } catch (const std::bad_alloc&) {

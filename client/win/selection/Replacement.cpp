@@ -138,11 +138,10 @@ bool WaitUntilTaken(const PasteOwner& owner) {
 
 // A change by anyone else since ours (the user's own copy elsewhere) is theirs to keep.
 void PutBack(const PasteOwner& owner, ClipboardSnapshot& users) {
-    if (OpenClipboardWithRetry(owner.hwnd(), kPutBackOpenWaitMs)) {
+    if (const common::OpenClipboardScope open(OpenClipboardWithRetry(owner.hwnd(), kPutBackOpenWaitMs)); open) {
         if (GetClipboardOwner() == owner.hwnd()) {
             users.Restore();
         }
-        CloseClipboard();
     }
 }
 
@@ -173,16 +172,17 @@ std::optional<ReplaceRefusal> Paste(const SelectionOrigin& origin, HWND popup, c
         return refusal;
     }
     PasteOwner owner(origin, text);
-    if (!owner.Create() || !OpenClipboardWithRetry(owner.hwnd(), kOpenWaitMs)) {
+    if (!owner.Create()) {
         return ReplaceRefusal::ClipboardNotSaved;
     }
-    if (!EmptyClipboard()) {
-        CloseClipboard();
-        return ReplaceRefusal::ClipboardNotSaved;
+    {
+        const common::OpenClipboardScope open(OpenClipboardWithRetry(owner.hwnd(), kOpenWaitMs));
+        if (!open || !EmptyClipboard()) {
+            return ReplaceRefusal::ClipboardNotSaved;
+        }
+        SetClipboardData(CF_UNICODETEXT, nullptr);
+        KeepOutOfHistory();
     }
-    SetClipboardData(CF_UNICODETEXT, nullptr);
-    KeepOutOfHistory();
-    CloseClipboard();
     // Right before the keys go: they go to whatever window is in front now.
     target.inFront = InFrontWithFocus(origin);
     target.keysHeld = KeysHeld();

@@ -51,15 +51,13 @@ void WaitUntilSettled() {
 std::optional<std::wstring> ClipboardText() {
     HANDLE data = GetClipboardData(CF_UNICODETEXT);
     const SIZE_T size = data ? GlobalSize(data) : 0;
-    const auto* text = size ? static_cast<const wchar_t*>(GlobalLock(data)) : nullptr;
+    const common::GlobalLocked<const wchar_t> text(size ? data : nullptr);
     if (!text) {
         return std::nullopt;
     }
     // The block may be larger than its text, or hold no terminating NUL at all. Beyond what the client keeps (and
     // a line break that the clean-up may drop) nothing is read: a copied book must not exhaust our memory.
-    std::wstring result(text, std::min<SIZE_T>(size / sizeof(wchar_t), kMaxSelectionLength + 2));
-    GlobalUnlock(data);
-    return result;
+    return std::wstring(text.get(), std::min<SIZE_T>(size / sizeof(wchar_t), kMaxSelectionLength + 2));
 }
 
 // Call with the clipboard open: whether an editor marked the copy as its whole line, copied for nothing selected.
@@ -74,13 +72,9 @@ bool CopiedWholeLine() {
         }
         HANDLE data = mark == LineCopyMark::InBytes ? GetClipboardData(format) : nullptr;
         const SIZE_T size = data ? GlobalSize(data) : 0;
-        const auto* bytes = size && size <= kMaxLineCopyMarkBytes ? static_cast<const BYTE*>(GlobalLock(data)) : nullptr;
-        if (bytes) {
-            const bool marks = CopyMarksLine(formatName, std::span(bytes, size));
-            GlobalUnlock(data);
-            if (marks) {
-                return true;
-            }
+        const common::GlobalLocked<const BYTE> bytes(size && size <= kMaxLineCopyMarkBytes ? data : nullptr);
+        if (bytes && CopyMarksLine(formatName, std::span(bytes.get(), size))) {
+            return true;
         }
     }
     return false;
@@ -159,10 +153,9 @@ struct CopiedText {
 std::optional<CopiedText> ReadCopiedText() {
     auto run = RunWithTimeLimit<CopiedText>(kReadCopyMs, [] {
         CopiedText copied;
-        if (OpenClipboardWithRetry(nullptr, kReadCopyMs)) {
+        if (const common::OpenClipboardScope open(OpenClipboardWithRetry(nullptr, kReadCopyMs)); open) {
             copied.wholeLine = CopiedWholeLine();
             copied.text = copied.wholeLine ? std::nullopt : ClipboardText();
-            CloseClipboard();
         }
         return copied;
     });
@@ -212,12 +205,11 @@ bool SettleLateCopy() {
         g_late.sequence = GetClipboardSequenceNumber();
         g_late.until = GetTickCount64() + kRestoreRetryMs;
     }
-    if (OpenClipboardWithRetry(g_late.owner, kRestoreAttemptMs)) {
+    if (const common::OpenClipboardScope open(OpenClipboardWithRetry(g_late.owner, kRestoreAttemptMs)); open) {
         // While it is open nobody else can change it: whoever owns it now is who wrote last.
         if (StillTheCopy(g_late.target, g_late.sequence)) {
             g_late.snapshot.Restore();
         }
-        CloseClipboard();
     } else if (GetTickCount64() < g_late.until) {
         return false;  // still held by a reader that waits for a late format, or by another program
     }
@@ -283,9 +275,8 @@ CopyRead SelectionByCopy(HWND clipboardOwner, HWND startForeground) {
     if (!target.Copied(true)) {
         // Another program's text (a password manager, a sync tool) is not what the user selected: the user's
         // contents go back, and a copy of the target's that lands later is still undone.
-        if (OpenClipboardWithRetry(clipboardOwner, kRestoreOpenWaitMs)) {
+        if (const common::OpenClipboardScope open(OpenClipboardWithRetry(clipboardOwner, kRestoreOpenWaitMs)); open) {
             snapshot.Restore();
-            CloseClipboard();
         }
         WatchForLateCopy(std::move(snapshot), GetClipboardSequenceNumber(), false, clipboardOwner, target,
                          std::move(lock));
@@ -296,11 +287,11 @@ CopyRead SelectionByCopy(HWND clipboardOwner, HWND startForeground) {
     if (copied && !copied->wholeLine) {
         read.text = copied->text;
     }
-    if (copied && OpenClipboardWithRetry(clipboardOwner, kRestoreOpenWaitMs)) {
+    if (const common::OpenClipboardScope open(copied && OpenClipboardWithRetry(clipboardOwner, kRestoreOpenWaitMs));
+        open) {
         if (StillTheCopy(target, copySequence)) {
             snapshot.Restore();
         }
-        CloseClipboard();
     } else {
         // The reader left waiting still holds the clipboard, or another program does: retried from the timer and
         // before the client ends.

@@ -186,12 +186,8 @@ AutomationRead ReadWithCom() {
         return {};
     }
     // Its own multithreaded apartment: UI Automation's calls go out to other processes and want no message loop.
-    const HRESULT init = com.coInitializeEx(nullptr, COINIT_MULTITHREADED);
-    AutomationRead read = ReadFocusedSelection(com);
-    if (SUCCEEDED(init)) {
-        com.coUninitialize();
-    }
-    return read;
+    const common::ComScope apartment(COINIT_MULTITHREADED, com.coInitializeEx, com.coUninitialize);
+    return ReadFocusedSelection(com);
 }
 
 }  // namespace

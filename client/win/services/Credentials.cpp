@@ -3,6 +3,8 @@
 #include <wincred.h>
 #include <windows.h>
 
+#include "common/Handles.h"
+
 namespace velmora {
 namespace {
 
@@ -17,21 +19,18 @@ class SystemCredentialStore final : public CredentialStore {
 
     // One read gives the key and the server it was saved for, so that the two cannot come from different saves.
     StoredKey ReadKey(const wchar_t* target) override {
-        PCREDENTIALW credential = nullptr;
-        if (!CredReadW(target, CRED_TYPE_GENERIC, 0, &credential)) {
+        PCREDENTIALW read = nullptr;
+        if (!CredReadW(target, CRED_TYPE_GENERIC, 0, &read)) {
             return {};
         }
+        // The system's copy is ours to free, wiped first like any other buffer that held the key.
+        const common::UniqueCredential credential(read);
         StoredKey stored;
         if (credential->CredentialBlob && credential->CredentialBlobSize >= sizeof(wchar_t)) {
             stored.key.emplace(reinterpret_cast<const wchar_t*>(credential->CredentialBlob),
                                credential->CredentialBlobSize / sizeof(wchar_t));
         }
         stored.origin = credential->Comment ? credential->Comment : L"";
-        // The system's copy is ours to free; it is wiped first like any other buffer that held the key.
-        if (credential->CredentialBlob) {
-            SecureZeroMemory(credential->CredentialBlob, credential->CredentialBlobSize);
-        }
-        CredFree(credential);
         return stored;
     }
 

@@ -95,13 +95,14 @@ void FitClosedHeight(HWND combo, int height) {
 }
 
 [[nodiscard]] bool PutTextOnClipboard(HWND owner, const std::wstring& text) {
-    if (!OpenClipboardWithRetry(owner, 1000)) {
+    common::OpenClipboardScope open(OpenClipboardWithRetry(owner, 1000));
+    if (!open) {
         return false;
     }
     const bool done =
         EmptyClipboard() && PutOnClipboard(CF_UNICODETEXT, text.c_str(), (text.size() + 1) * sizeof(wchar_t));
     const DWORD error = GetLastError();
-    CloseClipboard();
+    open.Close();
     SetLastError(error);
     return done;
 }
