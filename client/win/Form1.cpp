@@ -8,6 +8,7 @@
 #include "core/services/ServiceMessages.h"
 #include "core/pages/DisplayText.h"
 #include "win/Failure.h"
+#include "win/WindowMessages.h"
 #include "win/bubble/Form2.h"
 #include "win/bubble/PendingBubble.h"
 #include "win/net/Fetch.h"
@@ -16,27 +17,11 @@
 #include "win/settings/Form3.h"
 
 namespace velmora {
-namespace {
-
-constexpr UINT_PTR kRequestDeadline = 1;
-constexpr UINT_PTR kPendingTimer = 2;
-// Ticks inside the report box's own message loop until the box is the active window (win/bubble/PendingSlot).
-constexpr UINT_PTR kPendingGoneTimer = 3;
-// Shows the text of a streamed answer that came within kStreamRefreshMs of the last one shown.
-constexpr UINT_PTR kStreamTimer = 4;
-// Most answers come sooner; a bubble that flashes for a moment would be worse than none.
-constexpr UINT kPendingDelayMs = 400;
-constexpr UINT kExciteCompleteMessage = WM_APP + 2;
-constexpr UINT kPendingReleasedMessage = WM_APP + 3;
-constexpr UINT kServiceCompleteMessage = WM_APP + 4;
-constexpr UINT kServiceProgressMessage = WM_APP + 5;
-
-}  // namespace
 
 Form1::Form1(ClientOptions options)
     : options_(std::move(options)),
-      service_(kServiceCompleteMessage, kServiceProgressMessage, kStreamTimer),
-      pending_(kPendingReleasedMessage, kPendingGoneTimer) {}
+      service_(form1::kServiceCompleteMessage, form1::kServiceProgressMessage, form1::kStreamTimer),
+      pending_(form1::kPendingReleasedMessage, form1::kPendingGoneTimer) {}
 
 Form1::~Form1() = default;
 
@@ -47,9 +32,7 @@ bool Form1::Create() {
 
 void Form1::Form_Load(const std::wstring& argumentText) {
     Text5 = argumentText;
-    if (options_.service.kind != ServiceKind::Page) {
-        service_.Connect(options_.service, options_.credentials, options_.connectEarly);
-    }
+    service_.Connect(options_.service, options_.credentials, options_.connectEarly);
     StartInput input{common::ToU16(Text5), std::nullopt, options_.service.kind, options_.hosts};
     if (ReadsSelection(input.argumentText)) {
         input.selection = options_.readSelection ? options_.readSelection(hwnd()) : SelectionRead{};
@@ -75,7 +58,8 @@ void Form1::RunPlan(const StartPlan& plan) {
             EndProgram();
             return;
         case StartStep::Api:
-            ServiceRequest(plan);
+            StartPendingTimer();
+            Started(service_.Start(plan, deadline_, hwnd()), kCannotStartText);
             return;
         case StartStep::Page:
             break;
@@ -90,17 +74,12 @@ void Form1::RunPlan(const StartPlan& plan) {
     }
 }
 
-void Form1::ServiceRequest(const StartPlan& plan) {
-    StartPendingTimer();
-    Started(service_.Start(plan, deadline_, hwnd()), kCannotStartText);
-}
-
 void Form1::ServiceRequest_Complete() {
     std::optional<FetchResult> answer = service_.TakeAnswer();
     if (!answer || !Decide()) {
         return;
     }
-    KillTimer(hwnd(), kRequestDeadline);
+    KillTimer(hwnd(), form1::kRequestDeadlineTimer);
     if (!answer->ok) {
         ReportFailure(answer->error);
         return;
@@ -112,7 +91,7 @@ void Form1::ServiceRequest_Complete() {
 }
 
 void Form1::ShowStreamedText() {
-    KillTimer(hwnd(), kStreamTimer);
+    KillTimer(hwnd(), form1::kStreamTimer);
     StreamThrottle* stream = service_.Stream();
     if (!stream || decided_ || pending_.Dragging()) {
         return;
@@ -130,7 +109,7 @@ void Form1::ExciteRequest() {
     auto mailbox = std::make_shared<Mailbox<FetchResult>>();
     auto deliver = [mailbox, window = hwnd()](FetchResult page) {
         mailbox->Put(std::move(page));
-        PostMessageW(window, kExciteCompleteMessage, 0, 0);
+        PostMessageW(window, form1::kExciteCompleteMessage, 0, 0);
     };
     excitePage_ = mailbox;
     Started(StartFetch(Text2, deadline_, std::move(deliver)), kCannotStartText);
@@ -142,7 +121,7 @@ void Form1::ExciteRequest_Complete() {
     if (!page || !Decide()) {
         return;
     }
-    KillTimer(hwnd(), kRequestDeadline);
+    KillTimer(hwnd(), form1::kRequestDeadlineTimer);
     if (!page->ok) {
         ReportFailure(page->error.empty() ? kPageNotLoadedText : page->error);
         return;
@@ -160,16 +139,17 @@ void Form1::Started(bool started, const wchar_t* failure) {
         ReportFailure(failure);
         return;
     }
-    SetTimer(hwnd(), kRequestDeadline, std::max<DWORD>(deadline_.LeftMs(), 1), nullptr);
+    SetTimer(hwnd(), form1::kRequestDeadlineTimer, std::max<DWORD>(deadline_.LeftMs(), 1), nullptr);
 }
 
 void Form1::RequestDeadline_Timer() {
-    KillTimer(hwnd(), kRequestDeadline);
+    KillTimer(hwnd(), form1::kRequestDeadlineTimer);
     // A streamed answer fails only after that long without a byte, however long it has been coming.
     if (service_.Stream() && !decided_) {
         const ULONGLONG silent = service_.Stream()->SilentMs();
         if (silent < options_.requestLimitMs) {
-            SetTimer(hwnd(), kRequestDeadline, static_cast<UINT>(options_.requestLimitMs - silent), nullptr);
+            SetTimer(hwnd(), form1::kRequestDeadlineTimer, static_cast<UINT>(options_.requestLimitMs - silent),
+                     nullptr);
             return;
         }
     }
@@ -179,7 +159,7 @@ void Form1::RequestDeadline_Timer() {
 }
 
 void Form1::StartPendingTimer() {
-    SetTimer(hwnd(), kPendingTimer, kPendingDelayMs, nullptr);
+    SetTimer(hwnd(), form1::kPendingTimer, form1::kPendingDelayMs, nullptr);
 }
 
 void Form1::PendingReleased() {
@@ -187,7 +167,7 @@ void Form1::PendingReleased() {
 }
 
 void Form1::ShowPending() {
-    KillTimer(hwnd(), kPendingTimer);
+    KillTimer(hwnd(), form1::kPendingTimer);
     if (!form2_ || !form2_->hwnd()) {
         pending_.Show(*this);
     }
@@ -203,7 +183,7 @@ void Form1::WebBrowser1_Complete() {
     if (!WebBrowser1.TakeCompletion(failure) || !Decide()) {
         return;
     }
-    KillTimer(hwnd(), kRequestDeadline);
+    KillTimer(hwnd(), form1::kRequestDeadlineTimer);
     if (!failure.empty()) {
         ReportFailure(failure);
     } else {
@@ -241,7 +221,7 @@ void Form1::ExtractAndHandOff(const Markers& markers) {
 }
 
 void Form1::Command3_Click() {
-    KillTimer(hwnd(), kPendingTimer);
+    KillTimer(hwnd(), form1::kPendingTimer);
     if (pending_.Defer([this] { Command3_Click(); })) {
         return;
     }
@@ -265,7 +245,7 @@ void Form1::Command3_Click() {
 
 void Form1::ReportFailure(const std::wstring& text) {
     // The pending bubble goes first: the report stands alone.
-    KillTimer(hwnd(), kPendingTimer);
+    KillTimer(hwnd(), form1::kPendingTimer);
     if (pending_.Defer([this, text] { ReportFailure(text); })) {
         return;
     }
@@ -285,7 +265,7 @@ bool Form1::Decide() {
 // Any program can close the hidden window. Before the result that would leave a client with no window running
 // for ever, so the request ends as a failure; with the popup open it ends the client as the popup's Close does.
 void Form1::Form_Close() {
-    KillTimer(hwnd(), kRequestDeadline);
+    KillTimer(hwnd(), form1::kRequestDeadlineTimer);
     if (Decide()) {
         ReportFailure(kClosedMidwayText);
     } else {
@@ -319,34 +299,34 @@ void Form1::ShowPopupMenu(HWND popup, std::optional<POINT> at) {
 }
 
 void Form1::Timer(UINT_PTR id) {
-    if (id == kPendingTimer) {
+    if (id == form1::kPendingTimer) {
         ShowPending();
-    } else if (id == kPendingGoneTimer) {
+    } else if (id == form1::kPendingGoneTimer) {
         pending_.GoneTimer(hwnd(), true);
-    } else if (id == kStreamTimer) {
+    } else if (id == form1::kStreamTimer) {
         ShowStreamedText();
-    } else if (id == kRequestDeadline) {
+    } else if (id == form1::kRequestDeadlineTimer) {
         RequestDeadline_Timer();
     }
 }
 
 LRESULT Form1::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
-        case Browser::kCompleteMessage:
+        case form1::kPageCompleteMessage:
             WebBrowser1_Complete();
             return 0;
-        case kExciteCompleteMessage:
+        case form1::kExciteCompleteMessage:
             ExciteRequest_Complete();
             return 0;
-        case kServiceCompleteMessage:
+        case form1::kServiceCompleteMessage:
             ServiceRequest_Complete();
             return 0;
-        case kServiceProgressMessage:
+        case form1::kServiceProgressMessage:
             if (service_.Stream() && service_.Stream()->Arrived()) {
                 ShowStreamedText();
             }
             return 0;
-        case kPendingReleasedMessage:
+        case form1::kPendingReleasedMessage:
             if (auto outcome = pending_.TakeDeferred()) {
                 outcome();
             }

@@ -95,7 +95,6 @@ private:
     void ExciteRequest();
     void ExciteRequest_Complete();
     // The request to the chosen API instead of the page.
-    void ServiceRequest(const StartPlan& plan);
     void ServiceRequest_Complete();
     // A streamed answer has grown: shown in the pending bubble, at most every kStreamRefreshMs.
     void ShowStreamedText();

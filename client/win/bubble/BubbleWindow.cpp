@@ -153,11 +153,17 @@ void BubbleWindow::ReleaseEscape() {
 }
 
 // Activated by a click, or by the system: the keyboard goes where the bubble wants it.
-void BubbleWindow::Form_Activate() {
+// Activated (a click, while another program kept the foreground): the keys are the bubble's own again. Otherwise
+// the system's handling stands.
+bool BubbleWindow::Activated(bool active, bool minimized) {
+    if (!active || minimized || !focus_) {
+        return false;
+    }
     ReleaseEscape();
     if (IsWindow(focus_)) {
         SetFocus(focus_);
     }
+    return true;
 }
 
 void BubbleWindow::LoadColors() {
@@ -174,7 +180,7 @@ void BubbleWindow::LayOutAndPlace(std::optional<POINT> topLeft) {
         const HMONITOR monitor = MonitorFromPoint(*topLeft, MONITOR_DEFAULTTONEAREST);
         const UINT dpi = MonitorDpi(monitor, hwnd());
         const Rect workArea = WorkAreaOf(monitor);
-        const BubbleLayout layout = LayOut(dpi, workArea);
+        const BubbleLayout layout = LayOutAt(dpi, workArea);
         SetShape();
         const Point p = GrowInPlace(Point{topLeft->x, topLeft->y}, layout.client, workArea, static_cast<int>(dpi));
         SetWindowPos(hwnd(), nullptr, p.x, p.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -211,7 +217,7 @@ void BubbleWindow::GrowToText() {
         return;
     }
     const POINT designed = DesignedTopLeft();
-    const BubbleLayout layout = LayOut(dpi_, workArea);
+    const BubbleLayout layout = LayOutAt(dpi_, workArea);
     SetShape();
     const Point p = GrowInPlace(Point{designed.x, designed.y}, layout.client, workArea, static_cast<int>(dpi_));
     SetWindowPos(hwnd(), nullptr, p.x, p.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -221,7 +227,7 @@ void BubbleWindow::PlaceAtAnchor() {
     const std::vector<Monitor> monitors = Monitors(hwnd());
     const BubblePlacement placement =
         PlaceBubbleOn(Point{anchor_.x, anchor_.y}, monitors, [this](const Monitor& monitor) {
-            return LayOut(static_cast<UINT>(monitor.dpi), monitor.workArea).client;
+            return LayOutAt(static_cast<UINT>(monitor.dpi), monitor.workArea).client;
         });
     SetShape();
     SetWindowPos(hwnd(), nullptr, placement.topLeft.x, placement.topLeft.y, 0, 0,
@@ -231,10 +237,10 @@ void BubbleWindow::PlaceAtAnchor() {
 // The bubble came onto a monitor of another DPI, or its monitor's scale changed. Laid out again at the new DPI; a
 // bubble the user has not moved points at its place again (the system's suggestion keeps the old offset from the
 // pointer), one that was moved goes where the system suggests.
-void BubbleWindow::Form_DpiChanged(UINT dpi, const RECT& suggested) {
+void BubbleWindow::DpiChanged(UINT dpi, const RECT& suggested) {
     const Rect workArea = WorkAreaOf(moved_ ? MonitorFromRect(&suggested, MONITOR_DEFAULTTONEAREST)
                                             : MonitorFromPoint(anchor_, MONITOR_DEFAULTTONEAREST));
-    const BubbleLayout layout = LayOut(dpi, workArea);
+    const BubbleLayout layout = LayOutAt(dpi, workArea);
     SetShape();
     POINT place{suggested.left, suggested.top};
     if (!moved_) {
@@ -244,7 +250,7 @@ void BubbleWindow::Form_DpiChanged(UINT dpi, const RECT& suggested) {
     SetWindowPos(hwnd(), nullptr, place.x, place.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-BubbleLayout BubbleWindow::LayOut(UINT dpi, const Rect& workArea) {
+BubbleLayout BubbleWindow::LayOutAt(UINT dpi, const Rect& workArea) {
     dpi_ = dpi;
     // The fonts first: the body's text is measured with its own. The new fonts are set before the old ones are
     // deleted: a control must never hold a deleted font.
@@ -414,12 +420,6 @@ LRESULT BubbleWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
                 return 0;
             }
             break;
-        case WM_ACTIVATE:
-            if (LOWORD(wp) != WA_INACTIVE && !HIWORD(wp) && focus_) {
-                Form_Activate();
-                return 0;
-            }
-            break;
         case WM_ERASEBKGND: {
             RECT r{};
             GetClientRect(hwnd(), &r);
@@ -429,13 +429,8 @@ LRESULT BubbleWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_CTLCOLORSTATIC:
         case WM_CTLCOLOREDIT:
             return reinterpret_cast<LRESULT>(ColorFor(reinterpret_cast<HWND>(lp), reinterpret_cast<HDC>(wp)));
-        case WM_DPICHANGED:
-            Form_DpiChanged(HIWORD(wp), *reinterpret_cast<const RECT*>(lp));
-            return 0;
-        case WM_SETHOTKEY:
-            return 0;  // the shortcut key that started the client stays the shortcut's (see Form1)
     }
-    return common::Window::HandleMessage(msg, wp, lp);
+    return ControlWindow::HandleMessage(msg, wp, lp);
 }
 
 }  // namespace velmora

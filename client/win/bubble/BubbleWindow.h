@@ -8,12 +8,12 @@
 #include <optional>
 
 #include "common/Handles.h"
-#include "common/Window.h"
+#include "win/ControlWindow.h"
 #include "core/bubble/Bubble.h"
 
 namespace velmora {
 
-class BubbleWindow : public common::Window {
+class BubbleWindow : public ControlWindow {
 public:
     ~BubbleWindow() override;
 
@@ -65,13 +65,13 @@ protected:
 
 private:
     // Fonts, size and controls at the DPI, grown to the body's text within the work area; answers the layout.
-    BubbleLayout LayOut(UINT dpi, const Rect& workArea);
+    BubbleLayout LayOutAt(UINT dpi, const Rect& workArea);
     void SetShape();
     // Lays it out and places it for the pointer at anchor_, on the monitor there and at that monitor's DPI.
     void PlaceAtAnchor();
-    void Form_DpiChanged(UINT dpi, const RECT& suggested);
+    void DpiChanged(UINT dpi, const RECT& suggested) override;
     void HoldEscape();
-    void Form_Activate();
+    bool Activated(bool active, bool minimized) override;
     void Label3_MouseDown(int button);
     void Label1_MouseDown();
     void Label1_MouseUp();
@@ -94,7 +94,6 @@ private:
     POINT anchor_{0, 0};      // the pointer it was placed for
     bool moved_ = false;      // placed elsewhere by the user (or where the pending bubble stood)
     WNDPROC staticProc_ = nullptr;
-    HWND focus_ = nullptr;           // where the keyboard goes when the bubble is activated
     bool escapeHeld_ = false;        // Esc is the bubble's hot key while another program is in front
     HWND frontWhenShown_ = nullptr;  // that program's window
 };

@@ -10,6 +10,7 @@
 #include "core/html/Html.h"
 #include "win/net/Fetch.h"
 #include "win/net/Worker.h"
+#include "win/WindowMessages.h"
 
 namespace velmora {
 
@@ -17,7 +18,7 @@ class Browser {
 public:
     // Posted to the notify window when the load has ended. It carries nothing: the result stays inside the
     // process until TakeCompletion.
-    static constexpr UINT kCompleteMessage = WM_APP + 1;
+    static constexpr UINT kCompleteMessage = form1::kPageCompleteMessage;
 
     // Starts the load and returns at once. The page is parsed on the loading thread, so that the request's
     // deadline covers the parsing too. False when it could not be started.

@@ -18,6 +18,9 @@ ServiceRequest ServiceRun::Request() const {
 }
 
 void ServiceRun::Connect(const ServiceSettings& settings, CredentialStore* credentials, bool early) {
+    if (settings.kind == ServiceKind::Page) {
+        return;  // the pages are loaded another way and need no key
+    }
     settings_ = settings;
     if (credentials && CredentialOf(settings.kind)) {
         StoredKey stored = credentials->ReadKey(CredentialOf(settings.kind));

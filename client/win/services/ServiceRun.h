@@ -24,7 +24,7 @@ class ServiceRun {
     ServiceRun(UINT complete, UINT progress, UINT_PTR streamTimer);
 
     // Before the text is known: the key and its server read (one read), and the server made ready (ConnectEarly)
-    // unless `early` is false.
+    // unless `early` is false. Nothing for the pages.
     void Connect(const ServiceSettings& settings, CredentialStore* credentials, bool early);
     // The request with the plan's text and languages; false when no worker could start. The key is wiped here as
     // soon as the call holds what it needs.

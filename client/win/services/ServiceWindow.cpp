@@ -7,6 +7,7 @@
 #include "common/Dpi.h"
 #include "core/Messages.h"
 #include "win/Failure.h"
+#include "win/WindowMessages.h"
 #include "win/services/PasswordField.h"
 #include "win/services/ServiceStore.h"
 #include "win/settings/Controls.h"
@@ -32,23 +33,13 @@ constexpr int IdOf(size_t row, Part part) {
     return kRowIdBase + static_cast<int>(row) * kRowIds + part;
 }
 
-constexpr UINT kTrialCompleteMessage = WM_APP + 4;
+using service_window::kTrialCompleteMessage;
 
 // Fixed size, title bar and close box. WS_EX_CONTROLPARENT gives it the dialog keys of the message loop.
 // No WS_CLIPCHILDREN: a group box leaves its inside to the window's background, which would then stay unpainted.
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
 constexpr DWORD kExStyle = WS_EX_APPWINDOW | WS_EX_CONTROLPARENT;
 constexpr int kClientWidth = 376;  // 96-dpi pixels
-
-struct ControlDesign {
-    int id;
-    const wchar_t* className;
-    const wchar_t* text;
-    DWORD style;
-    DWORD exStyle;
-    int left, top, width, height;  // 96-dpi pixels
-    int limit = 0;                 // an edit's longest text
-};
 
 constexpr DWORD kChild = WS_CHILD | WS_VISIBLE;
 constexpr DWORD kRadio = kChild | BS_AUTORADIOBUTTON;
@@ -179,7 +170,7 @@ bool ServiceWindow::Window_Load(bool topmost) {
                 work.top, 0, 0, nullptr, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1))) {
         return false;
     }
-    CreateControls();
+    CreateControls(WindowDesign().controls);
     const UINT dpi = common::DpiOf(hwnd());
     LayOut(dpi);
     const SIZE size = common::WindowSizeForClient(common::ScaleFrom96(kClientWidth, dpi),
@@ -223,27 +214,8 @@ void ServiceWindow::LoadValues() {
     ShowKeyState();
 }
 
-void ServiceWindow::CreateControls() {
-    HINSTANCE instance = GetModuleHandleW(nullptr);
-    for (const ControlDesign& c : WindowDesign().controls) {
-        HWND control = CreateWindowExW(c.exStyle, c.className, c.text, c.style, 0, 0, 0, 0, hwnd(),
-                                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), instance, nullptr);
-        if (c.limit) {
-            SendMessageW(control, EM_LIMITTEXT, c.limit, 0);
-        }
-    }
-}
-
 void ServiceWindow::LayOut(UINT dpi) {
-    // The new font goes to the controls before the old one is deleted.
-    common::UniqueFont font = MakeUiFont(dpi);
-    for (const ControlDesign& c : WindowDesign().controls) {
-        HWND control = GetDlgItem(hwnd(), c.id);
-        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
-        MoveWindow(control, common::ScaleFrom96(c.left, dpi), common::ScaleFrom96(c.top, dpi),
-                   common::ScaleFrom96(c.width, dpi), common::ScaleFrom96(c.height, dpi), TRUE);
-    }
-    font_ = std::move(font);
+    PlaceControls(WindowDesign().controls, dpi, common::ScaleFrom96);
 }
 
 ServiceKind ServiceWindow::Choice() const {
@@ -536,32 +508,22 @@ void ServiceWindow::OnCommand(int id, int code) {
         case kCancelButtonId:
             CancelButton_Click();
             break;
-        case IDOK:
-            // Enter: on a button it presses that button, as in a dialog; anywhere else it is OK.
-            if (HWND focus = GetFocus();
-                focus && IsChild(hwnd(), focus) && (SendMessageW(focus, WM_GETDLGCODE, 0, 0) & DLGC_UNDEFPUSHBUTTON)) {
-                SendMessageW(focus, BM_CLICK, 0, 0);
-            } else {
-                OkButton_Click();
-            }
-            break;
-        case IDCANCEL:
-            CancelButton_Click();
-            break;
     }
+}
+
+// Enter: on a button it presses that button, as in a dialog; anywhere else it is OK.
+void ServiceWindow::Enter() {
+    if (!PressFocusedButton()) {
+        OkButton_Click();
+    }
+}
+
+void ServiceWindow::Escape() {
+    CancelButton_Click();
 }
 
 LRESULT ServiceWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
-        case WM_COMMAND:
-            OnCommand(LOWORD(wp), HIWORD(wp));
-            return 0;
-        case WM_ACTIVATE:
-            KeepFocus(hwnd(), LOWORD(wp) != WA_INACTIVE, focus_);
-            return 0;
-        case WM_NEXTDLGCTL:
-            MoveFocus(hwnd(), wp, lp);
-            return 0;
         case kTrialCompleteMessage:
             Trial_Complete();
             return 0;
@@ -571,15 +533,8 @@ LRESULT ServiceWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_DESTROY:
             Window_Unload();
             return 0;
-        case WM_DPICHANGED: {
-            const RECT* suggested = reinterpret_cast<const RECT*>(lp);
-            LayOut(HIWORD(wp));
-            SetWindowPos(hwnd(), nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
-                         suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
-            return 0;
-        }
     }
-    return common::Window::HandleMessage(msg, wp, lp);
+    return ControlWindow::HandleMessage(msg, wp, lp);
 }
 
 }  // namespace velmora

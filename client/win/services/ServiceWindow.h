@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "common/Handles.h"
-#include "common/Window.h"
+#include "win/ControlWindow.h"
 #include "core/services/ServiceForm.h"
 #include "win/services/Credentials.h"
 #include "win/services/ServiceStore.h"
@@ -20,7 +20,7 @@
 
 namespace velmora {
 
-class ServiceWindow : public common::Window {
+class ServiceWindow : public ControlWindow {
   public:
     // `closed` runs once the window is gone (the window started alone ends the program there).
     explicit ServiceWindow(CredentialStore& store = SystemCredentials(),
@@ -44,9 +44,10 @@ class ServiceWindow : public common::Window {
     void CancelButton_Click();
     void Window_Unload();
     void LoadValues();
-    void CreateControls();
-    void LayOut(UINT dpi);
-    void OnCommand(int id, int code);
+    void LayOut(UINT dpi) override;
+    void OnCommand(int id, int code) override;
+    void Enter() override;
+    void Escape() override;
 
     [[nodiscard]] ServiceKind Choice() const;
     void SetChoice(ServiceKind kind);
@@ -71,9 +72,6 @@ class ServiceWindow : public common::Window {
     std::vector<KeyField> keys_;        // by row of the table of services; rows without a key keep an empty one
     std::vector<std::wstring> savedFor_;  // the server each stored key was saved for (UrlOrigin); empty for fixed hosts
     std::shared_ptr<Mailbox<TrialOutcome>> trialOutcome_;
-    HWND focus_ = nullptr;
-    ServiceChoice stored_;  // what the window was opened with
-    common::UniqueFont font_;
 };
 
 }  // namespace velmora

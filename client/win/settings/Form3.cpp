@@ -43,27 +43,21 @@ constexpr int kClientHeight = 2040;
 constexpr int kClientLeft = 5550;
 constexpr int kClientTop = 2790;
 
-struct ControlDesign {
-    int id;
-    const wchar_t* className;
-    const wchar_t* text;
-    DWORD style;
-    int left, top, width, height;  // twips
-    bool colorList;
-};
-
 // In tab order: the buttons first, so that OK holds the focus when the window opens.
 constexpr DWORD kButton = WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON;
 constexpr DWORD kLabel = WS_CHILD | WS_VISIBLE | SS_LEFT;
 constexpr DWORD kCombo = WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL;
+// Places in twips.
 constexpr ControlDesign kControls[] = {
-    {kCommand1Id, L"BUTTON", kOkText, kButton, 120, 1560, 1335, 375, false},
-    {kCommand2Id, L"BUTTON", kCancelText, kButton, 1560, 1560, 1335, 375, false},
-    {kLabel1Id, L"STATIC", kBackgroundColorText, kLabel, 120, 120, 2295, 255, false},
-    {kCombo1Id, L"COMBOBOX", L"Default", kCombo, 120, 360, 2895, 300, true},
-    {kLabel2Id, L"STATIC", kTextColorText, kLabel, 120, 840, 2295, 255, false},
-    {kCombo2Id, L"COMBOBOX", L"Default", kCombo, 120, 1080, 2895, 300, true},
+    {kCommand1Id, L"BUTTON", kOkText, kButton, 0, 120, 1560, 1335, 375},
+    {kCommand2Id, L"BUTTON", kCancelText, kButton, 0, 1560, 1560, 1335, 375},
+    {kLabel1Id, L"STATIC", kBackgroundColorText, kLabel, 0, 120, 120, 2295, 255},
+    {kCombo1Id, L"COMBOBOX", L"Default", kCombo, 0, 120, 360, 2895, 300},
+    {kLabel2Id, L"STATIC", kTextColorText, kLabel, 0, 120, 840, 2295, 255},
+    {kCombo2Id, L"COMBOBOX", L"Default", kCombo, 0, 120, 1080, 2895, 300},
 };
+// The two colour lists: their open list is fitted to the names (LayOut).
+constexpr const ControlDesign* kColorLists[] = {&kControls[3], &kControls[5]};
 
 std::wstring SelectedItemText(HWND combo) {
     const auto index = SendMessageW(combo, CB_GETCURSEL, 0, 0);
@@ -203,7 +197,7 @@ void Form3::Form_Load() {
                 reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1))) {
         return;
     }
-    CreateControls();
+    CreateColorLists();
     const UINT dpi = common::DpiOf(hwnd());
     LayOut(dpi);
     PlaceAtDesign(dpi);
@@ -213,17 +207,14 @@ void Form3::Form_Load() {
     focus_ = command1_;
 }
 
-void Form3::CreateControls() {
-    HINSTANCE instance = GetModuleHandleW(nullptr);
-    for (const ControlDesign& c : kControls) {
-        HWND control = CreateWindowExW(0, c.className, c.text, c.style, 0, 0, 0, 0, hwnd(),
-                                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), instance, nullptr);
-        if (c.colorList) {
-            for (const ColorName& name : kColorNames) {
-                SendMessageW(control, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(common::ToWide(name.name).c_str()));
-            }
-            SetWindowTextW(control, c.text);
+void Form3::CreateColorLists() {
+    CreateControls(kControls);
+    for (const ControlDesign* c : kColorLists) {
+        HWND list = GetDlgItem(hwnd(), c->id);
+        for (const ColorName& name : kColorNames) {
+            SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(common::ToWide(name.name).c_str()));
         }
+        SetWindowTextW(list, c->text);
     }
     command1_ = GetDlgItem(hwnd(), kCommand1Id);
     combo1_ = GetDlgItem(hwnd(), kCombo1Id);
@@ -231,23 +222,17 @@ void Form3::CreateControls() {
 }
 
 void Form3::LayOut(UINT dpi) {
-    // The new font goes to the controls before the old one is deleted.
-    common::UniqueFont font = MakeUiFont(dpi);
-    for (const ControlDesign& c : kControls) {
-        HWND control = GetDlgItem(hwnd(), c.id);
-        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
-        const int height = common::TwipsToPixels(c.height, dpi);
-        // A combo box's height is that of its open list; the closed box is fitted below.
-        const int listHeight = c.colorList ? static_cast<int>(kColorNames.size() + 1) *
-                                                 static_cast<int>(SendMessageW(control, CB_GETITEMHEIGHT, 0, 0))
-                                           : 0;
-        MoveWindow(control, common::TwipsToPixels(c.left, dpi), common::TwipsToPixels(c.top, dpi),
-                   common::TwipsToPixels(c.width, dpi), height + listHeight, TRUE);
-        if (listHeight) {
-            FitClosedHeight(control, height);
-        }
+    PlaceControls(kControls, dpi, common::TwipsToPixels);
+    // A combo box's height is that of its open list; the closed box is then fitted to the designed height.
+    for (const ControlDesign* c : kColorLists) {
+        HWND list = GetDlgItem(hwnd(), c->id);
+        const int height = common::TwipsToPixels(c->height, dpi);
+        const int listHeight = static_cast<int>(kColorNames.size() + 1) *
+                               static_cast<int>(SendMessageW(list, CB_GETITEMHEIGHT, 0, 0));
+        MoveWindow(list, common::TwipsToPixels(c->left, dpi), common::TwipsToPixels(c->top, dpi),
+                   common::TwipsToPixels(c->width, dpi), height + listHeight, TRUE);
+        FitClosedHeight(list, height);
     }
-    font_ = std::move(font);
 }
 
 void Form3::PlaceAtDesign(UINT dpi) {
@@ -335,40 +320,18 @@ void Form3::OnCommand(int id, int code) {
                 Command2_Click();
             }
             break;
-        case IDOK:
-            // Enter, from the message loop's dialog keys: no button is the default one, so Enter presses the
-            // button that has the focus, as a push button does, and nothing else.
-            if (HWND focus = GetFocus(); focus && IsChild(hwnd(), focus) &&
-                                         (GetDlgCtrlID(focus) == kCommand1Id || GetDlgCtrlID(focus) == kCommand2Id)) {
-                SendMessageW(focus, BM_CLICK, 0, 0);
-            }
-            break;
-        case IDCANCEL:
-            // Escape closes the window like Cancel.
-            Command2_Click();
-            break;
     }
 }
 
-LRESULT Form3::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
-    switch (msg) {
-        case WM_COMMAND:
-            OnCommand(LOWORD(wp), HIWORD(wp));
-            return 0;
-        case WM_ACTIVATE:
-            KeepFocus(hwnd(), LOWORD(wp) != WA_INACTIVE, focus_);  // at first OK
-            return 0;
-        case WM_DPICHANGED: {
-            const RECT* suggested = reinterpret_cast<const RECT*>(lp);
-            LayOut(HIWORD(wp));
-            SetWindowPos(hwnd(), nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
-                         suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
-            return 0;
-        }
-        case WM_SETHOTKEY:
-            return 0;  // the shortcut key that started the client stays the shortcut's (see Form1)
-    }
-    return common::Window::HandleMessage(msg, wp, lp);
+// Enter: no button is the default one, so Enter presses the button that has the focus, as a push button does, and
+// nothing else.
+void Form3::Enter() {
+    (void)PressFocusedButton();
+}
+
+// Escape closes the window like Cancel.
+void Form3::Escape() {
+    Command2_Click();
 }
 
 }  // namespace velmora

@@ -13,7 +13,7 @@
 #include <string>
 
 #include "common/Handles.h"
-#include "common/Window.h"
+#include "win/ControlWindow.h"
 #include "core/settings/ColorChoice.h"
 
 namespace velmora {
@@ -21,7 +21,7 @@ namespace velmora {
 class Form1;
 class ServiceWindow;
 
-class Form3 : public common::Window {
+class Form3 : public ControlWindow {
   public:
     explicit Form3(Form1& owner);
     ~Form3() override;
@@ -37,9 +37,6 @@ class Form3 : public common::Window {
     void service_Click();
     void close_Click();
 
-  protected:
-    LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
-
   private:
     void Form_Load();
     void Combo1_Change();
@@ -48,20 +45,19 @@ class Form3 : public common::Window {
     void Combo2_Click();
     void Command1_Click();
     void Command2_Click();
-    void CreateControls();
-    void LayOut(UINT dpi);
+    void CreateColorLists();  // with the other controls
+    void LayOut(UINT dpi) override;
     void PlaceAtDesign(UINT dpi);
     void Validate(HWND combo, ColorNameField& field, const std::wstring& text);
-    void OnCommand(int id, int code);
+    void OnCommand(int id, int code) override;
+    void Enter() override;
+    void Escape() override;
 
     Form1& form1_;
     common::UniqueMenu menu_;
     HWND combo1_ = nullptr;
     HWND combo2_ = nullptr;
     HWND command1_ = nullptr;
-    // The control that had the focus when the window was last deactivated; it gets it back on activation.
-    HWND focus_ = nullptr;
-    common::UniqueFont font_;
     // The service window, opened from the menu; it lives as long as this window object.
     std::unique_ptr<ServiceWindow> serviceWindow_;
     // The last names the lists held that stood; set again from the lists' texts at each load.
