@@ -14,7 +14,10 @@ void WipeMemory(void* data, std::size_t bytes) {
 namespace {
 
 int HexDigit(char c) {
-    return c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+    return c >= '0' && c <= '9'   ? c - '0'
+           : c >= 'a' && c <= 'f' ? c - 'a' + 10
+           : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                  : -1;
 }
 
 // The four hex digits of a "\u" escape at text[at], or nothing (-1) when they are not there.
