@@ -83,8 +83,11 @@ inline constexpr wchar_t kCertificateRevocationUnknownText[] =
 // The chat service: no model named, or an address that is not http/https.
 [[nodiscard]] std::u16string NoChatModelText();
 [[nodiscard]] std::u16string NoChatUrlText();
-// A complete answer with nothing in it (or only a model's thinking).
+// A complete answer with nothing in it.
 [[nodiscard]] std::u16string EmptyTranslationText();
+// A complete answer that was only a model's thinking, never ended: it stopped before it wrote the translation.
+inline constexpr char16_t kThoughtOnlyText[] =
+    u"モデルは考えただけで、訳文を返しませんでした。もう一度お試しいただくか、別のモデルを選んでください。";
 // A refused connection to a server on this computer: most likely it is not running. `url` is where it was asked.
 [[nodiscard]] std::u16string LocalServerDownText(std::u16string_view url);
 [[nodiscard]] std::u16string ServiceTooLongText();

@@ -1,5 +1,7 @@
 #include "core/services/Chat.h"
 
+#include <algorithm>
+
 #include "core/services/Json.h"
 #include "core/Messages.h"
 #include "core/services/ServiceConfig.h"
@@ -114,31 +116,64 @@ std::optional<std::u16string> ChatAnswerOf(std::string_view body) {
 }
 
 std::u16string_view VisibleAnswer(std::u16string_view content, bool complete) {
+    AnswerScan scan;
+    return VisibleAnswer(content, complete, scan);
+}
+
+std::u16string_view VisibleAnswer(std::u16string_view content, bool complete, AnswerScan& scan) {
+    using Stage = AnswerScan::Stage;
     constexpr std::u16string_view kOpen = u"<think>";
     constexpr std::u16string_view kClose = u"</think>";
-    auto trimStart = [](std::u16string_view text) {
-        while (!text.empty() && IsBlank(text.front())) {
-            text.remove_prefix(1);
+    auto passBlanks = [&] {
+        while (scan.at < content.size() && IsBlank(content[scan.at])) {
+            ++scan.at;
         }
-        return text;
+        return scan.at < content.size();
     };
-    std::u16string_view text = trimStart(content);
-    if (text.starts_with(kOpen)) {
-        const size_t close = text.find(kClose);
-        text =
-            close == std::u16string_view::npos ? std::u16string_view() : trimStart(text.substr(close + kClose.size()));
-    } else if (!complete && kOpen.starts_with(text)) {
-        text = {};  // "<thi" may still become the block
+    if (scan.stage == Stage::Start && passBlanks()) {
+        const std::u16string_view rest = content.substr(scan.at);
+        if (rest.starts_with(kOpen)) {
+            scan.stage = Stage::Thinking;
+            scan.at += kOpen.size();
+        } else if (complete || !kOpen.starts_with(rest)) {
+            scan.stage = Stage::Text;  // else "<thi" may still become the block
+        }
     }
+    if (scan.stage == Stage::Thinking) {
+        const size_t close = content.find(kClose, scan.at);
+        if (close == std::u16string_view::npos) {
+            // The tag may be split over pieces: its start may already be here.
+            scan.at = std::max(scan.at, content.size() - std::min(content.size(), kClose.size() - 1));
+        } else {
+            scan.stage = Stage::AfterThinking;
+            scan.at = close + kClose.size();
+        }
+    }
+    if (scan.stage == Stage::AfterThinking && passBlanks()) {
+        scan.stage = Stage::Text;
+    }
+    if (scan.stage != Stage::Text) {
+        return {};
+    }
+    std::u16string_view text = content.substr(scan.at);
     while (complete && !text.empty() && IsBlank(text.back())) {
         text.remove_suffix(1);
     }
     return text;
 }
 
+ApiTranslation FinishedAnswer(std::u16string_view content, AnswerScan& scan) {
+    ApiTranslation answer{std::u16string(VisibleAnswer(content, true, scan)), {}};
+    if (scan.stage == AnswerScan::Stage::Thinking) {
+        answer.report = kThoughtOnlyText;
+    }
+    return answer;
+}
+
 std::optional<ApiTranslation> ChatAnswer(std::string_view body) {
     if (auto text = ChatAnswerOf(body)) {
-        return ApiTranslation{std::u16string(VisibleAnswer(*text, true)), {}};
+        AnswerScan scan;
+        return FinishedAnswer(*text, scan);
     }
     return std::nullopt;
 }

@@ -41,7 +41,21 @@ struct ChatEvent {
 // dropped, and at the end too once the answer is complete.
 [[nodiscard]] std::u16string_view VisibleAnswer(std::u16string_view content, bool complete);
 
+// How far VisibleAnswer has read an answer that grows piece by piece, so that each piece is read from about where
+// the last one stopped: looking through the whole answer again for the end of the thinking on every piece made a
+// long thinking cost seconds. Kept with that one answer, which may only grow at its end.
+struct AnswerScan {
+    enum class Stage { Start, Thinking, AfterThinking, Text };
+    Stage stage = Stage::Start;
+    std::size_t at = 0;  // the first unit not yet passed over (Start, AfterThinking), where the text starts (Text), or
+                         // where the look for "</think>" goes on (Thinking)
+};
+[[nodiscard]] std::u16string_view VisibleAnswer(std::u16string_view content, bool complete, AnswerScan& scan);
+
 struct ApiTranslation;
+// A complete answer as a translation, or a report when a thinking block never closed: the model stopped while it
+// was still thinking and wrote none, which is not the same as an answer that was empty.
+[[nodiscard]] ApiTranslation FinishedAnswer(std::u16string_view content, AnswerScan& scan);
 // A whole answer as a translation (the model names no source language).
 [[nodiscard]] std::optional<ApiTranslation> ChatAnswer(std::string_view body);
 // OpenAI's {"error": {"message": ...}}, or the plain {"error": "..."} of Ollama's own API.

@@ -6,16 +6,47 @@
 namespace velmora::json {
 namespace {
 
+// The parser checks the answer's own bytes, but writes a "\u" escape of a lone surrogate as the three bytes a
+// surrogate would have, which are no UTF-8 (the library's own transcoder stopped there and the rest of the text was
+// lost). Any ill-formed sequence becomes one U+FFFD and the text goes on after it.
 std::u16string FromUtf8(const char* text, size_t length) {
-    rapidjson::GenericStringBuffer<rapidjson::UTF16<char16_t>> out;
-    // The library keeps a terminator after every string value; the length counts any "\u0000" inside it.
-    rapidjson::StringStream in(text);
-    while (in.Tell() < length) {
-        if (!rapidjson::Transcoder<rapidjson::UTF8<>, rapidjson::UTF16<char16_t>>::Transcode(in, out)) {
-            break;  // the parser validated the encoding; this only guards against a library change
+    std::u16string out;
+    out.reserve(length);
+    for (size_t i = 0; i < length;) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        if (lead < 0x80) {
+            out += static_cast<char16_t>(lead);
+            ++i;
+            continue;
+        }
+        const size_t more = lead >= 0xC2 && lead <= 0xDF   ? 1
+                            : lead >= 0xE0 && lead <= 0xEF ? 2
+                            : lead >= 0xF0 && lead <= 0xF4 ? 3
+                                                           : 0;
+        char32_t c = lead & (0x3F >> more);
+        size_t n = 1;
+        for (; n <= more && i + n < length; ++n) {
+            const auto next = static_cast<unsigned char>(text[i + n]);
+            // The second byte also rules out overlong forms and code points past U+10FFFF; a surrogate's is let
+            // through here so that its three bytes make one U+FFFD below.
+            const unsigned char low = n > 1 ? 0x80 : lead == 0xE0 ? 0xA0 : lead == 0xF0 ? 0x90 : 0x80;
+            const unsigned char high = n == 1 && lead == 0xF4 ? 0x8F : 0xBF;
+            if (next < low || next > high) {
+                break;
+            }
+            c = (c << 6) | (next & 0x3F);
+        }
+        i += n;
+        if (more == 0 || n <= more || IsSurrogate(c)) {
+            out += u'\uFFFD';
+        } else if (c >= 0x10000) {
+            out += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
+            out += static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+        } else {
+            out += static_cast<char16_t>(c);
         }
     }
-    return {out.GetString(), out.GetSize() / sizeof(char16_t)};  // the size counts bytes
+    return out;  // the length counts any "\u0000" inside the text
 }
 
 }  // namespace

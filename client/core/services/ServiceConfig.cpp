@@ -107,26 +107,30 @@ bool IsLoopbackHost(std::wstring_view host) {
     if (host == L"localhost") {
         return true;
     }
-    // 127.a.b.c, four decimal parts of at most three digits each.
-    if (!host.starts_with(L"127.")) {
-        return false;
-    }
-    int parts = 2;  // "127" and the one being read
-    int digits = 0;
-    for (wchar_t c : host.substr(4)) {
-        if (c == L'.') {
-            if (digits == 0) {
-                return false;
-            }
-            ++parts;
-            digits = 0;
-        } else if (c >= L'0' && c <= L'9' && digits < 3) {
-            ++digits;
-        } else {
+    // 127.a.b.c: four decimal numbers of 0-255, the first 127. A number with a leading zero is refused: some
+    // resolvers read "010" as octal, so the host the request reaches need not be the one this check saw.
+    int parts = 0;
+    for (size_t start = 0;; ++parts) {
+        const size_t dot = host.find(L'.', start);
+        const std::wstring_view part = host.substr(start, dot == std::wstring_view::npos ? dot : dot - start);
+        if (part.empty() || part.size() > 3 || (part.size() > 1 && part.front() == L'0')) {
             return false;
         }
+        int value = 0;
+        for (wchar_t c : part) {
+            if (c < L'0' || c > L'9') {
+                return false;
+            }
+            value = value * 10 + (c - L'0');
+        }
+        if (value > 255 || (parts == 0 && value != 127)) {
+            return false;
+        }
+        if (dot == std::wstring_view::npos) {
+            return parts == 3;
+        }
+        start = dot + 1;
     }
-    return parts == 4 && digits > 0;
 }
 
 }  // namespace velmora

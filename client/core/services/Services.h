@@ -49,6 +49,7 @@ struct ApiCall {
 struct ApiTranslation {
     std::u16string text;
     std::string detected;
+    std::u16string report = {};  // when not empty, the answer was read but holds no translation, and this says why
 };
 
 // A field of the service window and the registry.

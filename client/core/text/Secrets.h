@@ -29,8 +29,9 @@ void MaskEvery(std::basic_string<Char>& text, std::basic_string_view<Char> key) 
     }
 }
 
-// A key in a service's answer, before the answer is parsed: masked as it stands and in the forms JSON may give it
-// (quote and backslash escaped, "/" as "\/", or every character as \u00XX), so that no form of it survives parsing.
+// A key in a service's answer, before the answer is parsed: masked as it stands and wherever a JSON string spells
+// it, each character plain or escaped ("\"", "\/", "\u0030" in either case, in any mix), so that no form of it
+// survives parsing. Each character of such a span becomes an asterisk; nothing of the key is copied to the heap.
 void MaskKey(std::string& answer, std::string_view key);
 
 }  // namespace velmora

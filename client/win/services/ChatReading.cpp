@@ -40,7 +40,12 @@ std::optional<std::u16string> ChatReading::Result(const std::string& key, int st
         report_ = ServiceAnswerText(ServiceKind::Chat, status, u"");
         return std::nullopt;
     }
-    return std::u16string(VisibleAnswer(content_, true));
+    ApiTranslation finished = FinishedAnswer(content_, scan_);
+    if (!finished.report.empty()) {
+        report_ = std::move(finished.report);
+        return std::nullopt;
+    }
+    return std::move(finished.text);
 }
 
 void ChatReading::Event(const std::string& data) {
@@ -65,7 +70,7 @@ void ChatReading::Event(const std::string& data) {
 }
 
 void ChatReading::Show() {
-    const std::u16string_view visible = VisibleAnswer(content_, false);
+    const std::u16string_view visible = VisibleAnswer(content_, false, scan_);
     if (progress_ && visible.size() != shown_) {
         shown_ = visible.size();
         progress_(common::ToWide(visible));

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/services/Chat.h"
 #include "core/services/EventStream.h"
 
 namespace velmora {
@@ -36,6 +37,7 @@ class ChatReading {
     ServiceProgress progress_;
     EventStream stream_;
     std::u16string content_;
+    AnswerScan scan_;        // how far the content has been read for what to show
     std::string errorData_;  // the event that carried the server's error
     std::u16string report_;
     size_t shown_ = 0;

@@ -179,6 +179,9 @@ FetchResult Call(const PreparedCall& call, ULONGLONG deadline) {
     MaskKey(answer.body, call.key);
     if (answer.status >= 200 && answer.status <= 299) {
         if (auto translation = AnswerOf(row.kind, answer.body)) {
+            if (!translation->report.empty()) {
+                return Failure(std::move(translation->report));
+            }
             if (call.again && AskAgain({{u"", u"JA"}, true}, std::u16string(translation->detected.begin(), translation->detected.end()))) {
                 return Call(*call.again, deadline);
             }
@@ -207,8 +210,12 @@ std::optional<std::u16string> StreamedText(const PreparedCall& call, ChatReading
         report = reading.Report();
         return text;
     }
-    if (const auto whole = ChatAnswerOf(answer.body)) {
-        return std::u16string(VisibleAnswer(*whole, true));
+    if (auto whole = ChatAnswer(answer.body)) {
+        if (!whole->report.empty()) {
+            report = std::move(whole->report);
+            return std::nullopt;
+        }
+        return std::move(whole->text);
     }
     // Some servers and proxies send the event stream under another type; read it whole.
     ChatReading late(nullptr);

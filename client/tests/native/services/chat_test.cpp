@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "core/Messages.h"
 #include "core/services/ServiceApi.h"
 #include "core/services/EventStream.h"
 
@@ -77,6 +78,13 @@ TEST(ChatAnswer, OnlyTheAnswersOwnTextIsRead) {
               u"Hello");
     EXPECT_EQ(ChatAnswerOf(R"({"choices":[{"delta":{"content":"Hello"}}]})"), std::nullopt);
     EXPECT_EQ(ChatAnswerOf("data: {}"), std::nullopt);
+    // A model that stopped while it was still thinking wrote no translation, and the report says so.
+    EXPECT_EQ(AnswerOf(ServiceKind::Chat, R"({"choices":[{"message":{"content":"<think>the user"}}]})")->report,
+              kThoughtOnlyText);
+    EXPECT_EQ(AnswerOf(ServiceKind::Chat, R"({"choices":[{"message":{"content":"<think>a</think>"}}]})")->report, u"");
+    AnswerScan streamed;
+    EXPECT_EQ(VisibleAnswer(u"<think>a</thi", false, streamed), u"");
+    EXPECT_EQ(FinishedAnswer(u"<think>a</thi", streamed).report, kThoughtOnlyText);
 }
 
 TEST(ChatAnswer, AThinkingBlockAtTheStartIsNeverShown) {
@@ -96,9 +104,20 @@ TEST(ChatAnswer, AThinkingBlockAtTheStartIsNeverShown) {
         {u"<think>unclosed", true, u""},
         {u"Hello <think>x</think>", true, u"Hello <think>x</think>"},
         {u"<b>bold</b>", false, u"<b>bold</b>"},
+        {u" <think>a</think> \n Hi \n", true, u"Hi"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(VisibleAnswer(c.content, c.complete), c.visible);
+        // Read as it streams in, a unit at a time or in two pieces split anywhere (inside a tag too), it shows the
+        // same at every length.
+        AnswerScan streamed;
+        for (size_t length = 0; length <= c.content.size(); ++length) {
+            const std::u16string_view start = c.content.substr(0, length);
+            ASSERT_EQ(VisibleAnswer(start, false, streamed), VisibleAnswer(start, false)) << length;
+            AnswerScan split;
+            EXPECT_EQ(VisibleAnswer(start, false, split), VisibleAnswer(start, false));
+            EXPECT_EQ(VisibleAnswer(c.content, c.complete, split), c.visible) << length;
+        }
     }
 }
 

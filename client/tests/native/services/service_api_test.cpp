@@ -165,6 +165,7 @@ TEST(ServiceAnswers, OnlyTheExpectedFieldInStrictJsonIsATranslation) {
         {ServiceKind::DeepL, R"( {"translations":[{"text":"a\nb\u00e9"},{"text":"second"}]} )", u"a\nb\u00e9"},
         {ServiceKind::LibreTranslate, R"({"translatedText":"안녕"})", u"안녕"},
         {ServiceKind::LibreTranslate, R"({"translatedText":""})", u""},
+        {ServiceKind::LibreTranslate, R"({"translatedText":"ab\udc00cd"})", u"ab\uFFFDcd"},
         {ServiceKind::DeepL, R"({"translations":[]})", std::nullopt},
         {ServiceKind::DeepL, R"({"translations":[{"text":5}]})", std::nullopt},
         {ServiceKind::DeepL, R"({"translatedText":"wrong service"})", std::nullopt},

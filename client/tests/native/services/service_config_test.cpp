@@ -155,7 +155,9 @@ TEST(IsLoopbackHost, OnlyThisComputerItself) {
         {L"http://localhost:11434/v1", true}, {L"http://LOCALHOST", true},          {L"http://127.0.0.1:9/v1", true},
         {L"https://127.1.2.3", true},         {L"http://127.0.0.1.nip.io", false},  {L"http://127.0.0", false},
         {L"http://127.0.0.1234", false},      {L"http://localhost.example", false}, {L"http://10.0.0.1", false},
-        {L"http://128.0.0.1", false},
+        {L"http://128.0.0.1", false},         {L"http://127.0.0.999", false},       {L"http://127.0.0.256", false},
+        {L"http://127.0.0.08", false},        {L"http://127.00.0.1", false},        {L"http://0127.0.0.1", false},
+        {L"http://127.255.255.255", true},    {L"http://127.0.10.0", true},
     };
     for (const auto& [url, loopback] : cases) {
         EXPECT_EQ(IsLoopbackHost(UrlHost(url)), loopback) << Narrow(url);

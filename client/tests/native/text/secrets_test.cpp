@@ -36,6 +36,8 @@ TEST(MaskKey, MasksTheKeyInEveryJsonForm) {
         {R"({"error":"bad key a\/b"})", "a/b", R"({"error":"bad key ****"})"},
         {R"({"error":"bad key \u0061\u0062"})", "ab", R"({"error":"bad key ************"})"},
         {R"({"error":"bad key \u0041\u003A"})", "A:", R"({"error":"bad key ************"})"},
+        {R"({"error":"bad key k\u0030y9"})", "k0y9", R"({"error":"bad key *********"})"},
+        {R"({"error":"bad key a\/\u006A\u006b\"d"})", "a/jk\"d", R"({"error":"bad key ******************"})"},
         {R"({"error":"***"})", "*", R"({"error":"***"})"},
     };
     for (const auto& c : cases) {
