@@ -32,6 +32,7 @@ struct ApiAnswer {
 // How an answer that comes in pieces (a model writing its translation) is read.
 struct AnswerReading {
     DWORD idleMs = 0;  // not 0: the deadline is this long after the last piece, not the request's start
+    ULONGLONG until = 0;  // not 0: the moving deadline never passes this tick count, however the pieces keep coming
     // Before the body. True: the body is kept in ApiAnswer::body, at most 1 MiB of it. False: the reader takes the
     // pieces itself (an event stream it decodes): nothing is kept and nothing capped here, and the reader caps what
     // it decodes.

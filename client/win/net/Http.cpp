@@ -140,6 +140,9 @@ std::optional<FetchResult> ReadBody(HINTERNET request,
         }
         if (reading.idleMs) {
             deadline = GetTickCount64() + reading.idleMs;
+            if (reading.until) {
+                deadline = std::min(deadline, reading.until);
+            }
         }
         if (reading.piece && !reading.piece(std::string_view(buffer, n))) {
             return std::nullopt;  // the rest, if any, is not needed

@@ -225,11 +225,14 @@ std::optional<std::u16string> StreamedText(const PreparedCall& call, ChatReading
     return text;
 }
 
-FetchResult CallStreaming(const PreparedCall& call, ULONGLONG deadline) {
+// `bounded`: the stream ends at the deadline however it is still coming, for a caller that stops waiting then (試す),
+// so that its worker does not keep the connection and the key's headers alive.
+FetchResult CallStreaming(const PreparedCall& call, ULONGLONG deadline, bool bounded) {
     ChatReading reading(call.progress);
     bool streamed = false;
     AnswerReading how;
     how.idleMs = kChatIdleMs;
+    how.until = bounded ? deadline : 0;
     how.status = [&streamed](DWORD status, const std::wstring& type) {
         streamed = status >= 200 && status <= 299 && StartsWithNoCase(type, L"text/event-stream");
         return !streamed;
@@ -257,7 +260,7 @@ FetchResult CallStreaming(const PreparedCall& call, ULONGLONG deadline) {
 
 TransferFunction Transfer(std::shared_ptr<PreparedCall> call) {
     if (call->row->streams) {
-        return [call = std::move(call)](ULONGLONG deadline) { return CallStreaming(*call, deadline); };
+        return [call = std::move(call)](ULONGLONG deadline) { return CallStreaming(*call, deadline, true); };
     }
     return [call = std::move(call)](ULONGLONG deadline) { return Call(*call, deadline); };
 }
@@ -296,7 +299,7 @@ bool StartServiceTranslation(const ServiceRequest& request,
         // Not through the page fetch's deadline: a model may write for longer than the request's limit, and its
         // reports must not turn into "did not answer in time" then. The caller watches the silence instead.
         return static_cast<bool>(StartWorker(
-            [call, deadline, deliver = std::move(deliver)] { deliver(CallStreaming(*call, deadline.at)); }));
+            [call, deadline, deliver = std::move(deliver)] { deliver(CallStreaming(*call, deadline.at, false)); }));
     }
     return StartBeforeDeadline(Transfer(std::move(call)), deadline, std::move(deliver));
 }

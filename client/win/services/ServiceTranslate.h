@@ -36,8 +36,9 @@ struct ServiceOutcome {
 // A model may write for longer than any whole-request limit, but never goes silent this long.
 inline constexpr DWORD kChatIdleMs = 60000;
 
-// Blocking, with the page fetch's deadline and worker thread (a streaming service: the deadline moves with every
-// piece). A missing key or URL and a text longer than the service takes end before any request is made.
+// Blocking, with the page fetch's deadline and worker thread: the whole request, a streamed answer included, ends
+// by the deadline, so that nothing of it outlives the caller's wait (試す). A missing key or URL and a text longer
+// than the service takes end before any request is made.
 [[nodiscard]] ServiceOutcome TranslateWithService(const ServiceRequest& request, Deadline deadline);
 
 // The same without blocking: `deliver` gets the translation (ok, text) or the report (error) on the worker thread.

@@ -138,6 +138,14 @@ std::vector<std::string> ChatAnswer(ApiRequest& r,
             break;
     }
     std::vector<std::string> out{": stand-in\n\n"};
+    for (int i = 0; fault == Fault::KeepAlive && i < 12; ++i) {
+        out.push_back(": keep-alive\n\n");
+    }
+    // What hosted APIs put around each piece: ids, the model, a fingerprint and padding against length analysis.
+    const std::string framing = fault == Fault::HeavyFraming
+                                    ? R"("id":"chatcmpl-standin","model":"test-model","obfuscation":")" +
+                                          std::string(1500, 'x') + R"(",)"
+                                    : "";
     AddSplit(out, "data: " + Chunk("delta", "role", "assistant") + "\r\n\r\n");
     AddSplit(out, "event: message\ndata: " + Chunk("delta", "reasoning_content", "思考 hidden") + "\n\n");
     if (fault == Fault::Thinking) {
@@ -155,7 +163,9 @@ std::vector<std::string> ChatAnswer(ApiRequest& r,
         if (fault == Fault::Stall && i == pieces.size() / 2) {
             return Chunked(std::move(out), false);  // the rest never comes
         }
-        AddSplit(out, "data: " + Chunk("delta", "content", pieces[i]) + "\n\n");
+        std::string event = Chunk("delta", "content", pieces[i]);
+        event.insert(1, framing);
+        AddSplit(out, "data: " + event + "\n\n");
     }
     if (fault != Fault::StreamError) {
         out.push_back("data: [DONE]\n\n");

@@ -306,7 +306,11 @@ void Server::Serve(uintptr_t socket) {
         // Every other piece is the second half of an event, sent a moment after its first half.
         // The first text is sent with the piece that ends its event (pieces are "size\r\n" piece "\r\n").
         int textState = 0;  // 1: the first text's event has begun, 2: it has been sent whole
-        for (size_t i = 0; i < pieces.size() && SendAll(s, pieces[i]); ++i) {
+        for (size_t i = 0; i < pieces.size(); ++i) {
+            if (!SendAll(s, pieces[i])) {
+                ++chatStreamsCut_;
+                break;
+            }
             const size_t text = textState == 0 ? pieces[i].find("{\"content\":") : std::string::npos;
             textState = text != std::string::npos ? 1 : textState;
             if (textState == 1 && pieces[i].find("\n\n\r\n", text == std::string::npos ? 0 : text) != std::string::npos) {

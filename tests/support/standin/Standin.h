@@ -42,6 +42,8 @@ enum class Fault {
     Thinking,      // a <think> block before the translation
     StreamError,   // an error event halfway through the stream
     Stall,         // half the stream, then silence with the connection open
+    KeepAlive,     // a dozen ": keep-alive" comments, the chat gap apart, before the text (a long prompt's wait)
+    HeavyFraming,  // every piece of text in 1.5 KiB of framing, as hosted APIs pad their chunks
 };
 
 enum class Charset {
@@ -86,6 +88,8 @@ public:
 
     // When the latest chat stream sent its first piece of translation, in QueryPerformanceCounter ticks (0: none).
     [[nodiscard]] int64_t FirstTextSentAt() const { return firstTextAt_; }
+    // Chat streams the client closed before their end.
+    [[nodiscard]] int ChatStreamsCut() const { return chatStreamsCut_; }
 
     [[nodiscard]] uint16_t Port() const { return port_; }
     [[nodiscard]] std::string Host() const { return "127.0.0.1:" + std::to_string(port_); }
@@ -111,6 +115,7 @@ private:
     std::atomic<int> chatEvents_{0};
     std::atomic<int> chatGapMs_{20};
     std::atomic<int64_t> firstTextAt_{0};
+    std::atomic<int> chatStreamsCut_{0};
     std::atomic<bool> stopping_{false};
     uintptr_t listener_ = ~uintptr_t{0};
     uint16_t port_ = 0;

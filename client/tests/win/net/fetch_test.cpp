@@ -454,3 +454,65 @@ TEST(ServiceRequests, AnUntrustedCertificateAndAMissingSettingEndBeforeAnyReques
     EXPECT_TRUE(server.ApiRequests().empty());
     SetEnvironmentVariableW(L"VELMORA_DEEPL_HOST", nullptr);
 }
+
+// A model's stream through the client's own request, with a silence limit of 1.5 s: framing of more than 1 MiB
+// around little text, and keep-alive comments for longer than the limit, both end in the translation; text and
+// then silence with the connection left open ends in the time-out report, not in a wait without end.
+TEST(ServiceRequests, AModelsStreamEndsByItsSilenceNotByItsFraming) {
+    using standin::Fault;
+    struct Case {
+        Fault fault;
+        int events, gapMs;
+        bool translated;
+    };
+    const Case cases[] = {
+        {Fault::HeavyFraming, 720, 0, true}, {Fault::KeepAlive, 4, 400, true}, {Fault::Stall, 8, 20, false}};
+    standin::Server server;
+    ASSERT_TRUE(server.Start());
+    server.SetExpectedKey("");
+    std::string text;
+    for (int i = 0; i < 120; ++i) {
+        text += "一文目です。";
+    }
+    server.SetTranslation(text);
+    for (const auto& c : cases) {
+        server.SetFault(c.fault);
+        server.SetChatStream(c.events, c.gapMs);
+        Outcome outcome;
+        velmora::ClientOptions options = Options(server, outcome, 1500);
+        options.service = {velmora::ServiceKind::Chat, L"", L"http://" + server.HostW() + L"/v1", L"test-model"};
+        velmora::Form1 form1(std::move(options));
+        ASSERT_TRUE(form1.Create());
+        const ULONGLONG start = GetTickCount64();
+        form1.Form_Load(L"EJhnAHello world");
+        PumpUntil([&] { return !outcome.reports->empty() || form1.Popup(); }, 30000);
+        const int fault = static_cast<int>(c.fault);
+        EXPECT_EQ(form1.Popup() != nullptr, c.translated) << fault;
+        if (c.translated) {
+            EXPECT_EQ(form1.Text3, common::FromUtf8(text)) << fault;
+        } else {
+            // The silence ends it: the client's own limit, or (under Wine, whose socket keeps the first time-out it
+            // was given) the connection's receive time-out, whichever comes first.
+            EXPECT_EQ(outcome.reports->size(), 1u);
+            EXPECT_LT(GetTickCount64() - start, 6000u);
+        }
+    }
+}
+
+// 試す's blocking request ends its stream at its deadline: a model still writing is cut off then, not read on
+// by a worker nobody waits for.
+TEST(ServiceRequests, ABlockingRequestClosesAStreamAtItsDeadline) {
+    standin::Server server;
+    ASSERT_TRUE(server.Start());
+    server.SetExpectedKey("");
+    server.SetChatStream(60, 250);
+    velmora::ServiceRequest request;
+    request.settings = {velmora::ServiceKind::Chat, L"", L"http://" + server.HostW() + L"/v1", L"test-model"};
+    request.sourceLang = L"EN";
+    request.targetLang = L"JA";
+    request.text = L"Hello world";
+    const auto outcome = velmora::TranslateWithService(request, velmora::Deadline::FromNow(2000));
+    EXPECT_FALSE(outcome.ok);
+    EXPECT_TRUE(automation::WaitUntil([&] { return server.ChatStreamsCut() == 1; }, 3000))
+        << "read on past the deadline";
+}
