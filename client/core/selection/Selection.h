@@ -60,7 +60,7 @@ struct SelectionOrigin;
 struct SelectionRead {
     std::optional<std::u16string> text;
     SelectionRefusal refusal = SelectionRefusal::NothingSelected;  // why there is no text
-    std::shared_ptr<SelectionOrigin> origin;                      // with a text only
+    std::shared_ptr<SelectionOrigin> origin{};                    // with a text only
 };
 
 // The box's sentence (title "注意").

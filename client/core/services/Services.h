@@ -21,10 +21,10 @@ enum class ServiceKind { Page, DeepL, LibreTranslate, Chat, Google, Microsoft, A
 // The user's choice and each service's own values, as HKEY_CURRENT_USER\Software\Velmora keeps them.
 struct ServiceSettings {
     ServiceKind kind = ServiceKind::Google;  // a new user translates at once, with no account
-    std::wstring libreTranslateUrl;          // `LibreTranslateUrl`
+    std::wstring libreTranslateUrl{};        // `LibreTranslateUrl`
     std::wstring chatUrl{kDefaultChatUrl};   // `OpenAIUrl`
-    std::wstring chatModel;                  // `OpenAIModel`
-    std::wstring azureRegion;                // `AzureRegion`; empty for a global resource
+    std::wstring chatModel{};                // `OpenAIModel`
+    std::wstring azureRegion{};              // `AzureRegion`; empty for a global resource
 };
 
 // What a request is made from.
@@ -56,31 +56,32 @@ struct ApiTranslation {
 enum class Field { None, Url, Model, Key, Region };
 
 struct ServiceRow {
-    ServiceKind kind;
-    std::wstring_view registryText;
-    const wchar_t* option;      // the service window's option, with its access key
-    const wchar_t* frame;       // the frame of its fields in the window; nullptr: it has none
-    const wchar_t* name;        // how a report about its key names it
-    const wchar_t* credential;  // its key's Credential Manager entry; nullptr: it takes no key
-    std::wstring ServiceSettings::*url;    // the server's base URL; nullptr: its hosts are fixed
-    std::wstring ServiceSettings::*model;  // nullptr: none
-    const wchar_t* urlValue;               // their registry values
-    const wchar_t* modelValue;
+    ServiceKind kind = ServiceKind::Page;
+    std::wstring_view registryText{};
+    const wchar_t* option = nullptr;                 // the service window's option, with its access key
+    const wchar_t* frame = nullptr;                  // the frame of its fields in the window; nullptr: it has none
+    const wchar_t* name = nullptr;                   // how a report about its key names it
+    const wchar_t* credential = nullptr;             // its key's Credential Manager entry; nullptr: it takes no key
+    std::wstring ServiceSettings::*url = nullptr;    // the server's base URL; nullptr: its hosts are fixed
+    std::wstring ServiceSettings::*model = nullptr;  // nullptr: none
+    const wchar_t* urlValue = nullptr;               // their registry values
+    const wchar_t* modelValue = nullptr;
     std::wstring ServiceSettings::*region = nullptr;  // the resource's region (Azure's); nullptr: none
     const wchar_t* regionValue = nullptr;             // its registry value
-    const wchar_t* hostVariable;           // fixed hosts: the variable that points the tests' requests elsewhere
-    std::u16string_view keyHeader;         // the header the key follows; empty: the body carries it
-    std::size_t bodyLimit;
-    bool streams;        // its answer is read as it comes, and shown as it grows
-    bool detectsSource;  // it can be asked without a source language
+    const wchar_t* hostVariable = nullptr;  // fixed hosts: the variable that points the tests' requests elsewhere
+    std::u16string_view keyHeader{};        // the header the key follows; empty: the body carries it
+    std::size_t bodyLimit = 0;
+    bool streams = false;        // its answer is read as it comes, and shown as it grows
+    bool detectsSource = false;  // it can be asked without a source language
 
     // Its file's functions (none for the pages).
-    std::u16string (*endpoint)(const ApiInput&);              // empty when the settings name no server
-    std::optional<std::u16string> (*refusal)(const ApiInput&);  // settings with which no request can be made
-    ApiCall (*call)(const ApiInput&);
-    std::optional<ApiTranslation> (*answer)(std::string_view body);
-    std::u16string (*said)(std::string_view body);               // what an error answer says, as it says it
-    std::u16string (*statusText)(int status, std::u16string_view code);  // its own sentence for a status, or empty
+    std::u16string (*endpoint)(const ApiInput&) = nullptr;                // empty when the settings name no server
+    std::optional<std::u16string> (*refusal)(const ApiInput&) = nullptr;  // settings with which no request can be made
+    ApiCall (*call)(const ApiInput&) = nullptr;
+    std::optional<ApiTranslation> (*answer)(std::string_view body) = nullptr;
+    std::u16string (*said)(std::string_view body) = nullptr;  // what an error answer says, as it says it
+    // Its own sentence for a status, or empty.
+    std::u16string (*statusText)(int status, std::u16string_view code) = nullptr;
 
     // The window's texts of its fields, and what OK says of them.
     const wchar_t* urlLabel = nullptr;

@@ -17,7 +17,7 @@ namespace velmora {
 struct ServiceTrial {
     ServiceSettings settings;  // the window's choice and values, not yet saved
     std::optional<SecretText> key;
-    std::wstring keyOrigin;  // the server a stored key was saved for; empty for a typed key
+    std::wstring keyOrigin{};  // the server a stored key was saved for; empty for a typed key
 };
 struct TrialOutcome {
     bool ok = false;
