@@ -38,7 +38,8 @@ bool ControlWindow::Activated(bool active, bool /*minimized*/) {
 
 bool ControlWindow::PressFocusedButton() {
     HWND focus = GetFocus();
-    if (!focus || !IsChild(hwnd(), focus) || !(SendMessageW(focus, WM_GETDLGCODE, 0, 0) & (DLGC_UNDEFPUSHBUTTON | DLGC_DEFPUSHBUTTON))) {
+    const auto code = focus && IsChild(hwnd(), focus) ? SendMessageW(focus, WM_GETDLGCODE, 0, 0) : 0;
+    if (!(code & (DLGC_UNDEFPUSHBUTTON | DLGC_DEFPUSHBUTTON))) {
         return false;
     }
     SendMessageW(focus, BM_CLICK, 0, 0);

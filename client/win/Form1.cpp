@@ -174,7 +174,7 @@ void Form1::ShowPending() {
 }
 
 void Form1::WebBrowser1_Navigate(const std::wstring& url) {
-    Started(WebBrowser1.Navigate(url, deadline_, hwnd()), kPageLoadNotStartedText);
+    Started(WebBrowser1.Navigate(url, deadline_, hwnd(), form1::kPageCompleteMessage), kPageLoadNotStartedText);
 }
 
 void Form1::WebBrowser1_Complete() {

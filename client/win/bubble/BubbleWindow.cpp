@@ -152,9 +152,8 @@ void BubbleWindow::ReleaseEscape() {
     }
 }
 
-// Activated by a click, or by the system: the keyboard goes where the bubble wants it.
-// Activated (a click, while another program kept the foreground): the keys are the bubble's own again. Otherwise
-// the system's handling stands.
+// Activated by a click, or by the system: the keys are the bubble's own again (Esc no longer its hot key) and go where
+// the bubble wants them. Minimized, or with no control to take them, the system's handling stands.
 bool BubbleWindow::Activated(bool active, bool minimized) {
     if (!active || minimized || !focus_) {
         return false;

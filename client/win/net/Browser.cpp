@@ -5,9 +5,9 @@
 
 namespace velmora {
 
-bool Browser::Navigate(const std::wstring& url, Deadline deadline, HWND notify) {
+bool Browser::Navigate(const std::wstring& url, Deadline deadline, HWND notify, UINT message) {
     auto mailbox = std::make_shared<Mailbox<Loaded>>();
-    auto deliver = [mailbox, notify](FetchResult page) {
+    auto deliver = [mailbox, notify, message](FetchResult page) {
         Loaded loaded;
         if (page.ok) {
             loaded.document = html::Parse(common::ToU16(page.text));
@@ -15,7 +15,7 @@ bool Browser::Navigate(const std::wstring& url, Deadline deadline, HWND notify) 
             loaded.failure = page.error.empty() ? kPageNotLoadedText : std::move(page.error);
         }
         mailbox->Put(std::move(loaded));
-        PostMessageW(notify, kCompleteMessage, 0, 0);
+        PostMessageW(notify, message, 0, 0);
     };
     if (!StartFetch(url, deadline, std::move(deliver))) {
         return false;

@@ -10,19 +10,16 @@
 #include "core/html/Html.h"
 #include "win/net/Fetch.h"
 #include "win/net/Worker.h"
-#include "win/WindowMessages.h"
 
 namespace velmora {
 
 class Browser {
 public:
-    // Posted to the notify window when the load has ended. It carries nothing: the result stays inside the
-    // process until TakeCompletion.
-    static constexpr UINT kCompleteMessage = form1::kPageCompleteMessage;
-
     // Starts the load and returns at once. The page is parsed on the loading thread, so that the request's
     // deadline covers the parsing too. False when it could not be started.
-    [[nodiscard]] bool Navigate(const std::wstring& url, Deadline deadline, HWND notify);
+    // `message` is posted to `notify` when the load has ended. It carries nothing: the result stays inside the
+    // process until TakeCompletion.
+    [[nodiscard]] bool Navigate(const std::wstring& url, Deadline deadline, HWND notify, UINT message);
     // Takes the ended load: false when there is none (the message did not come from our load, or its result was
     // taken already). Otherwise `failure` is empty and the page is the document, or it holds the failure sentence.
     [[nodiscard]] bool TakeCompletion(std::wstring& failure);

@@ -197,7 +197,8 @@ void Form3::Form_Load() {
                 reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1))) {
         return;
     }
-    CreateColorLists();
+    CreateControls(kControls);
+    FillColorLists();
     const UINT dpi = common::DpiOf(hwnd());
     LayOut(dpi);
     PlaceAtDesign(dpi);
@@ -207,8 +208,7 @@ void Form3::Form_Load() {
     focus_ = command1_;
 }
 
-void Form3::CreateColorLists() {
-    CreateControls(kControls);
+void Form3::FillColorLists() {
     for (const ControlDesign* c : kColorLists) {
         HWND list = GetDlgItem(hwnd(), c->id);
         for (const ColorName& name : kColorNames) {

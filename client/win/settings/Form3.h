@@ -45,7 +45,7 @@ class Form3 : public ControlWindow {
     void Combo2_Click();
     void Command1_Click();
     void Command2_Click();
-    void CreateColorLists();  // with the other controls
+    void FillColorLists();  // and finds the controls the window keeps
     void LayOut(UINT dpi) override;
     void PlaceAtDesign(UINT dpi);
     void Validate(HWND combo, ColorNameField& field, const std::wstring& text);

@@ -14,6 +14,7 @@
 #include "standin/Standin.h"
 #include "win/Automation.h"
 #include "win/Form1.h"
+#include "win/WindowMessages.h"
 #include "win/bubble/Form2.h"
 #include "win/bubble/PendingBubble.h"
 #include "win/services/ServiceTranslate.h"
@@ -222,7 +223,7 @@ TEST(RequestOutcome, MessagesFromOutsideCarryNoResult) {
     // result still makes the popup.
     auto forge = [](velmora::Form1& form) {
         for (LPARAM value : {LPARAM{0}, LPARAM{1}, LPARAM{0x12345678}, LPARAM{-1}}) {
-            PostMessageW(form.hwnd(), velmora::Browser::kCompleteMessage, 0, value);
+            PostMessageW(form.hwnd(), velmora::form1::kPageCompleteMessage, 0, value);
         }
     };
     const Outcome outcome = Request(server, L"EJIFAGood morning", &form1, forge);
